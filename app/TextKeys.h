@@ -1,0 +1,28 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+// Every key the program looks up with tr(). Each localisation table must hold all of them.
+inline constexpr std::array<std::string_view, 40> textKeys = {
+    "action.cancel",           "action.copy",          "action.save",
+    "annotation.color",        "annotation.title",     "annotation.undo",
+    "app.name",                "capture.area",         "capture.full",
+    "empty.title",             "menu.open",            "menu.quit",
+    "overlay.selectHint",      "shortcuts.area",       "shortcuts.button",
+    "shortcuts.cancel",        "shortcuts.clickToRecord", "shortcuts.full",
+    "shortcuts.help",          "shortcuts.pressNow",   "shortcuts.recordingTip",
+    "shortcuts.save",          "shortcuts.title",      "status.adjustCrop",
+    "status.captureArea",      "status.captureFull",   "status.copied",
+    "status.fullCaptured",     "status.hotkeyConflict", "status.hotkeysActive",
+    "status.permission",       "status.ready",         "status.saveFailed",
+    "status.saved",            "status.shortcutConflict", "status.shortcutInvalid",
+    "status.shortcutSaved",    "tool.arrow",           "tool.pen",
+    "tool.rectangle",
+};
+
+// Texts the menus and the window title use as they stand; a table may still translate them, with
+// the text itself as the key.
+inline constexpr std::array<std::string_view, 4> literalTexts = {
+    "Pixdrift", "Cattura", "Seleziona area\u2026", "Schermo intero",
+};

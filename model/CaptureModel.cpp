@@ -1,0 +1,61 @@
+#include "model/CaptureModel.h"
+
+#include "app/tr.h"
+#include "platform/UserDefaults.h"
+
+namespace {
+
+const QString areaShortcutKey = QStringLiteral("pd.areaShortcut");
+const QString fullShortcutKey = QStringLiteral("pd.fullShortcut");
+const QString defaultsVersionKey = QStringLiteral("pd.shortcutDefaultsVersion");
+
+// Raised whenever the built-in shortcuts change, so that every user gets the new ones once.
+constexpr qint64 shortcutDefaultsVersion = 3;
+
+} // namespace
+
+CaptureModel::CaptureModel(QObject *parent)
+    : CaptureModel(UserDefaults::standard(), parent)
+{
+}
+
+CaptureModel::CaptureModel(UserDefaults &defaults, QObject *parent)
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_status(::tr("status.ready"))
+    , m_crop(0, 0, 0, 0)
+    , m_tool(QStringLiteral("tool.arrow"))
+    , m_areaShortcut(defaults.string(areaShortcutKey).value_or(defaultAreaShortcut))
+    , m_fullShortcut(defaults.string(fullShortcutKey).value_or(defaultFullShortcut))
+{
+    s_shared = this;
+    migrateShortcutDefaults();
+}
+
+void CaptureModel::migrateShortcutDefaults()
+{
+    if (m_defaults.integer(defaultsVersionKey).value_or(0) >= shortcutDefaultsVersion)
+        return;
+    m_defaults.setString(areaShortcutKey, defaultAreaShortcut);
+    m_defaults.setString(fullShortcutKey, defaultFullShortcut);
+    m_defaults.setInteger(defaultsVersionKey, shortcutDefaultsVersion);
+    setAreaShortcut(defaultAreaShortcut);
+    setFullShortcut(defaultFullShortcut);
+}
+
+void CaptureModel::setImage(const QImage &image) { publish(m_image, image, &CaptureModel::imageChanged); }
+void CaptureModel::setStatus(const QString &status) { publish(m_status, status, &CaptureModel::statusChanged); }
+void CaptureModel::setCrop(const QRectF &crop) { publish(m_crop, crop, &CaptureModel::cropChanged); }
+void CaptureModel::setFull(bool full) { publish(m_full, full, &CaptureModel::fullChanged); }
+void CaptureModel::setTool(const QString &tool) { publish(m_tool, tool, &CaptureModel::toolChanged); }
+void CaptureModel::setMarks(const QList<Mark> &marks) { publish(m_marks, marks, &CaptureModel::marksChanged); }
+
+void CaptureModel::setAreaShortcut(const QString &shortcut)
+{
+    publish(m_areaShortcut, shortcut, &CaptureModel::areaShortcutChanged);
+}
+
+void CaptureModel::setFullShortcut(const QString &shortcut)
+{
+    publish(m_fullShortcut, shortcut, &CaptureModel::fullShortcutChanged);
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "model/Mark.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QRectF>
+#include <QString>
+
+class UserDefaults;
+
+// The one shared state of the program: the current capture with its crop and marks, the
+// current tool, the two shortcuts and the status line. Every write of a published field emits
+// objectWillChange() first (observers still see the old value), then stores the value, then
+// emits the field's own ...Changed() signal.
+class CaptureModel : public QObject
+{
+    Q_OBJECT
+
+public:
+    static inline const QString defaultAreaShortcut = QStringLiteral("control+option+command+4");
+    static inline const QString defaultFullShortcut = QStringLiteral("control+option+command+3");
+
+    // Reads the stored shortcuts from `defaults` (migrating them once to the current defaults
+    // version) and becomes the shared model. `defaults` must outlive the model.
+    explicit CaptureModel(UserDefaults &defaults, QObject *parent = nullptr);
+    // The same with the user's own settings store.
+    explicit CaptureModel(QObject *parent = nullptr);
+
+    // The newest model, or null once it is gone. Never keeps a model alive.
+    [[nodiscard]] static CaptureModel *shared() { return s_shared.data(); }
+
+    // A null image means "no capture". After a capture one image unit is one pixel.
+    [[nodiscard]] const QImage &image() const { return m_image; }
+    [[nodiscard]] bool hasImage() const { return !m_image.isNull(); }
+    [[nodiscard]] const QString &status() const { return m_status; }
+    // Image pixels, top-left origin.
+    [[nodiscard]] const QRectF &crop() const { return m_crop; }
+    [[nodiscard]] bool full() const { return m_full; }
+    [[nodiscard]] const QString &tool() const { return m_tool; }
+    [[nodiscard]] const QList<Mark> &marks() const { return m_marks; }
+    [[nodiscard]] const QString &areaShortcut() const { return m_areaShortcut; }
+    [[nodiscard]] const QString &fullShortcut() const { return m_fullShortcut; }
+
+    void setImage(const QImage &image);
+    void setStatus(const QString &status);
+    void setCrop(const QRectF &crop);
+    void setFull(bool full);
+    void setTool(const QString &tool);
+    void setMarks(const QList<Mark> &marks);
+    void setAreaShortcut(const QString &shortcut);
+    void setFullShortcut(const QString &shortcut);
+
+    [[nodiscard]] UserDefaults &defaults() const { return m_defaults; }
+
+Q_SIGNALS:
+    void objectWillChange();
+    void imageChanged();
+    void statusChanged();
+    void cropChanged();
+    void fullChanged();
+    void toolChanged();
+    void marksChanged();
+    void areaShortcutChanged();
+    void fullShortcutChanged();
+
+private:
+    friend class CaptureModelTest;
+
+    template <typename T>
+    void publish(T &field, const T &value, void (CaptureModel::*changed)())
+    {
+        Q_EMIT objectWillChange();
+        field = value;
+        Q_EMIT(this->*changed)();
+    }
+
+    void migrateShortcutDefaults();
+
+    [[nodiscard]] qint64 captureGeneration() const { return m_captureGeneration; }
+    void setCaptureGeneration(qint64 generation) { m_captureGeneration = generation; }
+
+    static inline QPointer<CaptureModel> s_shared;
+
+    UserDefaults &m_defaults;
+    QImage m_image;
+    QString m_status;
+    QRectF m_crop;
+    bool m_full = false;
+    QString m_tool;
+    QList<Mark> m_marks;
+    QString m_areaShortcut;
+    QString m_fullShortcut;
+    qint64 m_captureGeneration = 0;
+};

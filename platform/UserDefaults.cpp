@@ -1,0 +1,164 @@
+#include "platform/UserDefaults.h"
+
+#include "platform/LogLine.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <cmath>
+
+namespace {
+
+std::unique_ptr<UserDefaults> &globalDomainStore()
+{
+    static std::unique_ptr<UserDefaults> store = UserDefaults::inMemory();
+    return store;
+}
+
+} // namespace
+
+UserDefaults::UserDefaults(QString filePath)
+    : m_filePath(std::move(filePath))
+{
+    load();
+}
+
+std::unique_ptr<UserDefaults> UserDefaults::inMemory(QJsonObject values)
+{
+    std::unique_ptr<UserDefaults> store(new UserDefaults);
+    store->m_values = std::move(values);
+    return store;
+}
+
+QString UserDefaults::standardPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/Pixdrift/defaults.json");
+}
+
+UserDefaults &UserDefaults::standard()
+{
+    static UserDefaults store(standardPath());
+    return store;
+}
+
+const UserDefaults &UserDefaults::globalDomain()
+{
+    return *globalDomainStore();
+}
+
+void UserDefaults::setGlobalDomain(std::unique_ptr<UserDefaults> store)
+{
+    globalDomainStore() = store ? std::move(store) : inMemory();
+}
+
+std::optional<QString> UserDefaults::string(const QString &key) const
+{
+    const QJsonValue v = m_values.value(key);
+    if (!v.isString())
+        return std::nullopt;
+    return v.toString();
+}
+
+std::optional<qint64> UserDefaults::integer(const QString &key) const
+{
+    const QJsonValue v = m_values.value(key);
+    if (!v.isDouble())
+        return std::nullopt;
+    const double number = v.toDouble();
+    // JSON keeps every number as a double; only a whole number in qint64's range is an integer.
+    if (!std::isfinite(number) || number != std::trunc(number) || std::fabs(number) > 9.0e18)
+        return std::nullopt;
+    return static_cast<qint64>(number);
+}
+
+QJsonValue UserDefaults::value(const QString &key) const
+{
+    return m_values.value(key);
+}
+
+bool UserDefaults::setString(const QString &key, const QString &value)
+{
+    return setValue(key, QJsonValue(value));
+}
+
+bool UserDefaults::setInteger(const QString &key, qint64 value)
+{
+    return setValue(key, QJsonValue(value));
+}
+
+bool UserDefaults::setValue(const QString &key, const QJsonValue &value)
+{
+    m_values.insert(key, value);
+    return save();
+}
+
+void UserDefaults::load()
+{
+    QFile file(m_filePath);
+    if (!file.exists()) {
+        m_writable = true;
+        return;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        logLine("Pixdrift could not read the settings file %@ (%@); settings will not be saved",
+                m_filePath, file.errorString());
+        return;
+    }
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    file.close();
+    if (error.error == QJsonParseError::NoError && document.isObject()) {
+        m_values = document.object();
+        m_writable = true;
+        return;
+    }
+
+    // Keep the damaged file for the user to inspect or repair, and start afresh beside it.
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    const QString aside = m_filePath + QStringLiteral(".corrupt-") + stamp;
+    if (QFile::rename(m_filePath, aside)) {
+        logLine("Pixdrift settings file %@ was not a JSON object; moved it to %@ and started with "
+                "empty settings",
+                m_filePath, aside);
+        m_writable = true;
+    } else {
+        logLine("Pixdrift settings file %@ was not a JSON object and could not be moved aside; "
+                "settings will not be saved",
+                m_filePath);
+    }
+}
+
+bool UserDefaults::save() const
+{
+    if (m_filePath.isEmpty())
+        return true;
+    if (!m_writable)
+        return false;
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    QSaveFile file(m_filePath);
+    const QByteArray bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
+    // Unbuffered, because a buffered QFile flush can lose a short write without reporting it,
+    // and commit() would then replace the old file with a truncated one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        logLine("Pixdrift could not save the settings file %@: %@", m_filePath, file.errorString());
+        return false;
+    }
+    const qint64 written = file.write(bytes);
+    if (written != bytes.size()) {
+        logLine("Pixdrift could not save the settings file %@: only %d of %d bytes were written",
+                m_filePath, written, bytes.size());
+        return false;
+    }
+    if (!file.commit()) {
+        logLine("Pixdrift could not save the settings file %@: %@", m_filePath, file.errorString());
+        return false;
+    }
+    return true;
+}

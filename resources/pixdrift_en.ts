@@ -1,0 +1,183 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name></name>
+    <message id="action.cancel">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="action.copy">
+        <source>Copy</source>
+        <translation>Copy</translation>
+    </message>
+    <message id="action.save">
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message id="annotation.color">
+        <source>Color</source>
+        <translation>Color</translation>
+    </message>
+    <message id="annotation.title">
+        <source>Tool</source>
+        <translation>Tool</translation>
+    </message>
+    <message id="annotation.undo">
+        <source>Undo the last mark</source>
+        <translation>Undo the last mark</translation>
+    </message>
+    <message id="app.name">
+        <source>Pixdrift</source>
+        <translation>Pixdrift</translation>
+    </message>
+    <message id="capture.area">
+        <source>Capture Area</source>
+        <translation>Capture Area</translation>
+    </message>
+    <message id="capture.full">
+        <source>Capture Full Screen</source>
+        <translation>Capture Full Screen</translation>
+    </message>
+    <message id="empty.title">
+        <source>No screenshot yet</source>
+        <translation>No screenshot yet</translation>
+    </message>
+    <message id="menu.open">
+        <source>Open Pixdrift</source>
+        <translation>Open Pixdrift</translation>
+    </message>
+    <message id="menu.quit">
+        <source>Quit Pixdrift</source>
+        <translation>Quit Pixdrift</translation>
+    </message>
+    <message id="overlay.selectHint">
+        <source>Drag to select an area</source>
+        <translation>Drag to select an area</translation>
+    </message>
+    <message id="shortcuts.area">
+        <source>Area capture</source>
+        <translation>Area capture</translation>
+    </message>
+    <message id="shortcuts.button">
+        <source>Shortcuts…</source>
+        <translation>Shortcuts…</translation>
+    </message>
+    <message id="shortcuts.cancel">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="shortcuts.clickToRecord">
+        <source>Click to record</source>
+        <translation>Click to record</translation>
+    </message>
+    <message id="shortcuts.full">
+        <source>Full-screen capture</source>
+        <translation>Full-screen capture</translation>
+    </message>
+    <message id="shortcuts.help">
+        <source>These shortcuts work in every application, even while Pixdrift's window is closed.</source>
+        <translation>These shortcuts work in every application, even while Pixdrift's window is closed.</translation>
+    </message>
+    <message id="shortcuts.pressNow">
+        <source>Press the keys…</source>
+        <translation>Press the keys…</translation>
+    </message>
+    <message id="shortcuts.recordingTip">
+        <source>Click a field, then press at least one modifier with a letter, a digit, Space or F1–F12. Esc cancels.</source>
+        <translation>Click a field, then press at least one modifier with a letter, a digit, Space or F1–F12. Esc cancels.</translation>
+    </message>
+    <message id="shortcuts.save">
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message id="shortcuts.title">
+        <source>Keyboard Shortcuts</source>
+        <translation>Keyboard Shortcuts</translation>
+    </message>
+    <message id="status.adjustCrop">
+        <source>Adjust the crop, then copy or save.</source>
+        <translation>Adjust the crop, then copy or save.</translation>
+    </message>
+    <message id="status.captureArea">
+        <source>Capturing an area…</source>
+        <translation>Capturing an area…</translation>
+    </message>
+    <message id="status.captureFull">
+        <source>Capturing the full screen…</source>
+        <translation>Capturing the full screen…</translation>
+    </message>
+    <message id="status.copied">
+        <source>Copied to the clipboard.</source>
+        <translation>Copied to the clipboard.</translation>
+    </message>
+    <message id="status.fullCaptured">
+        <source>Full screen captured.</source>
+        <translation>Full screen captured.</translation>
+    </message>
+    <message id="status.hotkeyConflict">
+        <source>The shortcuts could not be registered; another application may be using them</source>
+        <translation>The shortcuts could not be registered; another application may be using them</translation>
+    </message>
+    <message id="status.hotkeysActive">
+        <source>Shortcuts active:</source>
+        <translation>Shortcuts active:</translation>
+    </message>
+    <message id="status.permission">
+        <source>The screen could not be captured</source>
+        <translation>The screen could not be captured</translation>
+    </message>
+    <message id="status.ready">
+        <source>Ready.</source>
+        <translation>Ready.</translation>
+    </message>
+    <message id="status.saveFailed">
+        <source>Could not save:</source>
+        <translation>Could not save:</translation>
+    </message>
+    <message id="status.saved">
+        <source>Saved %@.</source>
+        <translation>Saved %@.</translation>
+    </message>
+    <message id="status.shortcutConflict">
+        <source>Shortcuts saved, but they could not be registered</source>
+        <translation>Shortcuts saved, but they could not be registered</translation>
+    </message>
+    <message id="status.shortcutInvalid">
+        <source>Invalid shortcut: use at least one modifier with a letter, a digit, Space or F1–F12, and two different combinations.</source>
+        <translation>Invalid shortcut: use at least one modifier with a letter, a digit, Space or F1–F12, and two different combinations.</translation>
+    </message>
+    <message id="status.shortcutSaved">
+        <source>Shortcuts saved:</source>
+        <translation>Shortcuts saved:</translation>
+    </message>
+    <message id="tool.arrow">
+        <source>Arrow</source>
+        <translation>Arrow</translation>
+    </message>
+    <message id="tool.pen">
+        <source>Pen</source>
+        <translation>Pen</translation>
+    </message>
+    <message id="tool.rectangle">
+        <source>Rectangle</source>
+        <translation>Rectangle</translation>
+    </message>
+    <message id="Pixdrift">
+        <source>Pixdrift</source>
+        <translation>Pixdrift</translation>
+    </message>
+    <message id="Cattura">
+        <source>Capture</source>
+        <translation>Capture</translation>
+    </message>
+    <message id="Seleziona area…">
+        <source>Select Area…</source>
+        <translation>Select Area…</translation>
+    </message>
+    <message id="Schermo intero">
+        <source>Full Screen</source>
+        <translation>Full Screen</translation>
+    </message>
+</context>
+</TS>

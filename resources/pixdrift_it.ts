@@ -1,0 +1,183 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="it">
+<context>
+    <name></name>
+    <message id="action.cancel">
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+    <message id="action.copy">
+        <source>Copy</source>
+        <translation>Copia</translation>
+    </message>
+    <message id="action.save">
+        <source>Save</source>
+        <translation>Salva</translation>
+    </message>
+    <message id="annotation.color">
+        <source>Color</source>
+        <translation>Colore</translation>
+    </message>
+    <message id="annotation.title">
+        <source>Tool</source>
+        <translation>Strumento</translation>
+    </message>
+    <message id="annotation.undo">
+        <source>Undo the last mark</source>
+        <translation>Annulla l'ultimo segno</translation>
+    </message>
+    <message id="app.name">
+        <source>Pixdrift</source>
+        <translation>Pixdrift</translation>
+    </message>
+    <message id="capture.area">
+        <source>Capture Area</source>
+        <translation>Cattura area</translation>
+    </message>
+    <message id="capture.full">
+        <source>Capture Full Screen</source>
+        <translation>Cattura schermo intero</translation>
+    </message>
+    <message id="empty.title">
+        <source>No screenshot yet</source>
+        <translation>Ancora nessuna schermata</translation>
+    </message>
+    <message id="menu.open">
+        <source>Open Pixdrift</source>
+        <translation>Apri Pixdrift</translation>
+    </message>
+    <message id="menu.quit">
+        <source>Quit Pixdrift</source>
+        <translation>Esci da Pixdrift</translation>
+    </message>
+    <message id="overlay.selectHint">
+        <source>Drag to select an area</source>
+        <translation>Trascina per selezionare un'area</translation>
+    </message>
+    <message id="shortcuts.area">
+        <source>Area capture</source>
+        <translation>Cattura area</translation>
+    </message>
+    <message id="shortcuts.button">
+        <source>Shortcuts…</source>
+        <translation>Scorciatoie…</translation>
+    </message>
+    <message id="shortcuts.cancel">
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+    <message id="shortcuts.clickToRecord">
+        <source>Click to record</source>
+        <translation>Fai clic per registrare</translation>
+    </message>
+    <message id="shortcuts.full">
+        <source>Full-screen capture</source>
+        <translation>Cattura schermo intero</translation>
+    </message>
+    <message id="shortcuts.help">
+        <source>These shortcuts work in every application, even while Pixdrift's window is closed.</source>
+        <translation>Queste scorciatoie funzionano in ogni applicazione, anche quando la finestra di Pixdrift è chiusa.</translation>
+    </message>
+    <message id="shortcuts.pressNow">
+        <source>Press the keys…</source>
+        <translation>Premi i tasti…</translation>
+    </message>
+    <message id="shortcuts.recordingTip">
+        <source>Click a field, then press at least one modifier with a letter, a digit, Space or F1–F12. Esc cancels.</source>
+        <translation>Fai clic su un campo, poi premi almeno un modificatore con una lettera, una cifra, Spazio o F1–F12. Esc annulla.</translation>
+    </message>
+    <message id="shortcuts.save">
+        <source>Save</source>
+        <translation>Salva</translation>
+    </message>
+    <message id="shortcuts.title">
+        <source>Keyboard Shortcuts</source>
+        <translation>Scorciatoie da tastiera</translation>
+    </message>
+    <message id="status.adjustCrop">
+        <source>Adjust the crop, then copy or save.</source>
+        <translation>Regola il ritaglio, poi copia o salva.</translation>
+    </message>
+    <message id="status.captureArea">
+        <source>Capturing an area…</source>
+        <translation>Cattura di un'area…</translation>
+    </message>
+    <message id="status.captureFull">
+        <source>Capturing the full screen…</source>
+        <translation>Cattura dello schermo intero…</translation>
+    </message>
+    <message id="status.copied">
+        <source>Copied to the clipboard.</source>
+        <translation>Copiato negli appunti.</translation>
+    </message>
+    <message id="status.fullCaptured">
+        <source>Full screen captured.</source>
+        <translation>Schermo intero catturato.</translation>
+    </message>
+    <message id="status.hotkeyConflict">
+        <source>The shortcuts could not be registered; another application may be using them</source>
+        <translation>Impossibile registrare le scorciatoie; forse le usa un'altra applicazione</translation>
+    </message>
+    <message id="status.hotkeysActive">
+        <source>Shortcuts active:</source>
+        <translation>Scorciatoie attive:</translation>
+    </message>
+    <message id="status.permission">
+        <source>The screen could not be captured</source>
+        <translation>Impossibile catturare lo schermo</translation>
+    </message>
+    <message id="status.ready">
+        <source>Ready.</source>
+        <translation>Pronto.</translation>
+    </message>
+    <message id="status.saveFailed">
+        <source>Could not save:</source>
+        <translation>Salvataggio non riuscito:</translation>
+    </message>
+    <message id="status.saved">
+        <source>Saved %@.</source>
+        <translation>Salvato %@.</translation>
+    </message>
+    <message id="status.shortcutConflict">
+        <source>Shortcuts saved, but they could not be registered</source>
+        <translation>Scorciatoie salvate, ma non è stato possibile registrarle</translation>
+    </message>
+    <message id="status.shortcutInvalid">
+        <source>Invalid shortcut: use at least one modifier with a letter, a digit, Space or F1–F12, and two different combinations.</source>
+        <translation>Scorciatoia non valida: usa almeno un modificatore con una lettera, una cifra, Spazio o F1–F12, e due combinazioni diverse.</translation>
+    </message>
+    <message id="status.shortcutSaved">
+        <source>Shortcuts saved:</source>
+        <translation>Scorciatoie salvate:</translation>
+    </message>
+    <message id="tool.arrow">
+        <source>Arrow</source>
+        <translation>Freccia</translation>
+    </message>
+    <message id="tool.pen">
+        <source>Pen</source>
+        <translation>Penna</translation>
+    </message>
+    <message id="tool.rectangle">
+        <source>Rectangle</source>
+        <translation>Rettangolo</translation>
+    </message>
+    <message id="Pixdrift">
+        <source>Pixdrift</source>
+        <translation>Pixdrift</translation>
+    </message>
+    <message id="Cattura">
+        <source>Capture</source>
+        <translation>Cattura</translation>
+    </message>
+    <message id="Seleziona area…">
+        <source>Select Area…</source>
+        <translation>Seleziona area…</translation>
+    </message>
+    <message id="Schermo intero">
+        <source>Full Screen</source>
+        <translation>Schermo intero</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,120 @@
+#include "shortcuts/ShortcutText.h"
+
+#include "platform/UserDefaults.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <array>
+
+namespace {
+
+constexpr std::array<KeyTableEntry, 39> mainKeyTable = {{
+    {"a", 0x00}, {"s", 0x01}, {"d", 0x02}, {"f", 0x03}, {"h", 0x04}, {"g", 0x05},
+    {"z", 0x06}, {"x", 0x07}, {"c", 0x08}, {"v", 0x09}, {"b", 0x0B}, {"q", 0x0C},
+    {"w", 0x0D}, {"e", 0x0E}, {"r", 0x0F}, {"y", 0x10}, {"t", 0x11}, {"1", 0x12},
+    {"2", 0x13}, {"3", 0x14}, {"4", 0x15}, {"6", 0x16}, {"5", 0x17}, {"=", 0x18},
+    {"9", 0x19}, {"7", 0x1A}, {"-", 0x1B}, {"8", 0x1C}, {"0", 0x1D}, {"o", 0x1F},
+    {"u", 0x20}, {"i", 0x22}, {"p", 0x23}, {"l", 0x25}, {"j", 0x26}, {"k", 0x28},
+    {"n", 0x2D}, {"m", 0x2E}, {"space", 0x31},
+}};
+
+constexpr std::array<KeyTableEntry, 12> functionKeyTable = {{
+    {"f1", 0x7A}, {"f2", 0x78}, {"f3", 0x63}, {"f4", 0x76}, {"f5", 0x60}, {"f6", 0x61},
+    {"f7", 0x62}, {"f8", 0x64}, {"f9", 0x65}, {"f10", 0x6D}, {"f11", 0x67}, {"f12", 0x6F},
+}};
+
+std::optional<std::uint16_t> lookUp(std::span<const KeyTableEntry> table, const QString &name)
+{
+    for (const KeyTableEntry &entry : table) {
+        if (name == QLatin1String(entry.name))
+            return entry.code;
+    }
+    return std::nullopt;
+}
+
+QString symbolFor(const QString &word)
+{
+    switch (modifierMaskForWord(word).value_or(0)) {
+    case ShortcutMask::control:
+        return QStringLiteral("\u2303");
+    case ShortcutMask::option:
+        return QStringLiteral("\u2325");
+    case ShortcutMask::shift:
+        return QStringLiteral("\u21E7");
+    case ShortcutMask::command:
+        return QStringLiteral("\u2318");
+    default:
+        return {};
+    }
+}
+
+// Whether F1–F12 act as plain function keys without holding fn (the system-wide setting of
+// that name is the number 1).
+bool functionKeysAreStandard()
+{
+    return UserDefaults::globalDomain().integer(QStringLiteral("com.apple.keyboard.fnState")) == 1;
+}
+
+} // namespace
+
+std::span<const KeyTableEntry> mainKeys()
+{
+    return mainKeyTable;
+}
+
+std::span<const KeyTableEntry> functionKeys()
+{
+    return functionKeyTable;
+}
+
+std::optional<std::uint32_t> modifierMaskForWord(const QString &word)
+{
+    if (word == u"control" || word == u"ctrl")
+        return ShortcutMask::control;
+    if (word == u"option" || word == u"alt")
+        return ShortcutMask::option;
+    if (word == u"shift")
+        return ShortcutMask::shift;
+    if (word == u"command" || word == u"cmd" || word == u"meta")
+        return ShortcutMask::command;
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> keyCodeForName(const QString &name)
+{
+    if (auto code = lookUp(mainKeyTable, name))
+        return *code;
+    if (auto code = lookUp(functionKeyTable, name))
+        return *code;
+    return std::nullopt;
+}
+
+std::optional<QString> keyNameForCode(std::uint16_t code)
+{
+    for (auto table : {std::span<const KeyTableEntry>(mainKeyTable),
+                       std::span<const KeyTableEntry>(functionKeyTable)}) {
+        for (const KeyTableEntry &entry : table) {
+            if (entry.code == code)
+                return QString::fromLatin1(entry.name);
+        }
+    }
+    return std::nullopt;
+}
+
+QString prettyShortcut(const QString &shortcut)
+{
+    const QStringList pieces = shortcut.split(u'+', Qt::SkipEmptyParts);
+    if (pieces.isEmpty())
+        return shortcut;
+
+    const QString &key = pieces.last();
+    QString symbols;
+    for (qsizetype i = 0; i + 1 < pieces.size(); ++i)
+        symbols += symbolFor(pieces[i]);
+
+    static const QRegularExpression functionKey(QStringLiteral("^f([1-9]|1[0-2])$"));
+    const bool fnPrefix = functionKey.match(key).hasMatch() && !functionKeysAreStandard();
+    const QString keyText = key == u"space" ? QStringLiteral("Space") : key.toUpper();
+    return (fnPrefix ? QStringLiteral("fn+") : QString()) + symbols + keyText;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+// A shortcut is kept everywhere as text: lower-case modifier words joined by "+", then one key
+// name, e.g. "control+option+command+4". Key codes are the hardware key codes of the Apple
+// keyboard layout and masks are the classic event-manager modifier bits; the X11 adapters
+// translate both.
+
+namespace ShortcutMask {
+inline constexpr std::uint32_t control = 0x1000;
+inline constexpr std::uint32_t option = 0x0800;
+inline constexpr std::uint32_t shift = 0x0200;
+inline constexpr std::uint32_t command = 0x0100;
+} // namespace ShortcutMask
+
+struct KeyTableEntry
+{
+    const char *name;
+    std::uint16_t code;
+};
+
+// The 39 main keys and the 12 function keys, in the table's own order.
+[[nodiscard]] std::span<const KeyTableEntry> mainKeys();
+[[nodiscard]] std::span<const KeyTableEntry> functionKeys();
+
+// "control"/"ctrl", "option"/"alt", "shift", "command"/"cmd"/"meta" → its mask; matched exactly.
+[[nodiscard]] std::optional<std::uint32_t> modifierMaskForWord(const QString &word);
+
+// Name → code, main keys first. Names are matched exactly (callers lower-case first).
+[[nodiscard]] std::optional<std::uint32_t> keyCodeForName(const QString &name);
+// Code → name, for the recorder; nothing for a key that cannot be part of a shortcut.
+[[nodiscard]] std::optional<QString> keyNameForCode(std::uint16_t code);
+
+// The display form: "control+option+command+4" → "⌃⌥⌘4", "control+f5" → "fn+⌃F5".
+[[nodiscard]] QString prettyShortcut(const QString &shortcut);
