@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CaptureEnvironment.h"
 #include "model/Mark.h"
 
 #include <QImage>
@@ -8,6 +9,8 @@
 #include <QPointer>
 #include <QRectF>
 #include <QString>
+
+#include <qcoro/qcorotask.h>
 
 class UserDefaults;
 
@@ -55,6 +58,16 @@ public:
 
     [[nodiscard]] UserDefaults &defaults() const { return m_defaults; }
 
+    // The windows, the screen-capture service and the overlay the capture flow works with.
+    void setCaptureEnvironment(CaptureEnvironment environment) { m_environment = std::move(environment); }
+
+    // Starts a capture of the main display and returns at once. Only the newest request
+    // delivers its image; an area capture then lets the user select the crop.
+    void take(bool full = false);
+    // Drops the current capture and returns to the empty state. A capture still running
+    // delivers its image afterwards.
+    void cancelCapture();
+
 Q_SIGNALS:
     void objectWillChange();
     void imageChanged();
@@ -79,12 +92,17 @@ private:
 
     void migrateShortcutDefaults();
 
+    static QCoro::Task<> captureTask(QPointer<CaptureModel> model, bool full, qint64 generation);
+    void deliverArea(std::optional<QRect> rect, bool windowsWereVisible);
+    void captureFailed(const QString &description);
+
     [[nodiscard]] qint64 captureGeneration() const { return m_captureGeneration; }
     void setCaptureGeneration(qint64 generation) { m_captureGeneration = generation; }
 
     static inline QPointer<CaptureModel> s_shared;
 
     UserDefaults &m_defaults;
+    CaptureEnvironment m_environment;
     QImage m_image;
     QString m_status;
     QRectF m_crop;

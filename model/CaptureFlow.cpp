@@ -1,0 +1,200 @@
+// The capture flow of CaptureModel: from a request to an image in the model.
+
+#include "model/CaptureModel.h"
+
+#include "app/tr.h"
+#include "platform/ApplicationWindows.h"
+#include "platform/LogLine.h"
+#include "platform/ScreenCaptureService.h"
+
+#include <qcoro/qcorotimer.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <coroutine>
+
+namespace {
+
+// Suspends a coroutine until a service answers through its completion handler.
+template <typename Result>
+class HandlerAwaitable
+{
+public:
+    using Start = std::function<void(std::function<void(Result)>)>;
+    explicit HandlerAwaitable(Start start)
+        : m_start(std::move(start))
+    {
+    }
+
+    bool await_ready() const noexcept { return false; }
+    void await_suspend(std::coroutine_handle<> coroutine)
+    {
+        m_start([this, coroutine](Result result) {
+            m_result = std::move(result);
+            coroutine.resume();
+        });
+    }
+    Result await_resume() { return std::move(*m_result); }
+
+private:
+    Start m_start;
+    std::optional<Result> m_result;
+};
+
+// The pause that lets the window system take our windows off the screen before the grab.
+constexpr std::chrono::milliseconds hidePause{300};
+
+} // namespace
+
+void CaptureModel::take(bool full)
+{
+    const qint64 generation = ++m_captureGeneration;
+    setImage({});
+    setCrop(QRectF(0, 0, 0, 0));
+    setMarks({});
+    setStatus(::tr(full ? "status.captureFull" : "status.captureArea"));
+    // The task runs on by itself; it only gives the GUI thread up while it waits.
+    [[maybe_unused]] auto task = captureTask(this, full, generation);
+}
+
+void CaptureModel::cancelCapture()
+{
+    setImage({});
+    setCrop(QRectF(0, 0, 0, 0));
+    setFull(false);
+    setMarks({});
+    setStatus(::tr("status.ready"));
+}
+
+QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full, qint64 generation)
+{
+    const CaptureEnvironment environment = model->m_environment;
+    ApplicationWindows *windows = environment.windows;
+    ScreenCaptureService *service = environment.screenCapture;
+
+    const bool windowsWereVisible = windows && windows->anyVisible();
+    if (windowsWereVisible) {
+        if (full)
+            windows->orderOutMainWindow();
+        else
+            windows->hideApplication();
+        co_await QCoro::sleepFor(hidePause);
+        if (!model)
+            co_return;
+    }
+
+    if (!service) {
+        model->captureFailed(QStringLiteral("no screen-capture service is available"));
+        co_return;
+    }
+
+    const auto content = co_await HandlerAwaitable<CaptureResult<QList<CaptureDisplay>>>(
+        [service](auto done) { service->requestShareableContent(std::move(done)); });
+    if (!model)
+        co_return;
+    if (!content.value) {
+        model->captureFailed(content.error);
+        co_return;
+    }
+    if (generation != model->m_captureGeneration)
+        co_return;
+
+    const QList<CaptureDisplay> &displays = *content.value;
+    if (displays.isEmpty()) {
+        // Ending quietly here would leave our windows hidden and the status on "capturing".
+        model->captureFailed(QStringLiteral("no display to capture"));
+        co_return;
+    }
+    const std::uint32_t mainId = service->mainDisplayId();
+    const auto mainDisplay = std::find_if(displays.begin(), displays.end(),
+                                          [mainId](const CaptureDisplay &d) { return d.id == mainId; });
+    const CaptureDisplay display = mainDisplay != displays.end() ? *mainDisplay : displays.first();
+
+    const QList<CaptureScreen> screens = service->screens();
+    const auto match = std::find_if(screens.begin(), screens.end(), [&display](const CaptureScreen &s) {
+        return s.displayNumber == display.id;
+    });
+    const std::optional<CaptureScreen> screen =
+        match != screens.end() ? std::optional<CaptureScreen>(*match) : service->mainScreen();
+    const double scale = screen ? screen->scale : 1.0;
+    // std::lround rounds halves away from zero.
+    const int pixelWidth = int(std::lround(display.width * scale));
+    const int pixelHeight = int(std::lround(display.height * scale));
+
+    const auto captured = co_await HandlerAwaitable<CaptureResult<QImage>>(
+        [service, &display, pixelWidth, pixelHeight](auto done) {
+            service->requestImage(display.id, pixelWidth, pixelHeight, std::move(done));
+        });
+    if (!model)
+        co_return;
+    if (!captured.value || captured.value->isNull()) {
+        model->captureFailed(captured.value ? QStringLiteral("the screen grab returned no image") : captured.error);
+        co_return;
+    }
+    if (generation != model->m_captureGeneration)
+        co_return;
+
+    QImage image = *captured.value;
+    image.setDevicePixelRatio(1.0);
+    model->setImage(image);
+    model->setCrop(QRectF(0, 0, image.width(), image.height()));
+    model->setFull(full);
+    model->setMarks({});
+
+    if (full) {
+        model->setStatus(::tr("status.fullCaptured"));
+        if (environment.openMain)
+            environment.openMain();
+        if (windows)
+            windows->activateApplication();
+        co_return;
+    }
+
+    model->setStatus(::tr("status.adjustCrop"));
+    AreaSelectionHandler handler = [model, windowsWereVisible](std::optional<QRect> rect) {
+        if (model)
+            model->deliverArea(rect, windowsWereVisible);
+    };
+    if (environment.presentOverlay)
+        environment.presentOverlay(image, screen ? screen->screen : nullptr, std::move(handler));
+    else
+        handler(std::nullopt);
+}
+
+void CaptureModel::deliverArea(std::optional<QRect> rect, bool windowsWereVisible)
+{
+    ApplicationWindows *windows = m_environment.windows;
+    if (rect) {
+        setCrop(QRectF(*rect));
+        setStatus(::tr("status.adjustCrop"));
+        if (windowsWereVisible && windows)
+            windows->unhideApplication();
+        if (m_environment.openMain)
+            m_environment.openMain();
+        if (windows)
+            windows->activateApplication();
+        return;
+    }
+    // Cancelled: the whole capture stays in the model.
+    if (windowsWereVisible && windows) {
+        windows->unhideApplication();
+        windows->activateApplication();
+        windows->bringFirstWindowToFront();
+    }
+}
+
+void CaptureModel::captureFailed(const QString &description)
+{
+    setStatus(::tr("status.permission") + QStringLiteral(" (") + description + QStringLiteral(")"));
+    logLine("Pixdrift capture failed: %@", description);
+    ApplicationWindows *windows = m_environment.windows;
+    if (windows)
+        windows->unhideApplication();
+    if (m_environment.openMain)
+        m_environment.openMain();
+    if (windows) {
+        windows->activateApplication();
+        windows->bringMainWindowToFront();
+    }
+}

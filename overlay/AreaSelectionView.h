@@ -1,0 +1,58 @@
+#pragma once
+
+#include "model/CaptureEnvironment.h"
+
+#include <QFont>
+#include <QImage>
+#include <QRegion>
+#include <QWidget>
+
+#include <optional>
+
+// Shows the frozen screenshot dimmed, lets the user drag a rectangle and reports it in image
+// pixels. Everything is drawn from two images prepared once (the dimmed screen with its cancel
+// button, and the bright screen), so a drag repaints only the strip that changed.
+class AreaSelectionView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    AreaSelectionView(const QImage &image, AreaSelectionHandler onFinish, QWidget *parent = nullptr);
+
+    // The current selection, view coordinates.
+    [[nodiscard]] QRectF selection() const { return m_selection; }
+    // What has to be repainted when the selection changes from `before` to `after`.
+    [[nodiscard]] QRegion repaintRegion(const QRectF &before, const QRectF &after) const;
+
+protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    [[nodiscard]] static bool isCancelKey(const QKeyEvent *event);
+    void cancelSelection();
+    void finish(std::optional<QRect> rect);
+    void setSelection(const QRectF &selection);
+    void prepareImages();
+    [[nodiscard]] QRectF sizeLabelRect(const QRectF &selection) const;
+    [[nodiscard]] QRectF hintRect() const;
+
+    QImage m_image;
+    QSizeF m_pixelSize;
+    AreaSelectionHandler m_onFinish;
+    std::optional<QPointF> m_start;
+    QRectF m_selection;
+    bool m_finished = false;
+
+    QFont m_buttonFont;
+    QFont m_sizeFont;
+    QFont m_hintFont;
+    QString m_hint;
+    // Device-resolution images for the current size and pixel ratio.
+    QImage m_bright;
+    QImage m_dimmed;
+};

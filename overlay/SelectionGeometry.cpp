@@ -1,0 +1,69 @@
+#include "overlay/SelectionGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace SelectionGeometry {
+
+QRectF cancelButtonRect(QSizeF bounds)
+{
+    return QRectF(bounds.width() - 176, 20, 156, 38);
+}
+
+bool hitsCancelButton(QPointF point, QSizeF bounds)
+{
+    // The button owns the edges nearest the bottom-left corner of the screen, so test in
+    // coordinates that grow upward from there.
+    const QRectF button = cancelButtonRect(bounds);
+    const qreal up = bounds.height() - point.y();
+    const qreal buttonBottom = bounds.height() - button.bottom();
+    const qreal buttonTop = bounds.height() - button.top();
+    return button.left() <= point.x() && point.x() < button.right() && buttonBottom <= up && up < buttonTop;
+}
+
+QRectF selectionBetween(QPointF start, QPointF current)
+{
+    return QRectF(std::min(start.x(), current.x()), std::min(start.y(), current.y()),
+                  std::abs(current.x() - start.x()), std::abs(current.y() - start.y()));
+}
+
+bool isLargeEnough(const QRectF &selection)
+{
+    return selection.width() > 3 && selection.height() > 3;
+}
+
+bool isVisible(const QRectF &selection)
+{
+    return selection.width() > 0 && selection.height() > 0;
+}
+
+std::optional<QRect> pixelRect(const QRectF &selection, QSizeF bounds, QSizeF pixelSize)
+{
+    if (!(bounds.width() > 0) || !(bounds.height() > 0))
+        return std::nullopt;
+    const double sx = pixelSize.width() / bounds.width();
+    const double sy = pixelSize.height() / bounds.height();
+    const double x = selection.left() * sx;
+    const double y = selection.top() * sy;
+    const double w = selection.width() * sx;
+    const double h = selection.height() * sy;
+    const double left = std::floor(x);
+    const double top = std::floor(y);
+    return QRect(int(left), int(top), int(std::ceil(x + w) - left), int(std::ceil(y + h) - top));
+}
+
+QString sizeLabel(const QRectF &selection, QSizeF bounds, QSizeF pixelSize)
+{
+    if (!(bounds.width() > 0) || !(bounds.height() > 0))
+        return QStringLiteral("0 \u00D7 0 px");
+    const auto w = qint64(selection.width() * pixelSize.width() / bounds.width());
+    const auto h = qint64(selection.height() * pixelSize.height() / bounds.height());
+    return QString::number(w) + QStringLiteral(" \u00D7 ") + QString::number(h) + QStringLiteral(" px");
+}
+
+qreal sizeLabelBottom(const QRectF &selection, QSizeF bounds)
+{
+    return std::min(bounds.height() - 8, selection.bottom() + 24);
+}
+
+} // namespace SelectionGeometry

@@ -1,0 +1,64 @@
+#include "overlay/SelectionOverlayWindow.h"
+
+#include "platform/QtApplicationWindows.h"
+
+#include <QTimer>
+#include <QWindow>
+
+SelectionOverlayWindow::SelectionOverlayWindow(const QRect &screenGeometry)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+                           | Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint)
+{
+    setObjectName(QStringLiteral("selectionOverlay"));
+    setProperty(QtApplicationWindows::excludedProperty, true);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    // Bypassing the window manager keeps panels and placement rules from moving or shrinking
+    // the overlay: it covers exactly the captured screen.
+    setGeometry(screenGeometry);
+}
+
+void SelectionOverlayWindow::setContent(QWidget *content)
+{
+    m_content = content;
+    content->setParent(this);
+    content->setGeometry(rect());
+    content->setFocus();
+}
+
+void SelectionOverlayWindow::resizeEvent(QResizeEvent *event)
+{
+    if (m_content)
+        m_content->setGeometry(rect());
+    QWidget::resizeEvent(event);
+}
+
+void SelectionOverlayWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    grabKeyboardWhenMapped(50);
+}
+
+void SelectionOverlayWindow::hideEvent(QHideEvent *event)
+{
+    if (m_keyboardGrabbed && windowHandle())
+        windowHandle()->setKeyboardGrabEnabled(false);
+    m_keyboardGrabbed = false;
+    QWidget::hideEvent(event);
+}
+
+// X11 refuses a keyboard grab for a window that is not mapped yet, and the map happens a
+// little after show(): try again for up to a second.
+void SelectionOverlayWindow::grabKeyboardWhenMapped(int attemptsLeft)
+{
+    if (!isVisible() || m_keyboardGrabbed)
+        return;
+    activateWindow();
+    if (windowHandle() && windowHandle()->setKeyboardGrabEnabled(true)) {
+        m_keyboardGrabbed = true;
+        if (m_content)
+            m_content->setFocus();
+        return;
+    }
+    if (attemptsLeft > 0)
+        QTimer::singleShot(20, this, [this, attemptsLeft] { grabKeyboardWhenMapped(attemptsLeft - 1); });
+}

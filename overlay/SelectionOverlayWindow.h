@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QWidget>
+
+// The borderless window that covers one screen exactly while the user selects an area. It
+// stays above everything and holds the keyboard while shown, so Escape always reaches it.
+class SelectionOverlayWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SelectionOverlayWindow(const QRect &screenGeometry);
+
+    // Sets the view that fills the window.
+    void setContent(QWidget *content);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void grabKeyboardWhenMapped(int attemptsLeft);
+
+    QWidget *m_content = nullptr;
+    bool m_keyboardGrabbed = false;
+};

@@ -1,0 +1,113 @@
+#include "platform/QtApplicationWindows.h"
+
+#include <QApplication>
+#include <QEvent>
+
+#include <algorithm>
+
+QList<QWidget *> QtApplicationWindows::windows()
+{
+    QList<QWidget *> result;
+    const QWidgetList all = QApplication::topLevelWidgets();
+    for (QWidget *widget : all) {
+        const Qt::WindowType type = widget->windowType();
+        if (!widget->isWindow() || type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop
+            || widget->property(excludedProperty).toBool())
+            continue;
+        result.append(widget);
+    }
+    return result;
+}
+
+QWidget *QtApplicationWindows::mainWindow()
+{
+    const QList<QWidget *> all = windows();
+    const auto found = std::find_if(all.begin(), all.end(),
+                                    [](QWidget *w) { return w->objectName() == QLatin1String("main"); });
+    return found != all.end() ? *found : nullptr;
+}
+
+bool QtApplicationWindows::anyVisible() const
+{
+    // A window an earlier, superseded capture took away still counts: otherwise nothing would
+    // ever bring it back.
+    auto away = [](const QPointer<QWidget> &w) { return w && !w->isVisible(); };
+    if (std::any_of(m_hidden.begin(), m_hidden.end(), away)
+        || std::any_of(m_orderedOut.begin(), m_orderedOut.end(), away))
+        return true;
+    const QList<QWidget *> all = windows();
+    return std::any_of(all.begin(), all.end(), [](QWidget *w) { return w->isVisible(); });
+}
+
+void QtApplicationWindows::takeOffScreen(QWidget *window, QList<QPointer<QWidget>> &list)
+{
+    if (!list.contains(window)) {
+        list.append(window);
+        window->installEventFilter(this);
+    }
+    window->hide();
+}
+
+void QtApplicationWindows::orderOutMainWindow()
+{
+    QWidget *main = mainWindow();
+    if (main && main->isVisible())
+        takeOffScreen(main, m_orderedOut);
+}
+
+void QtApplicationWindows::hideApplication()
+{
+    const QList<QWidget *> all = windows();
+    for (QWidget *window : all) {
+        if (window->isVisible())
+            takeOffScreen(window, m_hidden);
+    }
+}
+
+void QtApplicationWindows::unhideApplication()
+{
+    const QList<QPointer<QWidget>> hidden = std::exchange(m_hidden, {});
+    for (const QPointer<QWidget> &window : hidden) {
+        if (window)
+            window->show();
+    }
+}
+
+void QtApplicationWindows::activateApplication()
+{
+    const QList<QWidget *> all = windows();
+    const auto visible = std::find_if(all.begin(), all.end(), [](QWidget *w) { return w->isVisible(); });
+    if (visible != all.end() && !QApplication::activeWindow())
+        bringToFront(*visible);
+}
+
+void QtApplicationWindows::bringFirstWindowToFront()
+{
+    const QList<QWidget *> all = windows();
+    if (!all.isEmpty())
+        bringToFront(all.first());
+}
+
+void QtApplicationWindows::bringMainWindowToFront()
+{
+    if (QWidget *main = mainWindow())
+        bringToFront(main);
+}
+
+void QtApplicationWindows::bringToFront(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+bool QtApplicationWindows::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show) {
+        auto same = [watched](const QPointer<QWidget> &w) { return w == watched; };
+        m_hidden.removeIf(same);
+        m_orderedOut.removeIf(same);
+        watched->removeEventFilter(this);
+    }
+    return QObject::eventFilter(watched, event);
+}

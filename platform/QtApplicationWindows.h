@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/ApplicationWindows.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+// The program's top-level widgets. The main window is the one whose object name is "main".
+// Windows marked with the property excludedFromCaptureHiding (the selection overlay) and
+// pop-ups are left alone.
+class QtApplicationWindows : public QObject, public ApplicationWindows
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char *excludedProperty = "excludedFromCaptureHiding";
+
+    using QObject::QObject;
+
+    [[nodiscard]] bool anyVisible() const override;
+    void orderOutMainWindow() override;
+    void hideApplication() override;
+    void unhideApplication() override;
+    void activateApplication() override;
+    void bringFirstWindowToFront() override;
+    void bringMainWindowToFront() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    [[nodiscard]] static QList<QWidget *> windows();
+    [[nodiscard]] static QWidget *mainWindow();
+    static void bringToFront(QWidget *window);
+    void takeOffScreen(QWidget *window, QList<QPointer<QWidget>> &list);
+
+    // Windows a capture took off the screen and that have not been shown since.
+    QList<QPointer<QWidget>> m_hidden;
+    QList<QPointer<QWidget>> m_orderedOut;
+};

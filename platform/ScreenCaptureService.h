@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+class QScreen;
+
+// A display that can be captured; its size is in points (logical pixels).
+struct CaptureDisplay
+{
+    std::uint32_t id = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// A screen of the window system, with the display number that identifies it to the capture
+// service and its pixels-per-point factor. `screen` is null in tests.
+struct CaptureScreen
+{
+    std::uint32_t displayNumber = 0;
+    double scale = 1.0;
+    QScreen *screen = nullptr;
+};
+
+// Either a value or a description of what went wrong that a user can read.
+template <typename T>
+struct CaptureResult
+{
+    std::optional<T> value;
+    QString error;
+
+    static CaptureResult success(T v) { return {std::move(v), {}}; }
+    static CaptureResult failure(QString description) { return {std::nullopt, std::move(description)}; }
+};
+
+// Reads the screen's pixels. Both requests answer on the GUI thread, always after the call has
+// returned, exactly once.
+class ScreenCaptureService
+{
+public:
+    using ContentHandler = std::function<void(CaptureResult<QList<CaptureDisplay>>)>;
+    using ImageHandler = std::function<void(CaptureResult<QImage>)>;
+
+    virtual ~ScreenCaptureService() = default;
+
+    // The displays that can be captured.
+    virtual void requestShareableContent(ContentHandler done) = 0;
+    // One image of a display, exactly pixelWidth × pixelHeight pixels, without the cursor.
+    virtual void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) = 0;
+
+    [[nodiscard]] virtual std::uint32_t mainDisplayId() const = 0;
+    [[nodiscard]] virtual QList<CaptureScreen> screens() const = 0;
+    [[nodiscard]] virtual std::optional<CaptureScreen> mainScreen() const = 0;
+};

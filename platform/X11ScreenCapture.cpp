@@ -1,0 +1,248 @@
+#include "platform/X11ScreenCapture.h"
+
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+
+#include <xcb/shm.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+namespace {
+
+struct FreeDeleter
+{
+    void operator()(void *p) const { std::free(p); }
+};
+template <typename T>
+using XcbReply = std::unique_ptr<T, FreeDeleter>;
+
+QScreen *screenForDisplay(std::uint32_t displayId)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (displayId == 0 || displayId > std::uint32_t(screens.size()))
+        return nullptr;
+    return screens.at(qsizetype(displayId) - 1);
+}
+
+} // namespace
+
+// One System V shared-memory segment, attached here and in the X server. The segment is
+// marked for removal as soon as both sides hold it, so the kernel frees it even if we crash.
+class X11ScreenCapture::SharedSegment
+{
+public:
+    static std::unique_ptr<SharedSegment> create(xcb_connection_t *connection, std::size_t size, QString *error)
+    {
+        const int id = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
+        if (id < 0) {
+            *error = QStringLiteral("could not create a shared-memory segment (%1)").arg(qt_error_string(errno));
+            return nullptr;
+        }
+        void *address = shmat(id, nullptr, 0);
+        if (address == reinterpret_cast<void *>(-1)) {
+            *error = QStringLiteral("could not map a shared-memory segment (%1)").arg(qt_error_string(errno));
+            shmctl(id, IPC_RMID, nullptr);
+            return nullptr;
+        }
+        const xcb_shm_seg_t seg = xcb_generate_id(connection);
+        XcbReply<xcb_generic_error_t> attachError(
+            xcb_request_check(connection, xcb_shm_attach_checked(connection, seg, std::uint32_t(id), 0)));
+        shmctl(id, IPC_RMID, nullptr);
+        if (attachError) {
+            *error = QStringLiteral("the X server could not attach the shared-memory segment (error %1)")
+                         .arg(attachError->error_code);
+            shmdt(address);
+            return nullptr;
+        }
+        return std::unique_ptr<SharedSegment>(new SharedSegment(connection, seg, address, size));
+    }
+
+    ~SharedSegment()
+    {
+        xcb_shm_detach(m_connection, m_seg);
+        xcb_flush(m_connection);
+        shmdt(m_address);
+    }
+
+    SharedSegment(const SharedSegment &) = delete;
+    SharedSegment &operator=(const SharedSegment &) = delete;
+
+    [[nodiscard]] xcb_shm_seg_t seg() const { return m_seg; }
+    [[nodiscard]] const std::uint32_t *pixels() const { return static_cast<const std::uint32_t *>(m_address); }
+    [[nodiscard]] std::size_t size() const { return m_size; }
+
+private:
+    SharedSegment(xcb_connection_t *connection, xcb_shm_seg_t seg, void *address, std::size_t size)
+        : m_connection(connection)
+        , m_seg(seg)
+        , m_address(address)
+        , m_size(size)
+    {
+    }
+
+    xcb_connection_t *m_connection;
+    xcb_shm_seg_t m_seg;
+    void *m_address;
+    std::size_t m_size;
+};
+
+X11ScreenCapture::X11ScreenCapture(QObject *parent)
+    : X11ScreenCapture(Backend::SharedMemory, parent)
+{
+}
+
+X11ScreenCapture::X11ScreenCapture(Backend preferred, QObject *parent)
+    : QObject(parent)
+{
+    if (auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+        m_connection = x11->connection();
+    if (!m_connection)
+        return;
+    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+
+    if (preferred == Backend::SharedMemory && serverFitsSharedMemory())
+        m_backend = Backend::SharedMemory;
+}
+
+X11ScreenCapture::~X11ScreenCapture() = default;
+
+bool X11ScreenCapture::serverFitsSharedMemory() const
+{
+    XcbReply<xcb_shm_query_version_reply_t> version(
+        xcb_shm_query_version_reply(m_connection, xcb_shm_query_version(m_connection), nullptr));
+    if (!version)
+        return false;
+    // The copy below reads 32-bit pixels in little-endian order, the layout of every
+    // ordinary 24-bit X server.
+    const xcb_setup_t *setup = xcb_get_setup(m_connection);
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(setup).data;
+    if (screen->root_depth != 24 || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
+        return false;
+    for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem; xcb_format_next(&it)) {
+        if (it.data->depth == 24)
+            return it.data->bits_per_pixel == 32;
+    }
+    return false;
+}
+
+std::uint32_t X11ScreenCapture::displayNumber(const QScreen *screen)
+{
+    const qsizetype index = QGuiApplication::screens().indexOf(const_cast<QScreen *>(screen));
+    return index < 0 ? 0 : std::uint32_t(index + 1);
+}
+
+void X11ScreenCapture::requestShareableContent(ContentHandler done)
+{
+    CaptureResult<QList<CaptureDisplay>> result;
+    if (!m_connection) {
+        result = CaptureResult<QList<CaptureDisplay>>::failure(
+            QStringLiteral("no connection to an X11 display"));
+    } else {
+        QList<CaptureDisplay> displays;
+        const QList<QScreen *> all = QGuiApplication::screens();
+        for (QScreen *screen : all)
+            displays.append({displayNumber(screen), screen->geometry().width(), screen->geometry().height()});
+        result = CaptureResult<QList<CaptureDisplay>>::success(displays);
+    }
+    QMetaObject::invokeMethod(
+        this, [done = std::move(done), result] { done(result); }, Qt::QueuedConnection);
+}
+
+void X11ScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done)
+{
+    CaptureResult<QImage> result = grab(displayId, pixelWidth, pixelHeight);
+    QMetaObject::invokeMethod(
+        this, [done = std::move(done), result = std::move(result)] { done(result); }, Qt::QueuedConnection);
+}
+
+std::uint32_t X11ScreenCapture::mainDisplayId() const
+{
+    return displayNumber(QGuiApplication::primaryScreen());
+}
+
+QList<CaptureScreen> X11ScreenCapture::screens() const
+{
+    QList<CaptureScreen> result;
+    const QList<QScreen *> all = QGuiApplication::screens();
+    for (QScreen *screen : all)
+        result.append({displayNumber(screen), screen->devicePixelRatio(), screen});
+    return result;
+}
+
+std::optional<CaptureScreen> X11ScreenCapture::mainScreen() const
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return std::nullopt;
+    return CaptureScreen{displayNumber(screen), screen->devicePixelRatio(), screen};
+}
+
+CaptureResult<QImage> X11ScreenCapture::grab(std::uint32_t displayId, int pixelWidth, int pixelHeight)
+{
+    if (!m_connection)
+        return CaptureResult<QImage>::failure(QStringLiteral("no connection to an X11 display"));
+    QScreen *screen = screenForDisplay(displayId);
+    if (!screen)
+        return CaptureResult<QImage>::failure(QStringLiteral("display %1 is not connected").arg(displayId));
+    if (pixelWidth <= 0 || pixelHeight <= 0)
+        return CaptureResult<QImage>::failure(QStringLiteral("the display has no area to capture"));
+
+    if (m_backend == Backend::QtGrab)
+        return grabWithQt(screen, pixelWidth, pixelHeight);
+    // A screen's origin is kept in device pixels even when Qt scales its size.
+    return grabShared(QRect(screen->geometry().topLeft(), QSize(pixelWidth, pixelHeight)));
+}
+
+CaptureResult<QImage> X11ScreenCapture::grabShared(const QRect &area)
+{
+    const std::size_t bytes = std::size_t(area.width()) * std::size_t(area.height()) * 4;
+    if (!m_segment || m_segment->size() != bytes) {
+        m_segment.reset();
+        QString error;
+        m_segment = SharedSegment::create(m_connection, bytes, &error);
+        if (!m_segment)
+            return CaptureResult<QImage>::failure(error);
+        ++m_segmentsCreated;
+    }
+
+    xcb_generic_error_t *rawError = nullptr;
+    XcbReply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
+        m_connection,
+        xcb_shm_get_image(m_connection, m_root, std::int16_t(area.x()), std::int16_t(area.y()),
+                          std::uint16_t(area.width()), std::uint16_t(area.height()), ~0u,
+                          XCB_IMAGE_FORMAT_Z_PIXMAP, m_segment->seg(), 0),
+        &rawError));
+    XcbReply<xcb_generic_error_t> error(rawError);
+    if (error) {
+        return CaptureResult<QImage>::failure(
+            QStringLiteral("the X server refused to read the screen (error %1)").arg(error->error_code));
+    }
+    if (!reply || reply->size < bytes)
+        return CaptureResult<QImage>::failure(QStringLiteral("the X server returned no image"));
+
+    QImage image(area.size(), QImage::Format_RGB32);
+    if (image.isNull())
+        return CaptureResult<QImage>::failure(QStringLiteral("not enough memory for the screen image"));
+    // The unused top byte of each pixel is undefined on the wire; opaque images need it at 0xff.
+    const std::uint32_t *source = m_segment->pixels();
+    auto *target = reinterpret_cast<std::uint32_t *>(image.bits());
+    const std::size_t count = bytes / 4;
+    for (std::size_t i = 0; i < count; ++i)
+        target[i] = source[i] | 0xff000000u;
+    return CaptureResult<QImage>::success(image);
+}
+
+CaptureResult<QImage> X11ScreenCapture::grabWithQt(QScreen *screen, int pixelWidth, int pixelHeight)
+{
+    QImage image = screen->grabWindow(0).toImage();
+    if (image.isNull())
+        return CaptureResult<QImage>::failure(QStringLiteral("the screen grab failed"));
+    if (image.size() != QSize(pixelWidth, pixelHeight))
+        image = image.copy(0, 0, pixelWidth, pixelHeight);
+    image.setDevicePixelRatio(1.0);
+    return CaptureResult<QImage>::success(image.convertToFormat(QImage::Format_RGB32));
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/ScreenCaptureService.h"
+
+#include <QObject>
+
+#include <memory>
+
+struct xcb_connection_t;
+class QScreen;
+
+// Reads the screen straight from the X server into a shared-memory segment (MIT-SHM): one
+// request and no pixel data over the socket. The segment is kept for the next capture.
+// Servers without MIT-SHM are read through QScreen::grabWindow instead.
+class X11ScreenCapture : public QObject, public ScreenCaptureService
+{
+    Q_OBJECT
+
+public:
+    enum class Backend { SharedMemory, QtGrab };
+
+    explicit X11ScreenCapture(QObject *parent = nullptr);
+    // Uses `preferred` where the server allows it; QtGrab always works on X11.
+    explicit X11ScreenCapture(Backend preferred, QObject *parent = nullptr);
+    ~X11ScreenCapture() override;
+
+    void requestShareableContent(ContentHandler done) override;
+    void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) override;
+    [[nodiscard]] std::uint32_t mainDisplayId() const override;
+    [[nodiscard]] QList<CaptureScreen> screens() const override;
+    [[nodiscard]] std::optional<CaptureScreen> mainScreen() const override;
+
+    // The display number of a screen: its place in Qt's screen list, from 1.
+    [[nodiscard]] static std::uint32_t displayNumber(const QScreen *screen);
+
+    [[nodiscard]] Backend backend() const { return m_backend; }
+    // How many shared segments were made so far; a capture of the same size reuses the last.
+    [[nodiscard]] int segmentsCreated() const { return m_segmentsCreated; }
+
+    // The capture itself, answered at once; requestImage() delivers it on a later turn.
+    [[nodiscard]] CaptureResult<QImage> grab(std::uint32_t displayId, int pixelWidth, int pixelHeight);
+
+private:
+    class SharedSegment;
+
+    [[nodiscard]] CaptureResult<QImage> grabShared(const QRect &area);
+    [[nodiscard]] static CaptureResult<QImage> grabWithQt(QScreen *screen, int pixelWidth, int pixelHeight);
+    [[nodiscard]] bool serverFitsSharedMemory() const;
+
+    xcb_connection_t *m_connection = nullptr;
+    std::uint32_t m_root = 0;
+    Backend m_backend = Backend::QtGrab;
+    std::unique_ptr<SharedSegment> m_segment;
+    int m_segmentsCreated = 0;
+};
