@@ -10,7 +10,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPalette>
 
 #include <cmath>
@@ -62,7 +61,49 @@ QRect shrunk(const QRectF &rect)
     return right > left && bottom > top ? QRect(left, top, right - left, bottom - top) : QRect();
 }
 
+// The whole pixels whose centres lie inside `rect`.
+QRect pixelsInside(const QRectF &rect)
+{
+    const int left = int(std::floor(rect.left() + 0.5));
+    const int top = int(std::floor(rect.top() + 0.5));
+    const int right = int(std::floor(rect.right() + 0.5));
+    const int bottom = int(std::floor(rect.bottom() + 0.5));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+// The dimmed screen of the last overlay, kept for the next one: a fresh buffer the size of a
+// 5K screen costs over 100 ms in page faults before the overlay can show.
+QImage &spareBuffer()
+{
+    static QImage spare;
+    return spare;
+}
+
+QImage takeBuffer(QSize deviceSize)
+{
+    QImage &spare = spareBuffer();
+    if (spare.size() == deviceSize && spare.isDetached())
+        return std::exchange(spare, QImage());
+    spare = QImage();
+    return QImage(deviceSize, QImage::Format_RGB32);
+}
+
 } // namespace
+
+void AreaSelectionView::prepareBuffers(QSize deviceSize)
+{
+    QImage &spare = spareBuffer();
+    if (spare.size() == deviceSize)
+        return;
+    spare = QImage(deviceSize, QImage::Format_RGB32);
+    spare.fill(Qt::black);
+}
+
+AreaSelectionView::~AreaSelectionView()
+{
+    if (!m_dimmed.isNull())
+        spareBuffer() = std::move(m_dimmed);
+}
 
 AreaSelectionView::AreaSelectionView(const QImage &image, AreaSelectionHandler onFinish, QWidget *parent)
     : QWidget(parent)
@@ -97,9 +138,12 @@ void AreaSelectionView::prepareImages()
                          .convertToFormat(QImage::Format_RGB32);
     m_bright.setDevicePixelRatio(ratio);
 
-    m_dimmed = m_bright.copy();
+    m_dimmed = takeBuffer(deviceSize);
     m_dimmed.setDevicePixelRatio(ratio);
     QPainter painter(&m_dimmed);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPointF(0, 0), m_bright);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const QRectF bounds(QPointF(0, 0), QSizeF(size()));
     painter.fillRect(bounds, QColor(0, 0, 0, qRound(dimming * 255)));
 
@@ -157,7 +201,7 @@ void AreaSelectionView::setSelection(const QRectF &selection)
     update(repaintRegion(before, m_selection));
 }
 
-void AreaSelectionView::paintEvent(QPaintEvent *)
+void AreaSelectionView::paintEvent(QPaintEvent *event)
 {
     prepareImages();
     QPainter painter(this);
@@ -169,12 +213,12 @@ void AreaSelectionView::paintEvent(QPaintEvent *)
         return;
     }
 
+    // Outside the selection the screen shows undimmed. A region clip (whole pixels whose
+    // centres lie outside) costs only the repainted area; a path clip would be rasterised over
+    // the whole screen on every drag step.
+    const QRegion outside = (QRegion(rect()) - QRegion(pixelsInside(m_selection))) & event->region();
     painter.save();
-    QPainterPath outside;
-    outside.setFillRule(Qt::OddEvenFill);
-    outside.addRect(QRectF(rect()));
-    outside.addRect(m_selection);
-    painter.setClipPath(outside);
+    painter.setClipRegion(outside);
     painter.drawImage(QPointF(0, 0), m_bright);
     painter.restore();
 

@@ -18,6 +18,11 @@ class AreaSelectionView : public QWidget
 
 public:
     AreaSelectionView(const QImage &image, AreaSelectionHandler onFinish, QWidget *parent = nullptr);
+    ~AreaSelectionView() override;
+
+    // Makes the drawing buffer for a screen of `deviceSize` pixels ahead of time, so that the
+    // first overlay shows without delay.
+    static void prepareBuffers(QSize deviceSize);
 
     // The current selection, view coordinates.
     [[nodiscard]] QRectF selection() const { return m_selection; }

@@ -32,6 +32,8 @@ QScreen *screenForDisplay(std::uint32_t displayId)
 
 // One System V shared-memory segment, attached here and in the X server. The segment is
 // marked for removal as soon as both sides hold it, so the kernel frees it even if we crash.
+// Its memory becomes the pixels of the image captured into it; the pool hands it out again
+// only when no image uses it any more.
 class X11ScreenCapture::SharedSegment
 {
 public:
@@ -61,18 +63,20 @@ public:
         return std::unique_ptr<SharedSegment>(new SharedSegment(connection, seg, address, size));
     }
 
-    ~SharedSegment()
-    {
-        xcb_shm_detach(m_connection, m_seg);
-        xcb_flush(m_connection);
-        shmdt(m_address);
-    }
+    // Unmaps our side; the server's side is released by detachFromServer().
+    ~SharedSegment() { shmdt(m_address); }
 
     SharedSegment(const SharedSegment &) = delete;
     SharedSegment &operator=(const SharedSegment &) = delete;
 
+    void detachFromServer()
+    {
+        xcb_shm_detach(m_connection, m_seg);
+        xcb_flush(m_connection);
+    }
+
     [[nodiscard]] xcb_shm_seg_t seg() const { return m_seg; }
-    [[nodiscard]] const std::uint32_t *pixels() const { return static_cast<const std::uint32_t *>(m_address); }
+    [[nodiscard]] std::uint32_t *pixels() const { return static_cast<std::uint32_t *>(m_address); }
     [[nodiscard]] std::size_t size() const { return m_size; }
 
 private:
@@ -108,7 +112,41 @@ X11ScreenCapture::X11ScreenCapture(Backend preferred, QObject *parent)
         m_backend = Backend::SharedMemory;
 }
 
-X11ScreenCapture::~X11ScreenCapture() = default;
+X11ScreenCapture::~X11ScreenCapture()
+{
+    // Images may still hold segments; they unmap them when they go.
+    for (const auto &segment : m_segments)
+        segment->detachFromServer();
+}
+
+std::shared_ptr<X11ScreenCapture::SharedSegment> X11ScreenCapture::freeSegment(std::size_t bytes, QString *error)
+{
+    auto isFree = [](const std::shared_ptr<SharedSegment> &s) { return s.use_count() == 1; };
+    // Fresh memory costs a page fault per page (over 100 ms for a 5K screen here), so a
+    // segment the server has written before is worth keeping.
+    for (const auto &segment : m_segments) {
+        if (isFree(segment) && segment->size() == bytes)
+            return segment;
+    }
+    auto created = SharedSegment::create(m_connection, bytes, error);
+    if (!created)
+        return nullptr;
+    ++m_segmentsCreated;
+    m_segments.push_back(std::move(created));
+    std::shared_ptr<SharedSegment> result = m_segments.back();
+
+    // Keep a few: free ones of another size, and free ones beyond the limit, go.
+    for (auto it = m_segments.begin(); it != m_segments.end();) {
+        const bool surplus = m_segments.size() > maxSegments;
+        if (isFree(*it) && *it != result && ((*it)->size() != bytes || surplus)) {
+            (*it)->detachFromServer();
+            it = m_segments.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return result;
+}
 
 bool X11ScreenCapture::serverFitsSharedMemory() const
 {
@@ -200,21 +238,17 @@ CaptureResult<QImage> X11ScreenCapture::grab(std::uint32_t displayId, int pixelW
 CaptureResult<QImage> X11ScreenCapture::grabShared(const QRect &area)
 {
     const std::size_t bytes = std::size_t(area.width()) * std::size_t(area.height()) * 4;
-    if (!m_segment || m_segment->size() != bytes) {
-        m_segment.reset();
-        QString error;
-        m_segment = SharedSegment::create(m_connection, bytes, &error);
-        if (!m_segment)
-            return CaptureResult<QImage>::failure(error);
-        ++m_segmentsCreated;
-    }
+    QString failure;
+    std::shared_ptr<SharedSegment> segment = freeSegment(bytes, &failure);
+    if (!segment)
+        return CaptureResult<QImage>::failure(failure);
 
     xcb_generic_error_t *rawError = nullptr;
     XcbReply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
         m_connection,
         xcb_shm_get_image(m_connection, m_root, std::int16_t(area.x()), std::int16_t(area.y()),
                           std::uint16_t(area.width()), std::uint16_t(area.height()), ~0u,
-                          XCB_IMAGE_FORMAT_Z_PIXMAP, m_segment->seg(), 0),
+                          XCB_IMAGE_FORMAT_Z_PIXMAP, segment->seg(), 0),
         &rawError));
     XcbReply<xcb_generic_error_t> error(rawError);
     if (error) {
@@ -224,15 +258,17 @@ CaptureResult<QImage> X11ScreenCapture::grabShared(const QRect &area)
     if (!reply || reply->size < bytes)
         return CaptureResult<QImage>::failure(QStringLiteral("the X server returned no image"));
 
-    QImage image(area.size(), QImage::Format_RGB32);
-    if (image.isNull())
-        return CaptureResult<QImage>::failure(QStringLiteral("not enough memory for the screen image"));
     // The unused top byte of each pixel is undefined on the wire; opaque images need it at 0xff.
-    const std::uint32_t *source = m_segment->pixels();
-    auto *target = reinterpret_cast<std::uint32_t *>(image.bits());
+    std::uint32_t *pixels = segment->pixels();
     const std::size_t count = bytes / 4;
     for (std::size_t i = 0; i < count; ++i)
-        target[i] = source[i] | 0xff000000u;
+        pixels[i] |= 0xff000000u;
+
+    // The image owns the segment until its last copy goes; then the pool may reuse it.
+    auto *owner = new std::shared_ptr<SharedSegment>(std::move(segment));
+    QImage image(
+        reinterpret_cast<uchar *>(pixels), area.width(), area.height(), qsizetype(area.width()) * 4,
+        QImage::Format_RGB32, [](void *p) { delete static_cast<std::shared_ptr<SharedSegment> *>(p); }, owner);
     return CaptureResult<QImage>::success(image);
 }
 

@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <memory>
+#include <vector>
 
 struct xcb_connection_t;
 class QScreen;
@@ -34,7 +35,8 @@ public:
     [[nodiscard]] static std::uint32_t displayNumber(const QScreen *screen);
 
     [[nodiscard]] Backend backend() const { return m_backend; }
-    // How many shared segments were made so far; a capture of the same size reuses the last.
+    // How many shared segments were made so far. A capture reuses a segment of the same size
+    // that no image holds any more.
     [[nodiscard]] int segmentsCreated() const { return m_segmentsCreated; }
 
     // The capture itself, answered at once; requestImage() delivers it on a later turn.
@@ -46,10 +48,14 @@ private:
     [[nodiscard]] CaptureResult<QImage> grabShared(const QRect &area);
     [[nodiscard]] static CaptureResult<QImage> grabWithQt(QScreen *screen, int pixelWidth, int pixelHeight);
     [[nodiscard]] bool serverFitsSharedMemory() const;
+    [[nodiscard]] std::shared_ptr<SharedSegment> freeSegment(std::size_t bytes, QString *error);
+
+    static constexpr std::size_t maxSegments = 3;
 
     xcb_connection_t *m_connection = nullptr;
     std::uint32_t m_root = 0;
     Backend m_backend = Backend::QtGrab;
-    std::unique_ptr<SharedSegment> m_segment;
+    // Segments images may still hold; all of them are attached to the server.
+    std::vector<std::shared_ptr<SharedSegment>> m_segments;
     int m_segmentsCreated = 0;
 };

@@ -22,14 +22,23 @@ public:
     {
         setGeometry(0, 0, 200, 100);
     }
+    void setColours(QColor l, QColor r)
+    {
+        m_left = l;
+        m_right = r;
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        painter.fillRect(0, 0, 100, 100, left);
-        painter.fillRect(100, 0, 100, 100, right);
+        painter.fillRect(0, 0, 100, 100, m_left);
+        painter.fillRect(100, 0, 100, 100, m_right);
     }
+
+private:
+    QColor m_left = left;
+    QColor m_right = right;
 };
 
 void syncWithServer()
@@ -81,14 +90,43 @@ private Q_SLOTS:
         QCOMPARE(viaQt.value->copy(0, 0, 400, 200), image.copy(0, 0, 400, 200));
     }
 
-    void theSegmentIsReused()
+    // A segment is reused only once no image holds it, so a kept image never changes.
+    void segmentsAreReusedOnlyWhenFree()
     {
         X11ScreenCapture capture;
         QVERIFY(capture.grab(capture.mainDisplayId(), 300, 200).value);
         QVERIFY(capture.grab(capture.mainDisplayId(), 300, 200).value);
         QCOMPARE(capture.segmentsCreated(), 1);
-        QVERIFY(capture.grab(capture.mainDisplayId(), 200, 100).value);
+
+        const QImage kept = *capture.grab(capture.mainDisplayId(), 300, 200).value;
+        QCOMPARE(kept.pixelColor(10, 10).rgb(), left.rgb());
+        m_window.setColours(Qt::green, Qt::green);
+        m_window.repaint();
+        QTest::qWait(100);
+        syncWithServer();
+        const QImage next = *capture.grab(capture.mainDisplayId(), 300, 200).value;
         QCOMPARE(capture.segmentsCreated(), 2);
+        QCOMPARE(next.pixelColor(10, 10).rgb(), QColor(Qt::green).rgb());
+        QCOMPARE(kept.pixelColor(10, 10).rgb(), left.rgb());
+
+        m_window.setColours(left, right);
+        m_window.repaint();
+        QTest::qWait(100);
+        syncWithServer();
+        QVERIFY(capture.grab(capture.mainDisplayId(), 200, 100).value);
+        QCOMPARE(capture.segmentsCreated(), 3);
+    }
+
+    // Images stay valid after the service that made them is gone.
+    void imagesOutliveTheService()
+    {
+        QImage image;
+        {
+            X11ScreenCapture capture;
+            image = *capture.grab(capture.mainDisplayId(), 400, 200).value;
+        }
+        const qreal scale = QGuiApplication::primaryScreen()->devicePixelRatio();
+        QCOMPARE(image.pixelColor(QPointF(150 * scale, 50 * scale).toPoint()).rgb(), right.rgb());
     }
 
     void contentListsEveryScreenInPoints()
