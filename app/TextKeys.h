@@ -23,6 +23,6 @@ inline constexpr std::array<std::string_view, 40> textKeys = {
 
 // Texts the menus and the window title use as they stand; a table may still translate them, with
 // the text itself as the key.
-inline constexpr std::array<std::string_view, 4> literalTexts = {
-    "Pixdrift", "Cattura", "Seleziona area\u2026", "Schermo intero",
+inline constexpr std::array<std::string_view, 5> literalTexts = {
+    "Pixdrift", "Cattura", "Seleziona area\u2026", "Schermo intero", "Settings\u2026",
 };

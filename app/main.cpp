@@ -1,5 +1,6 @@
+#include "app/PixdriftApp.h"
 #include "app/tr.h"
-#include "model/CaptureModel.h"
+#include "platform/UserDefaults.h"
 
 #include <QApplication>
 
@@ -19,12 +20,11 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pixdrift"));
     QApplication::setApplicationVersion(QStringLiteral(PIXDRIFT_VERSION));
+    // The program lives in the tray: closing its window does not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     loadTranslations();
-    CaptureModel model;
-
-    std::printf("Pixdrift %s: area shortcut %s, full shortcut %s.\n"
-                "The main window and the tray icon are not built yet; nothing more to show.\n",
-                PIXDRIFT_VERSION, qPrintable(model.areaShortcut()), qPrintable(model.fullShortcut()));
-    return EXIT_SUCCESS;
+    PixdriftApp pixdrift(UserDefaults::standard());
+    pixdrift.launch();
+    return QApplication::exec();
 }

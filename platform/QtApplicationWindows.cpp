@@ -5,6 +5,17 @@
 
 #include <algorithm>
 
+namespace {
+
+// Qt draws the tray icon in a top-level widget of its own that the tray embeds; hiding it
+// would take the icon out of the tray for good.
+bool isTrayIcon(const QWidget *widget)
+{
+    return widget->inherits("QSystemTrayIconSys") || widget->objectName() == QLatin1String("QSystemTrayIconSys");
+}
+
+} // namespace
+
 QList<QWidget *> QtApplicationWindows::windows()
 {
     QList<QWidget *> result;
@@ -12,7 +23,7 @@ QList<QWidget *> QtApplicationWindows::windows()
     for (QWidget *widget : all) {
         const Qt::WindowType type = widget->windowType();
         if (!widget->isWindow() || type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop
-            || widget->property(excludedProperty).toBool())
+            || widget->property(excludedProperty).toBool() || isTrayIcon(widget))
             continue;
         result.append(widget);
     }

@@ -179,5 +179,9 @@
         <source>Full Screen</source>
         <translation>Full Screen</translation>
     </message>
+    <message id="Settings…">
+        <source>Settings…</source>
+        <translation>Settings…</translation>
+    </message>
 </context>
 </TS>

@@ -179,5 +179,9 @@
         <source>Full Screen</source>
         <translation>Schermo intero</translation>
     </message>
+    <message id="Settings…">
+        <source>Settings…</source>
+        <translation>Impostazioni…</translation>
+    </message>
 </context>
 </TS>

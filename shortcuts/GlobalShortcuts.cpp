@@ -1,7 +1,10 @@
 #include "shortcuts/GlobalShortcuts.h"
 
+#include "model/CaptureModel.h"
+#include "platform/LogLine.h"
 #include "shortcuts/ShortcutText.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 std::optional<ParsedShortcut> GlobalShortcuts::parse(const QString &shortcut)
@@ -23,4 +26,70 @@ std::optional<ParsedShortcut> GlobalShortcuts::parse(const QString &shortcut)
     if (!keyCode || mask == 0)
         return std::nullopt;
     return ParsedShortcut{*keyCode, mask};
+}
+
+void GlobalShortcuts::setService(HotKeyService *service)
+{
+    s_service = service;
+}
+
+bool GlobalShortcuts::install(const QString &area, const QString &full)
+{
+    for (std::optional<HotKeyRef> &ref : s_refs) {
+        if (ref && s_service)
+            s_service->unregisterHotKey(*ref);
+        ref.reset();
+    }
+
+    if (!s_handlerInstalled) {
+        s_handlerInstallError =
+            s_service ? s_service->installEventHandler(&GlobalShortcuts::eventCallback) : HotKeyStatus::internalError;
+        s_handlerInstalled = s_handlerInstallError == HotKeyStatus::noError;
+    }
+
+    const bool areaRegistered = registerShortcut(area, 1, 0);
+    const bool fullRegistered = registerShortcut(full, 2, 1);
+    return areaRegistered && fullRegistered && s_handlerInstallError == HotKeyStatus::noError;
+}
+
+bool GlobalShortcuts::registerShortcut(const QString &shortcut, std::uint32_t number, std::size_t slot)
+{
+    const std::optional<ParsedShortcut> parsed = parse(shortcut);
+    if (!parsed)
+        return false;
+    HotKeyRef ref = 0;
+    const std::int32_t status = s_service ? s_service->registerHotKey(parsed->keyCode, parsed->modifiers,
+                                                                       HotKeyId{signature, number}, &ref)
+                                          : HotKeyStatus::internalError;
+    if (status != HotKeyStatus::noError) {
+        s_lastRegistrationError = status;
+        return false;
+    }
+    s_refs[slot] = ref;
+    return true;
+}
+
+std::int32_t GlobalShortcuts::eventCallback(const HotKeyEvent &event)
+{
+    if (!event.id)
+        return HotKeyStatus::parameterNotFound;
+    if (event.id->signature != signature)
+        return HotKeyStatus::notHandled;
+    const std::uint32_t number = event.id->number;
+    logLine("Pixdrift received global hotkey id=%u", number);
+
+    // The capture runs on a later turn of the GUI thread's loop, after the press is handled.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [number] {
+            CaptureModel *model = CaptureModel::shared();
+            if (!model)
+                return;
+            if (number == 1)
+                model->take(false);
+            else if (number == 2)
+                model->take(true);
+        },
+        Qt::QueuedConnection);
+    return HotKeyStatus::noError;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/HotKeyService.h"
+
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -13,13 +16,42 @@ struct ParsedShortcut
     friend bool operator==(const ParsedShortcut &, const ParsedShortcut &) = default;
 };
 
-// The system-wide hot keys. No instances: the registrations are process-wide state.
+// The two system-wide hot keys: number 1 starts an area capture, number 2 a full capture.
+// No instances: the registrations are process-wide state, touched on the GUI thread only.
 class GlobalShortcuts
 {
 public:
     GlobalShortcuts() = delete;
 
+    static constexpr std::uint32_t signature = 0x50584452; // 'PXDR'
+
     // "control+option+command+4" → (21, 0x1900). Absent for anything that is not a key of the
     // table with at least one known modifier word; case is ignored, spaces are not trimmed.
     [[nodiscard]] static std::optional<ParsedShortcut> parse(const QString &shortcut);
+
+    // The service presses come from; set once at start-up (tests set a fake).
+    static void setService(HotKeyService *service);
+
+    // Replaces both registrations. True when both hot keys are registered and the handler is
+    // installed; the two statuses below tell what went wrong otherwise.
+    static bool install(const QString &area, const QString &full);
+
+    // The status of the most recent refused registration; it stays until the next refusal.
+    [[nodiscard]] static std::int32_t lastRegistrationError() { return s_lastRegistrationError; }
+    // The status of the most recent attempt to install the press handler.
+    [[nodiscard]] static std::int32_t handlerInstallError() { return s_handlerInstallError; }
+
+    // Receives every press: logs it and queues the capture on the GUI thread.
+    static std::int32_t eventCallback(const HotKeyEvent &event);
+
+private:
+    friend class GlobalShortcutsTest;
+
+    static bool registerShortcut(const QString &shortcut, std::uint32_t number, std::size_t slot);
+
+    static inline HotKeyService *s_service = nullptr;
+    static inline std::array<std::optional<HotKeyRef>, 2> s_refs;
+    static inline bool s_handlerInstalled = false;
+    static inline std::int32_t s_lastRegistrationError = 0;
+    static inline std::int32_t s_handlerInstallError = 0;
 };

@@ -1,0 +1,101 @@
+#include "app/PixdriftApp.h"
+
+#include "app/tr.h"
+#include "model/CaptureModel.h"
+#include "overlay/AreaSelectionOverlay.h"
+#include "overlay/AreaSelectionView.h"
+#include "shortcuts/GlobalShortcuts.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+
+PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_delegate(defaults, &m_windows)
+{
+    GlobalShortcuts::setService(&m_hotKeys);
+}
+
+PixdriftApp::~PixdriftApp()
+{
+    GlobalShortcuts::setService(nullptr);
+    PixdriftDelegate::openMain = nullptr;
+    delete m_mainWindow;
+}
+
+CaptureModel &PixdriftApp::model()
+{
+    if (!m_model) {
+        m_model = std::make_unique<CaptureModel>(m_defaults);
+        m_model->setCaptureEnvironment({&m_screenCapture, &m_windows, AreaSelectionOverlay::present, [] {
+                                            if (PixdriftDelegate::openMain)
+                                                PixdriftDelegate::openMain();
+                                        }});
+    }
+    return *m_model;
+}
+
+void PixdriftApp::launch()
+{
+    buildMainWindow();
+    m_delegate.applicationDidFinishLaunching();
+    openMainWindow();
+    PixdriftDelegate::openMain = [this] { openMainWindow(); };
+    // A second after start, when nobody waits for us, touch the memory the first capture and
+    // the first overlay need, so that they do not pay for it.
+    QTimer::singleShot(1000, this, &PixdriftApp::warmUp);
+}
+
+void PixdriftApp::buildMainWindow()
+{
+    auto *window = new QMainWindow;
+    window->setObjectName(QStringLiteral("main"));
+    window->setWindowTitle(::tr("Pixdrift"));
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+
+    // The content keeps the minimum size; the menu bar comes on top of it.
+    auto *content = new QWidget;
+    content->setMinimumSize(720, 520);
+    window->setCentralWidget(content);
+
+    QMenu *appMenu = window->menuBar()->addMenu(::tr("Pixdrift"));
+    QAction *settings = appMenu->addAction(::tr("Settings\u2026"));
+    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    settings->setMenuRole(QAction::PreferencesRole);
+    settings->setEnabled(false);
+    appMenu->addSeparator();
+    QAction *quit = appMenu->addAction(::tr("menu.quit"), &m_delegate, &PixdriftDelegate::quit);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit->setMenuRole(QAction::QuitRole);
+
+    QMenu *capture = window->menuBar()->addMenu(::tr("Cattura"));
+    capture->addAction(::tr("Seleziona area\u2026"), this, [this] { model().take(false); });
+    capture->addAction(::tr("Schermo intero"), this, [this] { model().take(true); });
+
+    m_mainWindow = window;
+    (void)model();
+}
+
+void PixdriftApp::openMainWindow()
+{
+    if (!m_mainWindow)
+        buildMainWindow();
+    m_mainWindow->show();
+    m_mainWindow->raise();
+    m_mainWindow->activateWindow();
+}
+
+void PixdriftApp::warmUp()
+{
+    const std::optional<CaptureScreen> screen = m_screenCapture.mainScreen();
+    if (!screen || !screen->screen)
+        return;
+    const QSize pixels = (QSizeF(screen->screen->geometry().size()) * screen->scale).toSize();
+    (void)m_screenCapture.grab(screen->displayNumber, pixels.width(), pixels.height());
+    AreaSelectionView::prepareBuffers(pixels);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/PixdriftDelegate.h"
+#include "platform/QtApplicationWindows.h"
+#include "platform/X11HotKeyService.h"
+#include "platform/X11ScreenCapture.h"
+
+#include <QMainWindow>
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class CaptureModel;
+class UserDefaults;
+
+// The program: it picks the platform services, owns the one model, builds the main window with
+// its menus and runs the start-up sequence.
+class PixdriftApp : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PixdriftApp(UserDefaults &defaults, QObject *parent = nullptr);
+    ~PixdriftApp() override;
+
+    // Created on first use, like every scene's first read of it.
+    [[nodiscard]] CaptureModel &model();
+
+    // Builds the main window and its menus, runs the delegate's start-up and shows the window.
+    void launch();
+
+    // Shows the main window (making it anew if it was destroyed) and brings it to the front.
+    void openMainWindow();
+    [[nodiscard]] QMainWindow *mainWindow() const { return m_mainWindow; }
+    [[nodiscard]] PixdriftDelegate &delegate() { return m_delegate; }
+
+private:
+    void buildMainWindow();
+    void warmUp();
+
+    UserDefaults &m_defaults;
+    X11ScreenCapture m_screenCapture;
+    X11HotKeyService m_hotKeys;
+    QtApplicationWindows m_windows;
+    std::unique_ptr<CaptureModel> m_model;
+    PixdriftDelegate m_delegate;
+    QPointer<QMainWindow> m_mainWindow;
+};

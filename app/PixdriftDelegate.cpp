@@ -1,0 +1,76 @@
+#include "app/PixdriftDelegate.h"
+
+#include "app/tr.h"
+#include "model/CaptureModel.h"
+#include "platform/ApplicationWindows.h"
+#include "platform/LogLine.h"
+#include "platform/UserDefaults.h"
+#include "shortcuts/GlobalShortcuts.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+PixdriftDelegate::PixdriftDelegate(UserDefaults &defaults, ApplicationWindows *windows, QObject *parent)
+    : QObject(parent)
+    , m_defaults(defaults)
+    , m_windows(windows)
+{
+}
+
+PixdriftDelegate::~PixdriftDelegate() = default;
+
+void PixdriftDelegate::applicationDidFinishLaunching()
+{
+    const QString area = m_defaults.string(QStringLiteral("pd.areaShortcut")).value_or(CaptureModel::defaultAreaShortcut);
+    const QString full = m_defaults.string(QStringLiteral("pd.fullShortcut")).value_or(CaptureModel::defaultFullShortcut);
+    const bool registered = GlobalShortcuts::install(area, full);
+    logLine("Pixdrift startup shortcuts registered=%@ area=%@ full=%@ status=%d handler=%d",
+            registered ? QStringLiteral("YES") : QStringLiteral("NO"), area, full,
+            GlobalShortcuts::lastRegistrationError(), GlobalShortcuts::handlerInstallError());
+
+    m_menu = std::make_unique<QMenu>();
+    m_menu->addAction(::tr("menu.open"), this, &PixdriftDelegate::openWindow);
+    m_menu->addAction(::tr("capture.area"), this, &PixdriftDelegate::captureArea);
+    m_menu->addAction(::tr("capture.full"), this, &PixdriftDelegate::captureFull);
+    m_menu->addSeparator();
+    m_menu->addAction(::tr("menu.quit"), this, &PixdriftDelegate::quit);
+
+    m_statusItem = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/icons/viewfinder.svg")));
+    m_statusItem->setToolTip(QStringLiteral("Pixdrift"));
+    m_statusItem->setContextMenu(m_menu.get());
+    // X11 trays report a left click as a plain activation; it opens the menu too.
+    connect(m_statusItem.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            m_menu->popup(QCursor::pos());
+    });
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        logLine("Pixdrift found no system tray; the icon will appear when a tray starts");
+    m_statusItem->show();
+}
+
+void PixdriftDelegate::openWindow()
+{
+    if (openMain)
+        openMain();
+    if (m_windows)
+        m_windows->activateApplication();
+}
+
+void PixdriftDelegate::captureArea()
+{
+    if (CaptureModel *model = CaptureModel::shared())
+        model->take(false);
+}
+
+void PixdriftDelegate::captureFull()
+{
+    if (CaptureModel *model = CaptureModel::shared())
+        model->take(true);
+}
+
+void PixdriftDelegate::quit()
+{
+    QApplication::quit();
+}

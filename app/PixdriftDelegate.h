@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class ApplicationWindows;
+class QMenu;
+class QSystemTrayIcon;
+class UserDefaults;
+
+// Start-up and the tray icon with its menu: open the window, capture an area, capture the full
+// screen, quit.
+class PixdriftDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    PixdriftDelegate(UserDefaults &defaults, ApplicationWindows *windows, QObject *parent = nullptr);
+    ~PixdriftDelegate() override;
+
+    // Opens the main window; installed by the main window each time it is shown.
+    static inline std::function<void()> openMain;
+
+    // Registers the stored shortcuts, logs the outcome and puts the icon into the tray.
+    void applicationDidFinishLaunching();
+
+    [[nodiscard]] QSystemTrayIcon *statusItem() const { return m_statusItem.get(); }
+    [[nodiscard]] QMenu *statusMenu() const { return m_menu.get(); }
+
+public Q_SLOTS:
+    void openWindow();
+    void captureArea();
+    void captureFull();
+    void quit();
+
+private:
+    UserDefaults &m_defaults;
+    ApplicationWindows *m_windows;
+    std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<QSystemTrayIcon> m_statusItem;
+};
