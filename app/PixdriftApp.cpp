@@ -5,6 +5,7 @@
 #include "overlay/AreaSelectionOverlay.h"
 #include "overlay/AreaSelectionView.h"
 #include "shortcuts/GlobalShortcuts.h"
+#include "shortcuts/ShortcutSettings.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -25,6 +26,7 @@ PixdriftApp::~PixdriftApp()
 {
     GlobalShortcuts::setService(nullptr);
     PixdriftDelegate::openMain = nullptr;
+    delete m_settings;
     delete m_mainWindow;
 }
 
@@ -67,7 +69,7 @@ void PixdriftApp::buildMainWindow()
     QAction *settings = appMenu->addAction(::tr("Settings\u2026"));
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     settings->setMenuRole(QAction::PreferencesRole);
-    settings->setEnabled(false);
+    connect(settings, &QAction::triggered, this, &PixdriftApp::openSettings);
     appMenu->addSeparator();
     QAction *quit = appMenu->addAction(::tr("menu.quit"), &m_delegate, &PixdriftDelegate::quit);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -88,6 +90,15 @@ void PixdriftApp::openMainWindow()
     m_mainWindow->show();
     m_mainWindow->raise();
     m_mainWindow->activateWindow();
+}
+
+void PixdriftApp::openSettings()
+{
+    if (!m_settings)
+        m_settings = new ShortcutSettings(model());
+    m_settings->show();
+    m_settings->raise();
+    m_settings->activateWindow();
 }
 
 void PixdriftApp::warmUp()

@@ -4,6 +4,7 @@
 #include "platform/QtApplicationWindows.h"
 #include "platform/X11HotKeyService.h"
 #include "platform/X11ScreenCapture.h"
+#include "shortcuts/ShortcutSettings.h"
 
 #include <QMainWindow>
 #include <QObject>
@@ -35,6 +36,10 @@ public:
     [[nodiscard]] QMainWindow *mainWindow() const { return m_mainWindow; }
     [[nodiscard]] PixdriftDelegate &delegate() { return m_delegate; }
 
+    // Shows the shortcut settings in a window of their own.
+    void openSettings();
+    [[nodiscard]] ShortcutSettings *settingsWindow() const { return m_settings; }
+
 private:
     void buildMainWindow();
     void warmUp();
@@ -46,4 +51,5 @@ private:
     std::unique_ptr<CaptureModel> m_model;
     PixdriftDelegate m_delegate;
     QPointer<QMainWindow> m_mainWindow;
+    QPointer<ShortcutSettings> m_settings;
 };

@@ -2,6 +2,8 @@
 
 #include "app/tr.h"
 #include "platform/UserDefaults.h"
+#include "shortcuts/GlobalShortcuts.h"
+#include "shortcuts/ShortcutText.h"
 
 namespace {
 
@@ -58,4 +60,26 @@ void CaptureModel::setAreaShortcut(const QString &shortcut)
 void CaptureModel::setFullShortcut(const QString &shortcut)
 {
     publish(m_fullShortcut, shortcut, &CaptureModel::fullShortcutChanged);
+}
+
+void CaptureModel::saveShortcuts()
+{
+    const std::optional<ParsedShortcut> area = GlobalShortcuts::parse(m_areaShortcut);
+    const std::optional<ParsedShortcut> full = GlobalShortcuts::parse(m_fullShortcut);
+    if (!area || !full || *area == *full) {
+        setStatus(::tr("status.shortcutInvalid"));
+        return;
+    }
+
+    m_defaults.setString(areaShortcutKey, m_areaShortcut);
+    m_defaults.setString(fullShortcutKey, m_fullShortcut);
+
+    if (GlobalShortcuts::install(m_areaShortcut, m_fullShortcut)) {
+        setStatus(::tr("status.shortcutSaved") + u' ' + prettyShortcut(m_areaShortcut) + QStringLiteral(" \u00B7 ")
+                  + prettyShortcut(m_fullShortcut));
+    } else {
+        setStatus(::tr("status.shortcutConflict") + QStringLiteral(" (")
+                  + QString::number(GlobalShortcuts::lastRegistrationError()) + QStringLiteral(", ")
+                  + QString::number(GlobalShortcuts::handlerInstallError()) + u')');
+    }
 }

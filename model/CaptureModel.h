@@ -68,6 +68,10 @@ public:
     // delivers its image afterwards.
     void cancelCapture();
 
+    // Validates both shortcuts, stores them and registers them again; the outcome is the
+    // status text.
+    void saveShortcuts();
+
 Q_SIGNALS:
     void objectWillChange();
     void imageChanged();

@@ -5,8 +5,9 @@
 
 namespace {
 
-// (shortcut key code, Linux input code) for every key of the shortcut table.
-constexpr std::array<std::pair<std::uint16_t, std::uint8_t>, 51> positions = {{
+// (shortcut key code, Linux input code) for every key of the shortcut table, and Escape.
+constexpr std::array<std::pair<std::uint16_t, std::uint8_t>, 52> positions = {{
+    {0x35, 1},                                                              // escape
     {0x00, 30}, {0x01, 31}, {0x02, 32}, {0x03, 33}, {0x04, 35}, {0x05, 34}, // a s d f h g
     {0x06, 44}, {0x07, 45}, {0x08, 46}, {0x09, 47}, {0x0B, 48},             // z x c v b
     {0x0C, 16}, {0x0D, 17}, {0x0E, 18}, {0x0F, 19}, {0x10, 21}, {0x11, 20}, // q w e r y t

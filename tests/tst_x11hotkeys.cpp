@@ -126,6 +126,31 @@ private Q_SLOTS:
         QTRY_COMPARE(log.lines(), QStringList{QStringLiteral("Pixdrift received global hotkey id=1")});
     }
 
+    void aSavedShortcutWorksAtOnce()
+    {
+        m_model.setAreaShortcut(CaptureModel::defaultAreaShortcut);
+        m_model.setFullShortcut(CaptureModel::defaultFullShortcut);
+        QVERIFY(GlobalShortcuts::install(m_model.areaShortcut(), m_model.fullShortcut()));
+
+        m_model.setAreaShortcut(QStringLiteral("shift+option+f6"));
+        m_model.saveShortcuts();
+        QCOMPARE(m_model.status(), QStringLiteral("Shortcuts saved: fn+⇧⌥F6 · ⌃⌥⌘3"));
+
+        // The old area combination, then the full one as a marker: presses arrive in order, so
+        // once the marker is in, an old press would be too.
+        LogCapture log;
+        xdotool({"key", "ctrl+alt+super+4"});
+        xdotool({"key", "ctrl+alt+super+3"});
+        QTRY_VERIFY(!log.lines().isEmpty());
+        QCOMPARE(log.lines(), QStringList{QStringLiteral("Pixdrift received global hotkey id=2")});
+
+        xdotool({"key", "shift+alt+F6"});
+        QTRY_COMPARE(log.lines().size(), 2);
+        QCOMPARE(log.lines().last(), QStringLiteral("Pixdrift received global hotkey id=1"));
+        // The old combination is free for others again.
+        QCOMPARE(OtherClient(keycode4, controlAltSuper).answer(), QStringLiteral("grabbed"));
+    }
+
     void theServiceRefusesWhatCannotWork()
     {
         X11HotKeyService service;

@@ -1,0 +1,104 @@
+#include "shortcuts/ShortcutSettings.h"
+
+#include "app/tr.h"
+#include "model/CaptureModel.h"
+#include "shortcuts/ShortcutCaptureView.h"
+#include "shortcuts/ShortcutRecorder.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel *caption(const QString &text)
+{
+    auto *label = new QLabel(text);
+    label->setWordWrap(true);
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * 0.85);
+    label->setFont(font);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    return label;
+}
+
+} // namespace
+
+ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
+    : QDialog(parent)
+    , m_model(model)
+{
+    setWindowTitle(::tr("shortcuts.title"));
+    setFixedSize(460, 300);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_area = std::make_unique<ShortcutRecorder>(
+        Binding<QString>([this] { return m_model.areaShortcut(); },
+                         [this](const QString &v) { m_model.setAreaShortcut(v); }),
+        Binding<bool>([this] { return m_recordingArea; }, [this](bool v) {
+            m_recordingArea = v;
+            updateRecorders();
+        }));
+    m_full = std::make_unique<ShortcutRecorder>(
+        Binding<QString>([this] { return m_model.fullShortcut(); },
+                         [this](const QString &v) { m_model.setFullShortcut(v); }),
+        Binding<bool>([this] { return m_recordingFull; }, [this](bool v) {
+            m_recordingFull = v;
+            updateRecorders();
+        }));
+    connect(&m_model, &CaptureModel::areaShortcutChanged, this, &ShortcutSettings::updateRecorders);
+    connect(&m_model, &CaptureModel::fullShortcutChanged, this, &ShortcutSettings::updateRecorders);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 20);
+
+    auto *title = new QLabel(::tr("shortcuts.title"));
+    QFont titleFont = title->font();
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    layout->addWidget(title);
+
+    auto addRow = [layout](const QString &label, ShortcutRecorder &recorder) {
+        auto *row = new QHBoxLayout;
+        row->addWidget(new QLabel(label));
+        row->addStretch();
+        recorder.view()->setFixedSize(190, 36);
+        row->addWidget(recorder.view());
+        layout->addLayout(row);
+    };
+    addRow(::tr("shortcuts.area"), *m_area);
+    addRow(::tr("shortcuts.full"), *m_full);
+    layout->addWidget(caption(::tr("shortcuts.help")));
+    layout->addWidget(caption(::tr("shortcuts.recordingTip")));
+    layout->addStretch();
+
+    auto *buttons = new QHBoxLayout;
+    m_cancel = new QPushButton(::tr("shortcuts.cancel"));
+    m_save = new QPushButton(::tr("shortcuts.save"));
+    // Neither is the default button: Return belongs to a recording field, not to Save.
+    for (QPushButton *button : {m_cancel, m_save}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    buttons->addWidget(m_cancel);
+    buttons->addStretch();
+    buttons->addWidget(m_save);
+    layout->addLayout(buttons);
+
+    // Cancel restores nothing: recorded shortcuts are already in the model, unsaved.
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_save, &QPushButton::clicked, this, [this] { m_model.saveShortcuts(); });
+
+    updateRecorders();
+}
+
+ShortcutSettings::~ShortcutSettings() = default;
+
+void ShortcutSettings::updateRecorders()
+{
+    if (m_area)
+        m_area->update();
+    if (m_full)
+        m_full->update();
+}
