@@ -34,10 +34,15 @@ CaptureModel &PixdriftApp::model()
 {
     if (!m_model) {
         m_model = std::make_unique<CaptureModel>(m_defaults);
-        m_model->setCaptureEnvironment({&m_screenCapture, &m_windows, AreaSelectionOverlay::present, [] {
-                                            if (PixdriftDelegate::openMain)
-                                                PixdriftDelegate::openMain();
-                                        }});
+        m_model->setCaptureEnvironment({.screenCapture = &m_screenCapture,
+                                        .windows = &m_windows,
+                                        .presentOverlay = AreaSelectionOverlay::present,
+                                        .openMain =
+                                            [] {
+                                                if (PixdriftDelegate::openMain)
+                                                    PixdriftDelegate::openMain();
+                                            },
+                                        .savePanel = &m_savePanel});
     }
     return *m_model;
 }

@@ -2,6 +2,7 @@
 
 #include "app/PixdriftDelegate.h"
 #include "platform/QtApplicationWindows.h"
+#include "platform/QtSavePanel.h"
 #include "platform/X11HotKeyService.h"
 #include "platform/X11ScreenCapture.h"
 #include "shortcuts/ShortcutSettings.h"
@@ -48,6 +49,7 @@ private:
     X11ScreenCapture m_screenCapture;
     X11HotKeyService m_hotKeys;
     QtApplicationWindows m_windows;
+    QtSavePanel m_savePanel;
     std::unique_ptr<CaptureModel> m_model;
     PixdriftDelegate m_delegate;
     QPointer<QMainWindow> m_mainWindow;

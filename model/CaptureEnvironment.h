@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QImage>
 #include <QRect>
 
@@ -7,6 +8,7 @@
 #include <optional>
 
 class ApplicationWindows;
+class SavePanel;
 class QScreen;
 class ScreenCaptureService;
 
@@ -22,7 +24,11 @@ struct CaptureEnvironment
     ApplicationWindows *windows = nullptr;
     // Shows the frozen image over `screen` (or the primary screen when null) and calls the
     // handler once the user has selected or cancelled.
-    std::function<void(const QImage &, QScreen *, AreaSelectionHandler)> presentOverlay;
+    std::function<void(const QImage &, QScreen *, AreaSelectionHandler)> presentOverlay = {};
     // Opens the main window and brings it forward.
-    std::function<void()> openMain;
+    std::function<void()> openMain = {};
+    // Asks where to save.
+    SavePanel *savePanel = nullptr;
+    // The time for proposed file names; the current time when empty.
+    std::function<QDateTime()> clock = {};
 };

@@ -72,6 +72,33 @@ public:
     // status text.
     void saveShortcuts();
 
+    // Marks: the list changes as a whole, so every observer redraws.
+    void addMark(const Mark &mark);
+    // Removes the newest mark; nothing happens (and nothing is announced) when there is none.
+    void undoMark();
+    void clearMarks();
+
+    // The pixels the output consists of: the crop (the whole image after a full capture),
+    // rounded outward to whole pixels and cut to the image. Null when nothing is left.
+    [[nodiscard]] QImage cropped() const;
+    // Copies the cropped image to the clipboard as PNG, or asks where to save it.
+    void output(bool copy);
+
+    // "yyyy-MM-dd-HH-mm-ss" in local time, ASCII digits whatever the locale.
+    [[nodiscard]] static QString timestamp(const QDateTime &time);
+
+    struct WriteResult
+    {
+        QString path; // the file written
+        int error = 0; // errno when nothing was written
+    };
+    // Writes `bytes` to `proposedPath`, or to "name 2.ext", "name 3.ext", … when it is taken.
+    // Never opens an existing file; a file left half-written is removed.
+    [[nodiscard]] static WriteResult writeWithoutOverwriting(const QByteArray &bytes, const QString &proposedPath);
+    // The saved-file status: the first "%@" (or "%1$@") of `format` becomes `fileName`, "%%"
+    // becomes "%", and everything else stays as it is.
+    [[nodiscard]] static QString formatSavedStatus(const QString &format, const QString &fileName);
+
 Q_SIGNALS:
     void objectWillChange();
     void imageChanged();

@@ -61,7 +61,8 @@ private Q_SLOTS:
         QVERIFY(!loadTranslations(QLocale(QLocale::English)).isEmpty());
         m_backdrop.show();
         QVERIFY(QTest::qWaitForWindowExposed(&m_backdrop));
-        m_model.setCaptureEnvironment({&m_capture, &m_windows, AreaSelectionOverlay::present, {}});
+        m_model.setCaptureEnvironment(
+            {.screenCapture = &m_capture, .windows = &m_windows, .presentOverlay = AreaSelectionOverlay::present});
         QDir().mkpath(QStringLiteral("screenshots"));
     }
 

@@ -22,12 +22,14 @@ struct Rig
 
     Rig()
     {
-        model.setCaptureEnvironment({&capture, &windows,
-                                     [this](const QImage &, QScreen *, AreaSelectionHandler done) {
-                                         ++overlaysPresented;
-                                         overlay = std::move(done);
-                                     },
-                                     [this] { windows.calls << QStringLiteral("openMain"); }});
+        model.setCaptureEnvironment({.screenCapture = &capture,
+                                     .windows = &windows,
+                                     .presentOverlay =
+                                         [this](const QImage &, QScreen *, AreaSelectionHandler done) {
+                                             ++overlaysPresented;
+                                             overlay = std::move(done);
+                                         },
+                                     .openMain = [this] { windows.calls << QStringLiteral("openMain"); }});
     }
 
     void finishOverlay(std::optional<QRect> rect)

@@ -116,7 +116,7 @@ private Q_SLOTS:
         CaptureModel model(*defaults);
         FakeScreenCapture capture;
         capture.answering = FakeScreenCapture::Answering::WhenTold;
-        model.setCaptureEnvironment({&capture, nullptr, {}, {}});
+        model.setCaptureEnvironment({.screenCapture = &capture});
         QVERIFY(GlobalShortcuts::install(QStringLiteral("control+a"), QStringLiteral("control+b")));
 
         LogCapture logged;

@@ -103,7 +103,7 @@ private Q_SLOTS:
         CaptureModel model(*defaults);
         FakeScreenCapture capture;
         capture.answering = FakeScreenCapture::Answering::WhenTold;
-        model.setCaptureEnvironment({&capture, nullptr, {}, {}});
+        model.setCaptureEnvironment({.screenCapture = &capture});
         delegate.statusMenu()->actions().at(2)->trigger();
         QCOMPARE(model.status(), QStringLiteral("Capturing the full screen…"));
         delegate.statusMenu()->actions().at(1)->trigger();

@@ -59,7 +59,7 @@ private Q_SLOTS:
     {
         QVERIFY(!loadTranslations(QLocale(QLocale::English)).isEmpty());
         m_capture.answering = FakeScreenCapture::Answering::WhenTold;
-        m_model.setCaptureEnvironment({&m_capture, nullptr, {}, {}});
+        m_model.setCaptureEnvironment({.screenCapture = &m_capture});
         GlobalShortcuts::setService(&m_service);
     }
 

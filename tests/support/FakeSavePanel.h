@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/SavePanel.h"
+
+#include <QTimer>
+
+// Answers on a later turn with the path it is given, or cancels when there is none.
+class FakeSavePanel : public SavePanel
+{
+public:
+    std::optional<QString> answer;
+    QStringList proposedNames;
+
+    void begin(const QString &proposedName, std::function<void(std::optional<QString>)> completion) override
+    {
+        proposedNames << proposedName;
+        QTimer::singleShot(0, [completion = std::move(completion), answer = answer] { completion(answer); });
+    }
+};

@@ -1,0 +1,311 @@
+#include "app/tr.h"
+#include "model/CaptureModel.h"
+#include "platform/UserDefaults.h"
+#include "support/FakeSavePanel.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <thread>
+
+namespace {
+
+QImage pattern(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgb(x & 0xff, y & 0xff, (x * y) & 0xff));
+    return image;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_previous{};
+    void (*m_handler)(int) = nullptr;
+};
+
+} // namespace
+
+class OutputTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(!loadTranslations(QLocale(QLocale::English)).isEmpty()); }
+
+    void init()
+    {
+        m_defaults = UserDefaults::inMemory();
+        m_model.emplace(*m_defaults);
+        m_model->setCaptureEnvironment(
+            {.savePanel = &m_panel, .clock = [] { return QDateTime(QDate(2026, 3, 3), QTime(14, 5, 9)); }});
+        m_model->setImage(pattern({200, 100}));
+        m_model->setCrop(QRectF(0, 0, 200, 100));
+        QVERIFY(m_dir.emplace().isValid());
+    }
+
+    void cropped_data()
+    {
+        QTest::addColumn<QRectF>("crop");
+        QTest::addColumn<bool>("full");
+        QTest::addColumn<QRect>("expected"); // null: no output
+
+        QTest::newRow("rounded outward") << QRectF(10.4, 20.6, 100.2, 50.1) << false << QRect(10, 20, 101, 51);
+        QTest::newRow("partly outside") << QRectF(-10, -10, 50, 40) << false << QRect(0, 0, 40, 30);
+        QTest::newRow("past the far corner") << QRectF(180, 90, 50, 50) << false << QRect(180, 90, 20, 10);
+        QTest::newRow("wholly outside") << QRectF(300, 0, 10, 10) << false << QRect();
+        QTest::newRow("no area") << QRectF(10, 10, 0, 5) << false << QRect();
+        QTest::newRow("full capture ignores the crop") << QRectF(10, 10, 5, 5) << true << QRect(0, 0, 200, 100);
+    }
+
+    void cropped()
+    {
+        QFETCH(QRectF, crop);
+        QFETCH(bool, full);
+        QFETCH(QRect, expected);
+        m_model->setCrop(crop);
+        m_model->setFull(full);
+        const QImage result = m_model->cropped();
+        if (expected.isNull()) {
+            QVERIFY(result.isNull());
+            return;
+        }
+        QCOMPARE(result, m_model->image().copy(expected));
+    }
+
+    void copyPutsOnlyThePngOfTheCrop()
+    {
+        m_model->setCrop(QRectF(10.4, 20.6, 100.2, 50.1));
+        m_model->addMark(Mark({0, 0}, {200, 100}, Qt::red, QStringLiteral("tool.pen")));
+        m_model->output(true);
+        QCOMPARE(m_model->status(), QStringLiteral("Copied to the clipboard."));
+
+        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(data->formats(), QStringList{QStringLiteral("image/png")});
+        QImage copied;
+        QVERIFY(copied.loadFromData(data->data(QStringLiteral("image/png")), "PNG"));
+        QCOMPARE(copied.convertToFormat(QImage::Format_RGB32), m_model->image().copy(10, 20, 101, 51));
+    }
+
+    void nothingToOutputChangesNothing_data()
+    {
+        QTest::addColumn<bool>("copy");
+        QTest::newRow("copy") << true;
+        QTest::newRow("save") << false;
+    }
+
+    void nothingToOutputChangesNothing()
+    {
+        QFETCH(bool, copy);
+        m_model->setStatus(QStringLiteral("before"));
+        m_model->setCrop(QRectF(500, 500, 10, 10));
+        m_model->output(copy);
+        m_model->setImage({});
+        m_model->output(copy);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_model->status(), QStringLiteral("before"));
+        QVERIFY(m_panel.proposedNames.isEmpty());
+    }
+
+    void savingTwiceInOneSecondKeepsBothFiles()
+    {
+        const QString path = m_dir->filePath(QStringLiteral("Pixdrift-2026-03-03-14-05-09.png"));
+        m_panel.answer = path;
+        m_model->output(false);
+        QCOMPARE(m_panel.proposedNames, QStringList{QStringLiteral("Pixdrift-2026-03-03-14-05-09.png")});
+        QCOMPARE(m_model->status(), QStringLiteral("Ready."));
+        QTRY_COMPARE(m_model->status(), QStringLiteral("Saved Pixdrift-2026-03-03-14-05-09.png."));
+        const QByteArray first = readFile(path);
+
+        m_model->setCrop(QRectF(0, 0, 20, 20));
+        m_model->output(false);
+        QTRY_COMPARE(m_model->status(), QStringLiteral("Saved Pixdrift-2026-03-03-14-05-09 2.png."));
+        QCOMPARE(readFile(path), first);
+        QImage second;
+        QVERIFY(second.load(m_dir->filePath(QStringLiteral("Pixdrift-2026-03-03-14-05-09 2.png"))));
+        QCOMPARE(second.size(), QSize(20, 20));
+    }
+
+    void aCancelledPanelWritesNothing()
+    {
+        m_panel.answer.reset();
+        m_model->output(false);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(m_model->status(), QStringLiteral("Ready."));
+        QVERIFY(QDir(m_dir->path()).isEmpty());
+    }
+
+    void aFailedSaveIsReported()
+    {
+        QFile plain(m_dir->filePath(QStringLiteral("plain")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        m_panel.answer = m_dir->filePath(QStringLiteral("plain/shot.png"));
+        m_model->output(false);
+        QTRY_COMPARE(m_model->status(), QStringLiteral("Could not save: ") + qt_error_string(ENOTDIR));
+    }
+
+    void theFileIsWrittenEvenIfTheModelIsGone()
+    {
+        m_panel.answer = m_dir->filePath(QStringLiteral("late.png"));
+        m_model->output(false);
+        m_model.reset();
+        QTRY_VERIFY(QFile::exists(m_dir->filePath(QStringLiteral("late.png"))));
+        QCoreApplication::processEvents();
+    }
+
+    void numberedNames_data()
+    {
+        QTest::addColumn<QString>("proposed");
+        QTest::addColumn<QStringList>("written");
+        QTest::newRow("png") << "shot.png" << QStringList{"shot.png", "shot 2.png", "shot 3.png"};
+        QTest::newRow("no extension") << "shot" << QStringList{"shot.png", "shot 2.png"};
+        QTest::newRow("jpg kept") << "shot.jpg" << QStringList{"shot.jpg", "shot 2.jpg"};
+        QTest::newRow("two dots") << "a.b.png" << QStringList{"a.b.png", "a.b 2.png"};
+        QTest::newRow("spaces") << "my shot 2.png" << QStringList{"my shot 2.png", "my shot 2 2.png"};
+    }
+
+    void numberedNames()
+    {
+        QFETCH(QString, proposed);
+        QFETCH(QStringList, written);
+        for (const QString &name : written) {
+            const auto result = CaptureModel::writeWithoutOverwriting(name.toUtf8(), m_dir->filePath(proposed));
+            QCOMPARE(result.error, 0);
+            QCOMPARE(result.path, m_dir->filePath(name));
+        }
+        // Nothing was replaced: every file still holds what was written under its name.
+        for (const QString &name : written)
+            QCOMPARE(readFile(m_dir->filePath(name)), name.toUtf8());
+        QCOMPARE(QFileInfo(m_dir->filePath(written.first())).permissions() & QFile::WriteOther, QFile::Permissions());
+    }
+
+    void concurrentSavesNeverShareAFile()
+    {
+        constexpr int writers = 12;
+        std::vector<std::thread> threads;
+        std::vector<CaptureModel::WriteResult> results(writers);
+        const QString proposed = m_dir->filePath(QStringLiteral("race.png"));
+        for (int i = 0; i < writers; ++i) {
+            threads.emplace_back([&, i] {
+                results[std::size_t(i)] =
+                    CaptureModel::writeWithoutOverwriting(QByteArray(100000, char('a' + i)), proposed);
+            });
+        }
+        for (std::thread &thread : threads)
+            thread.join();
+        QSet<QString> paths;
+        for (int i = 0; i < writers; ++i) {
+            const auto &result = results[std::size_t(i)];
+            QCOMPARE(result.error, 0);
+            paths.insert(result.path);
+            QCOMPARE(readFile(result.path), QByteArray(100000, char('a' + i)));
+        }
+        QCOMPARE(paths.size(), writers);
+    }
+
+    void aWriteThatFailsHalfwayLeavesNoFile()
+    {
+        const QString proposed = m_dir->filePath(QStringLiteral("big.png"));
+        CaptureModel::WriteResult result;
+        {
+            const FileSizeLimit limit(4096);
+            result = CaptureModel::writeWithoutOverwriting(QByteArray(100000, 'x'), proposed);
+        }
+        QCOMPARE(result.error, EFBIG);
+        QVERIFY(!QFile::exists(proposed));
+        QVERIFY(QDir(m_dir->path()).isEmpty());
+    }
+
+    void nothingToWriteIsNoError()
+    {
+        const auto result = CaptureModel::writeWithoutOverwriting({}, m_dir->filePath(QStringLiteral("empty.png")));
+        QCOMPARE(result.error, 0);
+        QCOMPARE(QFileInfo(result.path).size(), 0);
+    }
+
+    void savedStatus_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("placeholder") << "Saved %@." << "Saved shot.png.";
+        QTest::newRow("positional placeholder") << "%1$@ saved" << "shot.png saved";
+        QTest::newRow("no placeholder") << "status.saved" << "status.saved";
+        QTest::newRow("percent sign") << "100%% saved: %@" << "100% saved: shot.png";
+        QTest::newRow("hostile specifiers") << "%d %s %n %@ %x" << "%d %s %n shot.png %x";
+        QTest::newRow("only the first placeholder") << "%@ and %@" << "shot.png and %@";
+        QTest::newRow("trailing percent") << "done %" << "done %";
+    }
+
+    void savedStatus()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, expected);
+        QCOMPARE(CaptureModel::formatSavedStatus(format, QStringLiteral("shot.png")), expected);
+    }
+
+    void timestampsUseAsciiDigits()
+    {
+        const QLocale previous;
+        QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+        const QString stamp = CaptureModel::timestamp(QDateTime(QDate(2026, 3, 3), QTime(14, 5, 9)));
+        QLocale::setDefault(previous);
+        QCOMPARE(stamp, QStringLiteral("2026-03-03-14-05-09"));
+    }
+
+    void undoRemovesTheNewestMark()
+    {
+        const Mark first({0, 0}, {1, 1}, Qt::red, QStringLiteral("tool.arrow"));
+        const Mark second({2, 2}, {3, 3}, Qt::blue, QStringLiteral("tool.pen"));
+        m_model->addMark(first);
+        m_model->addMark(second);
+        QCOMPARE(m_model->marks(), (QList<Mark>{first, second}));
+        m_model->undoMark();
+        QCOMPARE(m_model->marks(), QList<Mark>{first});
+        m_model->undoMark();
+        QSignalSpy changes(&*m_model, &CaptureModel::objectWillChange);
+        m_model->undoMark();
+        QVERIFY(m_model->marks().isEmpty());
+        QCOMPARE(changes.count(), 0);
+    }
+
+private:
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::optional<CaptureModel> m_model;
+    FakeSavePanel m_panel;
+    std::optional<QTemporaryDir> m_dir;
+};
+
+QTEST_MAIN(OutputTest)
+#include "tst_output.moc"
