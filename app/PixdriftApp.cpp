@@ -6,6 +6,7 @@
 #include "overlay/AreaSelectionView.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "shortcuts/ShortcutSettings.h"
+#include "ui/MainView.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -37,11 +38,7 @@ CaptureModel &PixdriftApp::model()
         m_model->setCaptureEnvironment({.screenCapture = &m_screenCapture,
                                         .windows = &m_windows,
                                         .presentOverlay = AreaSelectionOverlay::present,
-                                        .openMain =
-                                            [] {
-                                                if (PixdriftDelegate::openMain)
-                                                    PixdriftDelegate::openMain();
-                                            },
+                                        .openMain = [this] { openMainForCapture(); },
                                         .savePanel = &m_savePanel});
     }
     return *m_model;
@@ -52,7 +49,6 @@ void PixdriftApp::launch()
     buildMainWindow();
     m_delegate.applicationDidFinishLaunching();
     openMainWindow();
-    PixdriftDelegate::openMain = [this] { openMainWindow(); };
     // A second after start, when nobody waits for us, touch the memory the first capture and
     // the first overlay need, so that they do not pay for it.
     QTimer::singleShot(1000, this, &PixdriftApp::warmUp);
@@ -66,9 +62,8 @@ void PixdriftApp::buildMainWindow()
     window->setAttribute(Qt::WA_DeleteOnClose, false);
 
     // The content keeps the minimum size; the menu bar comes on top of it.
-    auto *content = new QWidget;
-    content->setMinimumSize(720, 520);
-    window->setCentralWidget(content);
+    m_mainView = new MainView(model(), [this] { openMainWindow(); });
+    window->setCentralWidget(m_mainView);
 
     QMenu *appMenu = window->menuBar()->addMenu(::tr("Pixdrift"));
     QAction *settings = appMenu->addAction(::tr("Settings\u2026"));
@@ -85,7 +80,6 @@ void PixdriftApp::buildMainWindow()
     capture->addAction(::tr("Schermo intero"), this, [this] { model().take(true); });
 
     m_mainWindow = window;
-    (void)model();
 }
 
 void PixdriftApp::openMainWindow()
@@ -95,6 +89,18 @@ void PixdriftApp::openMainWindow()
     m_mainWindow->show();
     m_mainWindow->raise();
     m_mainWindow->activateWindow();
+}
+
+void PixdriftApp::openMainForCapture()
+{
+    // The flow has just set the status that says what happened; the window's appearance must
+    // not replace it.
+    if (m_mainView)
+        m_mainView->setKeepStatusOnAppear(true);
+    if (PixdriftDelegate::openMain)
+        PixdriftDelegate::openMain();
+    if (m_mainView)
+        m_mainView->setKeepStatusOnAppear(false);
 }
 
 void PixdriftApp::openSettings()

@@ -6,6 +6,7 @@
 #include "platform/X11HotKeyService.h"
 #include "platform/X11ScreenCapture.h"
 #include "shortcuts/ShortcutSettings.h"
+#include "ui/MainView.h"
 
 #include <QMainWindow>
 #include <QObject>
@@ -35,6 +36,7 @@ public:
     // Shows the main window (making it anew if it was destroyed) and brings it to the front.
     void openMainWindow();
     [[nodiscard]] QMainWindow *mainWindow() const { return m_mainWindow; }
+    [[nodiscard]] MainView *mainView() const { return m_mainView; }
     [[nodiscard]] PixdriftDelegate &delegate() { return m_delegate; }
 
     // Shows the shortcut settings in a window of their own.
@@ -43,6 +45,7 @@ public:
 
 private:
     void buildMainWindow();
+    void openMainForCapture();
     void warmUp();
 
     UserDefaults &m_defaults;
@@ -53,5 +56,6 @@ private:
     std::unique_ptr<CaptureModel> m_model;
     PixdriftDelegate m_delegate;
     QPointer<QMainWindow> m_mainWindow;
+    QPointer<MainView> m_mainView;
     QPointer<ShortcutSettings> m_settings;
 };

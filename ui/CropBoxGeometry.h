@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+
+#include <optional>
+
+// The crop box's rules as plain functions. Rectangles are in the box's own coordinates: origin
+// at the displayed image's top-left corner, y down, view points.
+namespace CropBoxGeometry {
+
+// Handles clockwise from the top-left corner, as they sit on the rectangle.
+enum class Handle { TopLeft, Top, TopRight, Right, BottomRight, Bottom, BottomLeft, Left };
+inline constexpr int handleCount = 8;
+
+inline constexpr qreal minimumSize = 30;
+inline constexpr qreal handleDiameter = 12;
+inline constexpr qreal dragThreshold = 10;
+
+[[nodiscard]] QPointF handleCentre(const QRectF &rect, Handle handle);
+
+// The rectangle while `handle` is dragged by `translation` (measured from the press) from
+// `origin`: at least 30 × 30, its position kept inside `bounds`, its size not limited.
+[[nodiscard]] QRectF resized(const QRectF &origin, Handle handle, QPointF translation, QSizeF bounds);
+// The rectangle's new top-left while its interior is dragged; the size does not change.
+[[nodiscard]] QPointF moved(const QRectF &origin, QPointF translation, QSizeF bounds);
+
+// What a press at `point` takes hold of: the interior wins over the parts of the handles that
+// lie inside the rectangle; only the outer parts of the handles resize. Nothing: the press
+// belongs to whatever lies below the box.
+struct Hit
+{
+    std::optional<Handle> handle; // empty: the interior
+};
+[[nodiscard]] std::optional<Hit> hitTest(const QRectF &rect, QPointF point);
+
+} // namespace CropBoxGeometry

@@ -1,0 +1,324 @@
+#include "ui/MainView.h"
+
+#include "app/PixdriftDelegate.h"
+#include "app/tr.h"
+#include "model/CaptureModel.h"
+#include "shortcuts/GlobalShortcuts.h"
+#include "shortcuts/ShortcutSettings.h"
+#include "shortcuts/ShortcutText.h"
+#include "ui/ImageArea.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+QFrame *divider()
+{
+    auto *line = new QFrame;
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setFixedHeight(22);
+    return line;
+}
+
+QLabel *captionLabel(QPalette::ColorRole role = QPalette::PlaceholderText)
+{
+    auto *label = new QLabel;
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * 0.85);
+    label->setFont(font);
+    label->setForegroundRole(role);
+    return label;
+}
+
+QIcon swatch(const QColor &color)
+{
+    QPixmap pixmap(20, 14);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    // A chequerboard under the colour shows its transparency.
+    for (int y = 0; y < 14; y += 4)
+        for (int x = 0; x < 20; x += 4)
+            painter.fillRect(x, y, 4, 4, ((x + y) / 4) % 2 ? QColor(200, 200, 200) : Qt::white);
+    painter.fillRect(pixmap.rect(), color);
+    painter.setPen(QColor(0, 0, 0, 90));
+    painter.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
+    return QIcon(pixmap);
+}
+
+// A dashed rectangle, 48 points wide: the empty state's picture.
+class DashedRectangle : public QWidget
+{
+public:
+    DashedRectangle() { setFixedSize(56, 44); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPen pen(palette().color(QPalette::PlaceholderText), 3, Qt::DashLine);
+        painter.setPen(pen);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(4, 4, -4, -4), 6, 6);
+    }
+};
+
+} // namespace
+
+MainView::MainView(CaptureModel &model, std::function<void()> openWindow, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_openWindow(std::move(openWindow))
+{
+    setMinimumSize(720, 520);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(buildHeader());
+
+    m_pages = new QStackedWidget;
+    m_pages->addWidget(buildEmptyState());
+    m_imageArea = new ImageArea(m_model, [this] { return m_color; });
+    m_pages->addWidget(m_imageArea);
+    layout->addWidget(m_pages, 1);
+    layout->addWidget(buildFooter());
+
+    // One handler for each exit key: two shortcuts on the same key would cancel each other out.
+    for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::META | Qt::Key_Period)}) {
+        auto *shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, &MainView::exitCommand);
+    }
+
+    for (auto signal : {&CaptureModel::imageChanged, &CaptureModel::statusChanged, &CaptureModel::toolChanged,
+                        &CaptureModel::areaShortcutChanged, &CaptureModel::fullShortcutChanged})
+        connect(&m_model, signal, this, &MainView::refresh);
+    refresh();
+}
+
+MainView::~MainView() = default;
+
+QWidget *MainView::buildHeader()
+{
+    auto *bar = new QWidget;
+    bar->setAutoFillBackground(true);
+    bar->setBackgroundRole(QPalette::Button);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(10, 10, 10, 10);
+    row->setSpacing(12);
+
+    auto *title = new QLabel;
+    const int iconSize = title->fontMetrics().height() + 2;
+    title->setText(QStringLiteral("<img src=\":/icons/viewfinder.svg\" width=%1 height=%1 "
+                                  "style=\"vertical-align: middle\">&nbsp;<b>%2</b>")
+                       .arg(iconSize)
+                       .arg(::tr("app.name").toHtmlEscaped()));
+    row->addWidget(title);
+    row->addWidget(divider());
+
+    auto *area = new QPushButton(::tr("capture.area"));
+    connect(area, &QPushButton::clicked, this, [this] { m_model.take(false); });
+    auto *full = new QPushButton(::tr("capture.full"));
+    connect(full, &QPushButton::clicked, this, [this] { m_model.take(true); });
+    auto *settings = new QPushButton(::tr("shortcuts.button"));
+    connect(settings, &QPushButton::clicked, this, &MainView::showShortcutSettings);
+    for (QPushButton *button : {area, full, settings}) {
+        button->setAutoDefault(false);
+        row->addWidget(button);
+    }
+    row->addWidget(divider());
+
+    // The tool picker with its label, 145 wide together.
+    auto *picker = new QWidget;
+    picker->setFixedWidth(145);
+    auto *pickerRow = new QHBoxLayout(picker);
+    pickerRow->setContentsMargins(0, 0, 0, 0);
+    pickerRow->addWidget(new QLabel(::tr("annotation.title")));
+    m_toolPicker = new QComboBox;
+    m_toolPicker->setObjectName(QStringLiteral("toolPicker"));
+    for (const char *key : {"tool.arrow", "tool.pen", "tool.rectangle"})
+        m_toolPicker->addItem(::tr(key), QString::fromLatin1(key));
+    connect(m_toolPicker, &QComboBox::activated, this,
+            [this](int index) { m_model.setTool(m_toolPicker->itemData(index).toString()); });
+    pickerRow->addWidget(m_toolPicker, 1);
+    row->addWidget(picker);
+
+    m_colorWell = new QToolButton;
+    m_colorWell->setObjectName(QStringLiteral("colorWell"));
+    m_colorWell->setAccessibleName(::tr("annotation.color"));
+    m_colorWell->setIcon(swatch(m_color));
+    connect(m_colorWell, &QToolButton::clicked, this, [this] {
+        auto *dialog = new QColorDialog(m_color, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setOption(QColorDialog::ShowAlphaChannel);
+        dialog->setWindowTitle(::tr("annotation.color"));
+        connect(dialog, &QColorDialog::colorSelected, this, &MainView::setColor);
+        dialog->open();
+    });
+    row->addWidget(m_colorWell);
+
+    auto *undo = new QToolButton;
+    undo->setObjectName(QStringLiteral("undo"));
+    undo->setIcon(QIcon::fromTheme(QStringLiteral("edit-undo"), style()->standardIcon(QStyle::SP_ArrowBack)));
+    undo->setToolTip(::tr("annotation.undo"));
+    connect(undo, &QToolButton::clicked, this, [this] { m_model.undoMark(); });
+    row->addWidget(undo);
+    row->addStretch(1);
+
+    m_cancel = new QPushButton(::tr("action.cancel"));
+    connect(m_cancel, &QPushButton::clicked, this, [this] { m_model.cancelCapture(); });
+    m_copy = new QPushButton(::tr("action.copy"));
+    connect(m_copy, &QPushButton::clicked, this, [this] { m_model.output(true); });
+    m_save = new QPushButton(::tr("action.save"));
+    connect(m_save, &QPushButton::clicked, this, [this] { m_model.output(false); });
+    for (QPushButton *button : {m_cancel, m_copy, m_save}) {
+        button->setAutoDefault(false);
+        row->addWidget(button);
+    }
+    return bar;
+}
+
+QWidget *MainView::buildEmptyState()
+{
+    auto *page = new QWidget;
+    auto *column = new QVBoxLayout(page);
+    column->setSpacing(10);
+    column->addStretch(1);
+    column->addWidget(new DashedRectangle, 0, Qt::AlignHCenter);
+    column->addWidget(new QLabel(::tr("empty.title")), 0, Qt::AlignHCenter);
+    m_hint = captionLabel();
+    m_hint->setObjectName(QStringLiteral("emptyHint"));
+    column->addWidget(m_hint, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+    return page;
+}
+
+QWidget *MainView::buildFooter()
+{
+    auto *bar = new QWidget;
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(8, 8, 8, 8);
+    m_status = captionLabel();
+    m_status->setObjectName(QStringLiteral("status"));
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    row->addWidget(m_status);
+    row->addStretch(1);
+    m_size = captionLabel(QPalette::WindowText);
+    m_size->setObjectName(QStringLiteral("imageSize"));
+    row->addWidget(m_size);
+    row->addStretch(1);
+    auto *link = captionLabel();
+    link->setObjectName(QStringLiteral("poweredBy"));
+    link->setText(QStringLiteral("<a href=\"%1\">Powered by %2</a>").arg(homePage, QStringLiteral("pixdrift.app")));
+    link->setOpenExternalLinks(true);
+    row->addWidget(link);
+    m_version = captionLabel();
+    m_version->setObjectName(QStringLiteral("version"));
+    const QString version = QCoreApplication::applicationVersion();
+    m_version->setText(u'v' + (version.isEmpty() ? QStringLiteral("1.1.0") : version));
+    row->addWidget(m_version);
+    return bar;
+}
+
+void MainView::refresh()
+{
+    const bool hasImage = m_model.hasImage();
+    m_pages->setCurrentIndex(hasImage ? 1 : 0);
+    for (QPushButton *button : {m_cancel, m_copy, m_save})
+        button->setEnabled(hasImage);
+    m_hint->setText(::tr("capture.area") + QStringLiteral(": ") + prettyShortcut(m_model.areaShortcut())
+                    + QStringLiteral("   \u00B7   ") + ::tr("capture.full") + QStringLiteral(": ")
+                    + prettyShortcut(m_model.fullShortcut()));
+    m_status->setText(m_model.status());
+    if (hasImage) {
+        const QSizeF size = m_model.image().size();
+        m_size->setText(QString::number(qint64(std::trunc(size.width()))) + QStringLiteral(" \u00D7 ")
+                        + QString::number(qint64(std::trunc(size.height()))) + QStringLiteral(" px"));
+    }
+    m_size->setVisible(hasImage);
+    const int tool = m_toolPicker->findData(m_model.tool());
+    m_toolPicker->setCurrentIndex(tool);
+}
+
+void MainView::setColor(const QColor &color)
+{
+    m_color = color;
+    m_colorWell->setIcon(swatch(color));
+}
+
+void MainView::showShortcutSettings()
+{
+    if (m_settings) {
+        m_settings->raise();
+        return;
+    }
+    m_settings = new ShortcutSettings(m_model, this);
+    m_settings->setWindowModality(Qt::WindowModal);
+    m_settings->open();
+}
+
+void MainView::exitCommand()
+{
+    if (m_model.hasImage())
+        m_model.cancelCapture();
+}
+
+void MainView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (window() != m_watchedWindow) {
+        if (m_watchedWindow)
+            m_watchedWindow->removeEventFilter(this);
+        m_watchedWindow = window();
+        m_watchedWindow->installEventFilter(this);
+    }
+    // Only a window that was closed (or never shown) appears anew; coming back after the
+    // capture flow took it off the screen is not an appearance.
+    if (m_appearPending) {
+        m_appearPending = false;
+        appear();
+    }
+}
+
+bool MainView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_watchedWindow && event->type() == QEvent::Close && event->isAccepted())
+        m_appearPending = true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainView::appear()
+{
+    // The window's own state starts afresh; marks already made keep their colours.
+    setColor(Qt::red);
+    if (m_settings)
+        m_settings->close();
+
+    PixdriftDelegate::openMain = m_openWindow;
+    const bool ok = GlobalShortcuts::install(m_model.areaShortcut(), m_model.fullShortcut());
+    if (m_keepStatusOnAppear)
+        return;
+    if (ok) {
+        m_model.setStatus(::tr("status.hotkeysActive") + u' ' + prettyShortcut(m_model.areaShortcut())
+                          + QStringLiteral(" \u00B7 ") + prettyShortcut(m_model.fullShortcut()));
+    } else {
+        m_model.setStatus(::tr("status.hotkeyConflict") + QStringLiteral(" (")
+                          + QString::number(GlobalShortcuts::lastRegistrationError()) + QStringLiteral(", ")
+                          + QString::number(GlobalShortcuts::handlerInstallError()) + u')');
+    }
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QColor>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class CaptureModel;
+class ImageArea;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+class QToolButton;
+class ShortcutSettings;
+
+// The content of the main window: the header with the capture buttons, the tool, colour and
+// undo controls and the output buttons; the image area or the empty state; the footer with
+// the status line, the image size and the version.
+class MainView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static inline const QString homePage = QStringLiteral("https://pixdrift.app");
+
+    // `openWindow` opens the main window; it is what the rest of the program is handed, through
+    // the delegate's openMain hook, each time this view appears.
+    MainView(CaptureModel &model, std::function<void()> openWindow, QWidget *parent = nullptr);
+    ~MainView() override;
+
+    [[nodiscard]] QColor color() const { return m_color; }
+    void setColor(const QColor &color);
+
+    // The capture flow opens the window to show its own outcome; the next appearance then
+    // registers the hot keys without replacing that status.
+    void setKeepStatusOnAppear(bool keep) { m_keepStatusOnAppear = keep; }
+
+    // Shows the shortcut settings as a sheet over the window.
+    void showShortcutSettings();
+    [[nodiscard]] bool isShowingShortcutSettings() const { return m_settings != nullptr; }
+
+    [[nodiscard]] ImageArea *imageArea() const { return m_imageArea; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *buildHeader();
+    QWidget *buildEmptyState();
+    QWidget *buildFooter();
+    void appear();
+    void refresh();
+    void exitCommand();
+
+    CaptureModel &m_model;
+    std::function<void()> m_openWindow;
+    QColor m_color = Qt::red;
+    bool m_appearPending = true;
+    bool m_keepStatusOnAppear = false;
+    QPointer<ShortcutSettings> m_settings;
+    QPointer<QWidget> m_watchedWindow;
+
+    ImageArea *m_imageArea = nullptr;
+    QStackedWidget *m_pages = nullptr;
+    QComboBox *m_toolPicker = nullptr;
+    QToolButton *m_colorWell = nullptr;
+    QPushButton *m_cancel = nullptr;
+    QPushButton *m_copy = nullptr;
+    QPushButton *m_save = nullptr;
+    QLabel *m_hint = nullptr;
+    QLabel *m_status = nullptr;
+    QLabel *m_size = nullptr;
+    QLabel *m_version = nullptr;
+};

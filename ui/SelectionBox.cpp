@@ -1,0 +1,106 @@
+#include "ui/SelectionBox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+
+namespace G = CropBoxGeometry;
+
+namespace {
+const QColor cyan(50, 173, 230);
+}
+
+SelectionBox::SelectionBox(Binding<QRectF> rect, QWidget *parent)
+    : QWidget(parent)
+    , m_rect(std::move(rect))
+{
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void SelectionBox::setImageGeometry(QPointF imageOrigin, QSizeF bounds)
+{
+    m_imageOrigin = imageOrigin;
+    m_bounds = bounds;
+    update();
+}
+
+void SelectionBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(m_imageOrigin);
+    const QRectF crop = m_rect.get();
+
+    // The dimming covers the displayed image with the crop cut out. Painting over the image
+    // instead of clearing part of it keeps the image below intact.
+    QPainterPath dimmed;
+    dimmed.setFillRule(Qt::OddEvenFill);
+    dimmed.addRect(QRectF(QPointF(0, 0), m_bounds));
+    dimmed.addRect(crop);
+    painter.fillPath(dimmed, QColor(0, 0, 0, qRound(0.28 * 255)));
+
+    painter.setPen(QPen(cyan, 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(crop);
+
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(cyan);
+    for (int i = 0; i < G::handleCount; ++i) {
+        const QPointF centre = G::handleCentre(crop, static_cast<G::Handle>(i));
+        painter.drawEllipse(centre, G::handleDiameter / 2, G::handleDiameter / 2);
+    }
+}
+
+void SelectionBox::mousePressEvent(QMouseEvent *event)
+{
+    const std::optional<G::Hit> hit =
+        event->button() == Qt::LeftButton ? G::hitTest(m_rect.get(), toBox(event->position())) : std::nullopt;
+    if (!hit) {
+        // The dimmed part takes no presses: they belong to the mark drag below.
+        event->ignore();
+        return;
+    }
+    m_press = event->position();
+    m_hit = *hit;
+    m_origin.reset();
+}
+
+void SelectionBox::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_press) {
+        // Not our drag: the widget below follows it.
+        event->ignore();
+        return;
+    }
+    const QPointF translation = event->position() - *m_press;
+    if (!m_origin) {
+        if (std::hypot(translation.x(), translation.y()) < G::dragThreshold)
+            return;
+        m_origin = m_rect.get();
+    }
+    if (m_hit.handle) {
+        m_rect.set(G::resized(*m_origin, *m_hit.handle, translation, m_bounds));
+    } else {
+        // Two writes, x then y, each keeping the size.
+        const QPointF topLeft = G::moved(*m_origin, translation, m_bounds);
+        QRectF r = m_rect.get();
+        r.moveLeft(topLeft.x());
+        m_rect.set(r);
+        r = m_rect.get();
+        r.moveTop(topLeft.y());
+        m_rect.set(r);
+    }
+    update();
+}
+
+void SelectionBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!m_press) {
+        event->ignore();
+        return;
+    }
+    m_press.reset();
+    m_origin.reset();
+}
