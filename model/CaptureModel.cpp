@@ -3,7 +3,6 @@
 #include "app/tr.h"
 #include "platform/UserDefaults.h"
 #include "shortcuts/GlobalShortcuts.h"
-#include "shortcuts/ShortcutText.h"
 
 namespace {
 
@@ -74,12 +73,7 @@ void CaptureModel::saveShortcuts()
     m_defaults.setString(areaShortcutKey, m_areaShortcut);
     m_defaults.setString(fullShortcutKey, m_fullShortcut);
 
-    if (GlobalShortcuts::install(m_areaShortcut, m_fullShortcut)) {
-        setStatus(::tr("status.shortcutSaved") + u' ' + prettyShortcut(m_areaShortcut) + QStringLiteral(" \u00B7 ")
-                  + prettyShortcut(m_fullShortcut));
-    } else {
-        setStatus(::tr("status.shortcutConflict") + QStringLiteral(" (")
-                  + QString::number(GlobalShortcuts::lastRegistrationError()) + QStringLiteral(", ")
-                  + QString::number(GlobalShortcuts::handlerInstallError()) + u')');
-    }
+    const bool installed = GlobalShortcuts::install(m_areaShortcut, m_fullShortcut);
+    setStatus(GlobalShortcuts::outcomeText(installed, "status.shortcutSaved", "status.shortcutConflict",
+                                           m_areaShortcut, m_fullShortcut));
 }

@@ -1,5 +1,6 @@
 #include "shortcuts/GlobalShortcuts.h"
 
+#include "app/tr.h"
 #include "model/CaptureModel.h"
 #include "platform/LogLine.h"
 #include "shortcuts/ShortcutText.h"
@@ -67,6 +68,15 @@ bool GlobalShortcuts::registerShortcut(const QString &shortcut, std::uint32_t nu
     }
     s_refs[slot] = ref;
     return true;
+}
+
+QString GlobalShortcuts::outcomeText(bool installed, const char *successKey, const char *failureKey,
+                                     const QString &area, const QString &full)
+{
+    if (installed)
+        return ::tr(successKey) + u' ' + prettyShortcut(area) + QStringLiteral(" \u00B7 ") + prettyShortcut(full);
+    return ::tr(failureKey) + QStringLiteral(" (") + QString::number(s_lastRegistrationError) + QStringLiteral(", ")
+           + QString::number(s_handlerInstallError) + u')';
 }
 
 std::int32_t GlobalShortcuts::eventCallback(const HotKeyEvent &event)

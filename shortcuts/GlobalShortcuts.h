@@ -41,6 +41,11 @@ public:
     // The status of the most recent attempt to install the press handler.
     [[nodiscard]] static std::int32_t handlerInstallError() { return s_handlerInstallError; }
 
+    // The status line after an install: the success text followed by both shortcuts in
+    // display form, or the failure text followed by the two statuses in parentheses.
+    [[nodiscard]] static QString outcomeText(bool installed, const char *successKey, const char *failureKey,
+                                             const QString &area, const QString &full);
+
     // Receives every press: logs it and queues the capture on the GUI thread.
     static std::int32_t eventCallback(const HotKeyEvent &event);
 

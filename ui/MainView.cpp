@@ -313,12 +313,6 @@ void MainView::appear()
     const bool ok = GlobalShortcuts::install(m_model.areaShortcut(), m_model.fullShortcut());
     if (m_keepStatusOnAppear)
         return;
-    if (ok) {
-        m_model.setStatus(::tr("status.hotkeysActive") + u' ' + prettyShortcut(m_model.areaShortcut())
-                          + QStringLiteral(" \u00B7 ") + prettyShortcut(m_model.fullShortcut()));
-    } else {
-        m_model.setStatus(::tr("status.hotkeyConflict") + QStringLiteral(" (")
-                          + QString::number(GlobalShortcuts::lastRegistrationError()) + QStringLiteral(", ")
-                          + QString::number(GlobalShortcuts::handlerInstallError()) + u')');
-    }
+    m_model.setStatus(GlobalShortcuts::outcomeText(ok, "status.hotkeysActive", "status.hotkeyConflict",
+                                                   m_model.areaShortcut(), m_model.fullShortcut()));
 }
