@@ -55,7 +55,11 @@ void QtApplicationWindows::takeOffScreen(QWidget *window, QList<QPointer<QWidget
     if (!list.contains(window)) {
         list.append(window);
         window->installEventFilter(this);
+        connect(window, &QObject::destroyed, this, [this, window] { m_geometry.remove(window); });
     }
+    // Where the window is now, as the user may have arranged it: the window manager would
+    // place it anew when it is shown again.
+    m_geometry.insert(window, window->geometry());
     window->hide();
 }
 
@@ -115,6 +119,12 @@ void QtApplicationWindows::bringToFront(QWidget *window)
 bool QtApplicationWindows::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Show) {
+        auto *window = static_cast<QWidget *>(watched);
+        // Moved before it is mapped, so the window manager keeps the place.
+        if (const auto saved = m_geometry.find(window); saved != m_geometry.end()) {
+            window->setGeometry(*saved);
+            m_geometry.erase(saved);
+        }
         auto same = [watched](const QPointer<QWidget> &w) { return w == watched; };
         m_hidden.removeIf(same);
         m_orderedOut.removeIf(same);

@@ -2,7 +2,9 @@
 
 #include "platform/ApplicationWindows.h"
 
+#include <QHash>
 #include <QList>
+#include <QRect>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -39,4 +41,5 @@ private:
     // Windows a capture took off the screen and that have not been shown since.
     QList<QPointer<QWidget>> m_hidden;
     QList<QPointer<QWidget>> m_orderedOut;
+    QHash<QWidget *, QRect> m_geometry;
 };
