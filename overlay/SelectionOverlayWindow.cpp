@@ -10,6 +10,8 @@ SelectionOverlayWindow::SelectionOverlayWindow(const QRect &screenGeometry)
                            | Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint)
 {
     setObjectName(QStringLiteral("selectionOverlay"));
+    // A name for window lists and for tools that look windows up by name.
+    setWindowTitle(QStringLiteral("Pixdrift selection"));
     setProperty(QtApplicationWindows::excludedProperty, true);
     setAttribute(Qt::WA_DeleteOnClose, false);
     // Bypassing the window manager keeps panels and placement rules from moving or shrinking
