@@ -7,6 +7,7 @@
 #include "platform/QtApplicationWindows.h"
 #include "platform/UserDefaults.h"
 #include "platform/X11ScreenCapture.h"
+#include "support/TestUtilities.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -18,13 +19,6 @@
 
 namespace {
 
-void xdotool(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    QVERIFY2(process.waitForFinished(10000), "xdotool did not finish");
-    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
-}
 
 // Stripes in the top-left corner, so the screenshots show what was frozen.
 class Backdrop : public QWidget
@@ -73,11 +67,11 @@ private Q_SLOTS:
         QTest::qWait(200);
         saveScreenshot(QStringLiteral("overlay-shown"));
 
-        xdotool({"mousemove", "100", "100", "mousedown", "1", "mousemove", "200", "180", "mousemove", "300",
-                 "250"});
+        QVERIFY(xdotool({"mousemove", "100", "100", "mousedown", "1", "mousemove", "200", "180", "mousemove", "300",
+                 "250"}));
         QTest::qWait(300);
         saveScreenshot(QStringLiteral("overlay-mid-drag"));
-        xdotool({"mouseup", "1"});
+        QVERIFY(xdotool({"mouseup", "1"}));
 
         QTRY_VERIFY(!AreaSelectionOverlay::window());
         const qreal scale = QGuiApplication::primaryScreen()->devicePixelRatio();
@@ -93,7 +87,7 @@ private Q_SLOTS:
         m_model.take(false);
         QTRY_VERIFY(AreaSelectionOverlay::window() && AreaSelectionOverlay::window()->isVisible());
         QTest::qWait(200);
-        xdotool({"key", "Escape"});
+        QVERIFY(xdotool({"key", "Escape"}));
         QTRY_VERIFY(!AreaSelectionOverlay::window());
         QVERIFY(m_model.hasImage());
         QCOMPARE(m_model.crop(), QRectF(QPointF(0, 0), QSizeF(m_model.image().size())));

@@ -4,6 +4,7 @@
 #include "overlay/SelectionGeometry.h"
 #include "overlay/SelectionOverlayWindow.h"
 #include "platform/Beep.h"
+#include "support/TestUtilities.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -27,13 +28,6 @@ QImage patternImage(QSize size)
     return image;
 }
 
-void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseButton button = Qt::LeftButton)
-{
-    const Qt::MouseButton changed = type == QEvent::MouseMove ? Qt::NoButton : button;
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent event(type, position, widget->mapToGlobal(position), changed, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &event);
-}
 
 void drag(QWidget *widget, QPointF from, QPointF to)
 {

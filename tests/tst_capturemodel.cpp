@@ -1,6 +1,7 @@
 #include "app/tr.h"
 #include "model/CaptureModel.h"
 #include "platform/UserDefaults.h"
+#include "support/TestUtilities.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,15 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class CaptureModelTest : public QObject
 {

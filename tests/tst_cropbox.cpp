@@ -1,5 +1,6 @@
 #include "ui/CropBoxGeometry.h"
 #include "ui/SelectionBox.h"
+#include "support/TestUtilities.h"
 
 #include <QMouseEvent>
 #include <QTest>
@@ -11,14 +12,6 @@ namespace {
 const QRectF start(100, 100, 200, 100);
 const QSizeF bounds(400, 300);
 
-void sendMouse(QWidget *widget, QEvent::Type type, QPointF position)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
-    QMouseEvent event(type, position, widget->mapToGlobal(position), button, held, Qt::NoModifier);
-    event.setAccepted(true);
-    QCoreApplication::sendEvent(widget, &event);
-}
 
 // A crop box over a 400 × 300 image placed at (20, 30) in a larger area, bound to a rectangle
 // that counts its writes.

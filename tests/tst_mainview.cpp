@@ -9,6 +9,7 @@
 #include "ui/ImageArea.h"
 #include "ui/MainView.h"
 #include "ui/SelectionBox.h"
+#include "support/TestUtilities.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -20,13 +21,6 @@
 
 namespace {
 
-void sendMouse(QWidget *widget, QEvent::Type type, QPointF position)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton);
-    QMouseEvent event(type, position, widget->mapToGlobal(position), button, held, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
 
 // A drag as the window system delivers it: to the widget under the press, and then to
 // whichever widget took the press.

@@ -2,6 +2,7 @@
 #include "model/CaptureModel.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeSavePanel.h"
+#include "support/TestUtilities.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -11,8 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -25,34 +24,6 @@ QImage pattern(QSize size)
             image.setPixel(x, y, qRgb(x & 0xff, y & 0xff, (x * y) & 0xff));
     return image;
 }
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_previous;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_previous{};
-    void (*m_handler)(int) = nullptr;
-};
 
 } // namespace
 

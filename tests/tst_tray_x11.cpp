@@ -1,6 +1,8 @@
 // The program as a process on an X server with a tray: start-up line, tray icon, its menu,
 // and Quit.
 
+#include "support/TestUtilities.h"
+
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
@@ -10,13 +12,6 @@
 
 namespace {
 
-void xdotool(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    QVERIFY2(process.waitForFinished(10000), "xdotool did not finish");
-    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
-}
 
 QImage screen()
 {
@@ -86,23 +81,23 @@ private Q_SLOTS:
 
         // An area capture hides our windows and brings them back; the tray icon stays in the tray.
         const QImage trayBefore = screen().copy(trayArea);
-        xdotool({"key", "ctrl+alt+super+4"});
+        QVERIFY(xdotool({"key", "ctrl+alt+super+4"}));
         QTRY_VERIFY_WITH_TIMEOUT((output += m_pixdrift.readAllStandardError()).contains("hotkey id=1"), 5000);
         QTest::qWait(800);
-        xdotool({"key", "Escape"});
+        QVERIFY(xdotool({"key", "Escape"}));
         QTest::qWait(500);
         QTRY_COMPARE_WITH_TIMEOUT(screen().copy(trayArea), trayBefore, 5000);
 
         // A left click opens the menu.
         const QImage before = screen();
-        xdotool({"mousemove", "1267", "12", "click", "1"});
+        QVERIFY(xdotool({"mousemove", "1267", "12", "click", "1"}));
         QTRY_VERIFY_WITH_TIMEOUT(screen().copy(1000, 24, 280, 120) != before.copy(1000, 24, 280, 120), 5000);
         QTest::qWait(300);
         QVERIFY(screen().save(QStringLiteral("screenshots/tray-menu.png")));
 
         // Up wraps to the last entry, Quit.
-        xdotool({"key", "Up"});
-        xdotool({"key", "Return"});
+        QVERIFY(xdotool({"key", "Up"}));
+        QVERIFY(xdotool({"key", "Return"}));
         QVERIFY(m_pixdrift.waitForFinished(10000));
         QCOMPARE(m_pixdrift.exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_pixdrift.exitCode(), 0);

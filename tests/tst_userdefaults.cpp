@@ -1,5 +1,6 @@
 #include "platform/UserDefaults.h"
 #include "support/LogCapture.h"
+#include "support/TestUtilities.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,48 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 
-namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-// Makes every write beyond `bytes` fail with EFBIG instead of killing the process.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_previous;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-
-private:
-    rlimit m_previous{};
-    void (*m_previousHandler)(int) = nullptr;
-};
-
-} // namespace
 
 class UserDefaultsTest : public QObject
 {
@@ -111,7 +71,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, json);
         QFETCH(bool, isInteger);
         QDir().mkpath(QFileInfo(m_path).absolutePath());
-        writeFile(m_path, "{\"v\": " + json + "}");
+        QVERIFY(writeFile(m_path, "{\"v\": " + json + "}"));
         const UserDefaults store(m_path);
         QCOMPARE(store.integer(QStringLiteral("v")).has_value(), isInteger);
     }
@@ -119,7 +79,7 @@ private Q_SLOTS:
     void valuesOfOtherTypesAreLeftUntouched()
     {
         QDir().mkpath(QFileInfo(m_path).absolutePath());
-        writeFile(m_path, "{\"pd.areaShortcut\": 5, \"other\": {\"nested\": [1, 2]}}");
+        QVERIFY(writeFile(m_path, "{\"pd.areaShortcut\": 5, \"other\": {\"nested\": [1, 2]}}"));
         UserDefaults store(m_path);
         QCOMPARE(store.string(QStringLiteral("pd.areaShortcut")), std::nullopt);
         QVERIFY(store.setInteger(QStringLiteral("pd.shortcutDefaultsVersion"), 3));
@@ -145,7 +105,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, content);
         QDir().mkpath(QFileInfo(m_path).absolutePath());
-        writeFile(m_path, content);
+        QVERIFY(writeFile(m_path, content));
 
         LogCapture log;
         UserDefaults store(m_path);
@@ -182,7 +142,7 @@ private Q_SLOTS:
 
     void aPathUnderAFileCannotBeWritten()
     {
-        writeFile(m_dir->filePath(QStringLiteral("plain")), "x");
+        QVERIFY(writeFile(m_dir->filePath(QStringLiteral("plain")), "x"));
         LogCapture log;
         UserDefaults store(m_dir->filePath(QStringLiteral("plain/defaults.json")));
         QVERIFY(!store.setInteger(QStringLiteral("v"), 1));

@@ -7,6 +7,7 @@
 #include "shortcuts/GlobalShortcuts.h"
 #include "support/FakeScreenCapture.h"
 #include "support/LogCapture.h"
+#include "support/TestUtilities.h"
 
 #include <QProcess>
 #include <QTest>
@@ -17,13 +18,6 @@ constexpr int keycode4 = 13; // the "4" key: Linux input code 5 + 8
 constexpr int controlAltSuper = 4 | 8 | 64;
 constexpr int capsLock = 2;
 
-void xdotool(const QStringList &arguments)
-{
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    QVERIFY2(process.waitForFinished(10000), "xdotool did not finish");
-    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
-}
 
 // Another client holding a grab for as long as the object lives.
 class OtherClient
@@ -77,19 +71,19 @@ private Q_SLOTS:
         QVERIFY(GlobalShortcuts::install(QStringLiteral("control+option+command+4"),
                                          QStringLiteral("control+option+command+3")));
         if (!lock.isEmpty())
-            xdotool({"key", lock});
+            QVERIFY(xdotool({"key", lock}));
 
         LogCapture log;
         m_model.setStatus(QString());
-        xdotool({"key", "ctrl+alt+super+4"});
+        QVERIFY(xdotool({"key", "ctrl+alt+super+4"}));
         QTRY_COMPARE(log.lines(), QStringList{QStringLiteral("Pixdrift received global hotkey id=1")});
         QTRY_COMPARE(m_model.status(), QStringLiteral("Capturing an area…"));
-        xdotool({"key", "ctrl+alt+super+3"});
+        QVERIFY(xdotool({"key", "ctrl+alt+super+3"}));
         QTRY_COMPARE(log.lines().size(), 2);
         QCOMPARE(log.lines().last(), QStringLiteral("Pixdrift received global hotkey id=2"));
 
         if (!lock.isEmpty())
-            xdotool({"key", lock});
+            QVERIFY(xdotool({"key", lock}));
     }
 
     void aCombinationTakenByAnotherClientIsRefused()
@@ -108,7 +102,7 @@ private Q_SLOTS:
 
         // The full capture still works.
         LogCapture log;
-        xdotool({"key", "ctrl+alt+super+3"});
+        QVERIFY(xdotool({"key", "ctrl+alt+super+3"}));
         QTRY_COMPARE(log.lines(), QStringList{QStringLiteral("Pixdrift received global hotkey id=2")});
     }
 
@@ -122,7 +116,7 @@ private Q_SLOTS:
         QCOMPARE(OtherClient(keycode4, controlAltSuper).answer(), QStringLiteral("grabbed"));
 
         LogCapture log;
-        xdotool({"key", "ctrl+shift+F5"});
+        QVERIFY(xdotool({"key", "ctrl+shift+F5"}));
         QTRY_COMPARE(log.lines(), QStringList{QStringLiteral("Pixdrift received global hotkey id=1")});
     }
 
@@ -139,12 +133,12 @@ private Q_SLOTS:
         // The old area combination, then the full one as a marker: presses arrive in order, so
         // once the marker is in, an old press would be too.
         LogCapture log;
-        xdotool({"key", "ctrl+alt+super+4"});
-        xdotool({"key", "ctrl+alt+super+3"});
+        QVERIFY(xdotool({"key", "ctrl+alt+super+4"}));
+        QVERIFY(xdotool({"key", "ctrl+alt+super+3"}));
         QTRY_VERIFY(!log.lines().isEmpty());
         QCOMPARE(log.lines(), QStringList{QStringLiteral("Pixdrift received global hotkey id=2")});
 
-        xdotool({"key", "shift+alt+F6"});
+        QVERIFY(xdotool({"key", "shift+alt+F6"}));
         QTRY_COMPARE(log.lines().size(), 2);
         QCOMPARE(log.lines().last(), QStringLiteral("Pixdrift received global hotkey id=1"));
         // The old combination is free for others again.
