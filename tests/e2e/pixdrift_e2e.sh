@@ -61,8 +61,10 @@ start Xvfb "$DISPLAY" -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp
 wait_for 20 xdpyinfo || fail "Xvfb did not start on $DISPLAY"
 convert -size "${SCREEN_W}x${SCREEN_H}" -seed 7 plasma:fractal -depth 8 "PNG24:$WORK/pattern.png" || fail "no pattern"
 start openbox
+# The tray docks into the window manager, so it starts once the manager has taken the screen.
+wait_for 10 sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" || fail "openbox did not start"
 start trayer --edge top --align right --widthtype request --height 24 --SetDockType true --transparent false
-wait_for 10 xdotool search --class trayer || fail "trayer did not start"
+wait_for 10 xdotool search --class trayer || fail "trayer did not start: $(cat "$WORK/trayer.out")"
 sleep 0.5
 # After the window manager, which paints the root itself when it starts.
 # display answers 1 even when it has set the background, so look at the root instead.
