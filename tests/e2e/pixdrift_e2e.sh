@@ -16,6 +16,7 @@ SCREEN_W=2880
 SCREEN_H=1800
 
 mkdir -p "$OUT"
+rm -f "$OUT/scale$SCALE-"*.png
 WORK=$(mktemp -d)
 [[ -n ${KEEP_WORK:-} ]] && echo "work folder: $WORK"
 PIDS=()
@@ -185,6 +186,7 @@ save_as() {
     xdotool mousemove "$SAVE_X" "$BUTTON_Y" click 1
     wait_for 10 xdotool search --onlyvisible --name 'Save As' || fail "no save dialog"
     sleep 0.5
+    shot "4-save-dialog${1:+-again}"
     if [[ -n ${1:-} ]]; then
         key ctrl+a
         xdotool type --delay 5 "$1"
@@ -205,7 +207,7 @@ same_pixels "$HOME/$second" "$WORK/clip.png" || fail "'$second' differs from the
 step full-capture-from-tray
 click_tray
 sleep 0.7
-shot 4-tray-menu
+shot 5-tray-menu
 key Down Down Down Return
 sleep 2
 wait_for 10 main_window || fail "no main window after the full capture"
@@ -226,7 +228,7 @@ sleep 0.5
 geometry "$SETTINGS"
 xdotool mousemove $((X + 345 * SCALE)) $((Y + 58 * SCALE)) click 1
 sleep 0.3
-shot 5-recording
+shot 6-recording
 key ctrl+shift+a
 sleep 0.3
 xdotool mousemove $((X + 399 * SCALE)) $((Y + 268 * SCALE)) click 1
@@ -269,7 +271,7 @@ grep -q "registered=NO area=control+shift+a full=control+option+command+3 status
 wait_for 10 main_window || fail "no main window beside the conflict"
 sleep 1
 # The status line reports the refused registration; a picture of it for a person to read.
-import -window "$(main_window)" "$OUT/scale$SCALE-6-conflict-status.png"
+import -window "$(main_window)" "$OUT/scale$SCALE-7-conflict-status.png"
 key ctrl+shift+a
 wait_for 10 overlay_shown || fail "the area shortcut does not capture beside the conflict"
 key Escape
@@ -280,6 +282,7 @@ exec 9>&-
 step quit
 click_tray
 sleep 0.7
+shot 8-quit-menu
 key Up Return
 for _ in $(seq 100); do kill -0 "$PIXDRIFT_PID" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$PIXDRIFT_PID" 2>/dev/null && fail "pixdrift is still running after Quit"
