@@ -21,10 +21,12 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
     , m_delegate(defaults, &m_windows)
 {
     GlobalShortcuts::setService(&m_hotKeys);
+    qApp->installNativeEventFilter(&m_pointer);
 }
 
 PixdriftApp::~PixdriftApp()
 {
+    qApp->removeNativeEventFilter(&m_pointer);
     GlobalShortcuts::setService(nullptr);
     PixdriftDelegate::openMain = nullptr;
     delete m_settings;
@@ -117,7 +119,7 @@ void PixdriftApp::warmUp()
     const std::optional<CaptureScreen> screen = m_screenCapture.mainScreen();
     if (!screen || !screen->screen)
         return;
-    const QSize pixels = (QSizeF(screen->screen->geometry().size()) * screen->scale).toSize();
+    const QSize pixels = m_screenCapture.deviceGeometry(screen->screen).size();
     (void)m_screenCapture.grab(screen->displayNumber, pixels.width(), pixels.height());
     AreaSelectionView::prepareBuffers(pixels);
 }

@@ -4,6 +4,7 @@
 #include "platform/QtApplicationWindows.h"
 #include "platform/QtSavePanel.h"
 #include "platform/X11HotKeyService.h"
+#include "platform/X11PointerFilter.h"
 #include "platform/X11ScreenCapture.h"
 #include "shortcuts/ShortcutSettings.h"
 #include "ui/MainView.h"
@@ -51,6 +52,7 @@ private:
     UserDefaults &m_defaults;
     X11ScreenCapture m_screenCapture;
     X11HotKeyService m_hotKeys;
+    X11PointerFilter m_pointer;
     QtApplicationWindows m_windows;
     QtSavePanel m_savePanel;
     std::unique_ptr<CaptureModel> m_model;

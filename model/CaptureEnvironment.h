@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QList>
 #include <QRect>
 
 #include <functional>
@@ -16,15 +17,32 @@ class ScreenCaptureService;
 // selection was cancelled.
 using AreaSelectionHandler = std::function<void(std::optional<QRect>)>;
 
+// One screen frozen for an area capture: what it showed, and the screen to show it on again
+// (the primary screen when null).
+struct FrozenScreen
+{
+    QImage image;
+    QScreen *screen = nullptr;
+};
+
+// A selection made on one of several frozen screens: the screen's place in the list, and the
+// rectangle in that screen's image pixels.
+struct AreaSelection
+{
+    qsizetype screen = 0;
+    QRect rect;
+};
+using ScreensSelectionHandler = std::function<void(std::optional<AreaSelection>)>;
+
 // What the capture flow needs from outside the model. The application fills it in at start-up;
 // tests fill it with fakes. Every member may be empty.
 struct CaptureEnvironment
 {
     ScreenCaptureService *screenCapture = nullptr;
     ApplicationWindows *windows = nullptr;
-    // Shows the frozen image over `screen` (or the primary screen when null) and calls the
-    // handler once the user has selected or cancelled.
-    std::function<void(const QImage &, QScreen *, AreaSelectionHandler)> presentOverlay = {};
+    // Shows every frozen screen under an overlay of its own and calls the handler once, when the
+    // user has selected on one of them or cancelled.
+    std::function<void(const QList<FrozenScreen> &, ScreensSelectionHandler)> presentOverlay = {};
     // Opens the main window and brings it forward.
     std::function<void()> openMain = {};
     // Asks where to save.

@@ -45,6 +45,16 @@ private:
 // The pause that lets the window system take our windows off the screen before the grab.
 constexpr std::chrono::milliseconds hidePause{300};
 
+// The size to capture a display at: its size in device pixels where the service knows it, or
+// its points at the screen's scale.
+QSize pixelSizeOf(const CaptureDisplay &display, double scale)
+{
+    if (!display.pixelSize.isEmpty())
+        return display.pixelSize;
+    // std::lround rounds halves away from zero.
+    return QSize(int(std::lround(display.width * scale)), int(std::lround(display.height * scale)));
+}
+
 } // namespace
 
 void CaptureModel::take(bool full)
@@ -111,32 +121,45 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
                                           [mainId](const CaptureDisplay &d) { return d.id == mainId; });
     const CaptureDisplay display = mainDisplay != displays.end() ? *mainDisplay : displays.first();
 
+    // A full capture takes the main display; an area capture freezes every display, so that the
+    // user can select on the one they are looking at. The main display comes first.
     const QList<CaptureScreen> screens = service->screens();
-    const auto match = std::find_if(screens.begin(), screens.end(), [&display](const CaptureScreen &s) {
-        return s.displayNumber == display.id;
-    });
-    const std::optional<CaptureScreen> screen =
-        match != screens.end() ? std::optional<CaptureScreen>(*match) : service->mainScreen();
-    const double scale = screen ? screen->scale : 1.0;
-    // std::lround rounds halves away from zero.
-    const int pixelWidth = int(std::lround(display.width * scale));
-    const int pixelHeight = int(std::lround(display.height * scale));
-
-    const auto captured = co_await HandlerAwaitable<CaptureResult<QImage>>(
-        [service, &display, pixelWidth, pixelHeight](auto done) {
-            service->requestImage(display.id, pixelWidth, pixelHeight, std::move(done));
-        });
-    if (!model)
-        co_return;
-    if (!captured.value || captured.value->isNull()) {
-        model->captureFailed(captured.value ? QStringLiteral("the screen grab returned no image") : captured.error);
-        co_return;
+    auto screenOf = [&screens](const CaptureDisplay &d) -> std::optional<CaptureScreen> {
+        const auto match = std::find_if(screens.begin(), screens.end(),
+                                        [&d](const CaptureScreen &s) { return s.displayNumber == d.id; });
+        return match != screens.end() ? std::optional<CaptureScreen>(*match) : std::nullopt;
+    };
+    QList<std::pair<CaptureDisplay, std::optional<CaptureScreen>>> targets;
+    targets.append({display, screenOf(display) ? screenOf(display) : service->mainScreen()});
+    if (!full) {
+        for (const CaptureDisplay &other : displays) {
+            // A display no screen shows could only be frozen over another one.
+            if (other.id != display.id && screenOf(other))
+                targets.append({other, screenOf(other)});
+        }
     }
-    if (generation != model->m_captureGeneration)
-        co_return;
 
-    QImage image = *captured.value;
-    image.setDevicePixelRatio(1.0);
+    QList<FrozenScreen> frozen;
+    for (const auto &[target, screen] : targets) {
+        const QSize pixels = pixelSizeOf(target, screen ? screen->scale : 1.0);
+        const auto captured = co_await HandlerAwaitable<CaptureResult<QImage>>(
+            [service, id = target.id, pixels](auto done) {
+                service->requestImage(id, pixels.width(), pixels.height(), std::move(done));
+            });
+        if (!model)
+            co_return;
+        if (!captured.value || captured.value->isNull()) {
+            model->captureFailed(captured.value ? QStringLiteral("the screen grab returned no image") : captured.error);
+            co_return;
+        }
+        if (generation != model->m_captureGeneration)
+            co_return;
+        QImage image = *captured.value;
+        image.setDevicePixelRatio(1.0);
+        frozen.append({image, screen ? screen->screen : nullptr});
+    }
+
+    const QImage &image = frozen.first().image;
     model->setImage(image);
     model->setCrop(QRectF(0, 0, image.width(), image.height()));
     model->setFull(full);
@@ -152,20 +175,27 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
     }
 
     model->setStatus(::tr("status.adjustCrop"));
-    AreaSelectionHandler handler = [model, windowsWereVisible](std::optional<QRect> rect) {
-        if (model)
-            model->deliverArea(rect, windowsWereVisible);
+    ScreensSelectionHandler handler = [model, windowsWereVisible, frozen](std::optional<AreaSelection> selection) {
+        if (!model)
+            return;
+        if (selection && selection->screen >= 0 && selection->screen < frozen.size())
+            model->deliverArea(selection->rect, frozen.at(selection->screen).image, windowsWereVisible);
+        else
+            model->deliverArea(std::nullopt, {}, windowsWereVisible);
     };
     if (environment.presentOverlay)
-        environment.presentOverlay(image, screen ? screen->screen : nullptr, std::move(handler));
+        environment.presentOverlay(frozen, std::move(handler));
     else
         handler(std::nullopt);
 }
 
-void CaptureModel::deliverArea(std::optional<QRect> rect, bool windowsWereVisible)
+void CaptureModel::deliverArea(std::optional<QRect> rect, const QImage &image, bool windowsWereVisible)
 {
     ApplicationWindows *windows = m_environment.windows;
     if (rect) {
+        // The selection was made on another display than the main one: its image is the capture.
+        if (image.cacheKey() != m_image.cacheKey())
+            setImage(image);
         setCrop(QRectF(*rect));
         setStatus(::tr("status.adjustCrop"));
         if (windowsWereVisible && windows)

@@ -124,7 +124,7 @@ private:
     void migrateShortcutDefaults();
 
     static QCoro::Task<> captureTask(QPointer<CaptureModel> model, bool full, qint64 generation);
-    void deliverArea(std::optional<QRect> rect, bool windowsWereVisible);
+    void deliverArea(std::optional<QRect> rect, const QImage &image, bool windowsWereVisible);
     void captureFailed(const QString &description);
 
     [[nodiscard]] qint64 captureGeneration() const { return m_captureGeneration; }

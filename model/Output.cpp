@@ -43,7 +43,8 @@ QImage CaptureModel::cropped() const
 {
     if (m_image.isNull())
         return {};
-    const QRectF source = m_full ? QRectF(0, 0, m_image.width(), m_image.height()) : m_crop;
+    // A crop of negative width or height cuts the same pixels as its normalised form.
+    const QRectF source = m_full ? QRectF(0, 0, m_image.width(), m_image.height()) : m_crop.normalized();
     if (!std::isfinite(source.x()) || !std::isfinite(source.y()) || !std::isfinite(source.width())
         || !std::isfinite(source.height()))
         return {};

@@ -2,30 +2,35 @@
 
 #include "model/CaptureEnvironment.h"
 
+#include <QList>
 #include <QPointer>
 
 class QScreen;
 class QWidget;
 class SelectionOverlayWindow;
 
-// Shows the area-selection overlay; at most one at a time.
+// Shows the area-selection overlay: one window on each frozen screen, all of them one overlay.
+// At most one overlay at a time.
 class AreaSelectionOverlay
 {
 public:
     AreaSelectionOverlay() = delete;
 
-    // Covers `screen` (the primary screen when null) with `image` frozen under a dimmed layer.
-    // `onFinish` is called once, with the selection in image pixels or with nothing when the
-    // user cancels; at once with nothing when there is no screen at all.
-    static void present(const QImage &image, QScreen *screen, AreaSelectionHandler onFinish);
+    // Covers each screen with its image frozen under a dimmed layer. `onFinish` is called once,
+    // with the selection (the screen it was made on and the rectangle in that image's pixels)
+    // or with nothing when the user cancels on any screen; every window of the overlay closes
+    // first. It is called at once with nothing when there is no screen at all.
+    static void present(const QList<FrozenScreen> &screens, ScreensSelectionHandler onFinish);
     // Takes the current overlay off the screen without calling its handler.
     static void close();
     static void cancel();
-    // Takes `window` off the screen, and forgets it if it is the current overlay.
+    // Takes `window` off the screen, and forgets it if it belongs to the current overlay.
     static void closeWindow(QWidget *window);
 
+    // The windows of the current overlay, the one that holds the keyboard first.
+    [[nodiscard]] static QList<SelectionOverlayWindow *> windows();
     [[nodiscard]] static SelectionOverlayWindow *window();
 
 private:
-    static inline QPointer<SelectionOverlayWindow> s_window;
+    static inline QList<QPointer<SelectionOverlayWindow>> s_windows;
 };

@@ -4,6 +4,7 @@
 #include "overlay/AreaSelectionOverlay.h"
 #include "overlay/SelectionGeometry.h"
 #include "platform/Beep.h"
+#include "platform/PointerPositions.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -11,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QScreen>
 
 #include <cmath>
 
@@ -132,16 +134,21 @@ void AreaSelectionView::prepareImages()
     if (deviceSize.isEmpty())
         return;
 
-    m_bright = m_image.size() == deviceSize
-                   ? m_image.convertToFormat(QImage::Format_RGB32)
-                   : m_image.scaled(deviceSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                         .convertToFormat(QImage::Format_RGB32);
+    // An image at the screen's own resolution is shown pixel for pixel, even where the window is
+    // a pixel off the screen's size because Qt rounded its size in points.
+    const QSize off = deviceSize - m_image.size();
+    const bool native = std::abs(off.width()) <= 1 && std::abs(off.height()) <= 1;
+    m_bright = native ? m_image.convertToFormat(QImage::Format_RGB32)
+                      : m_image.scaled(deviceSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                            .convertToFormat(QImage::Format_RGB32);
     m_bright.setDevicePixelRatio(ratio);
 
     m_dimmed = takeBuffer(deviceSize);
     m_dimmed.setDevicePixelRatio(ratio);
     QPainter painter(&m_dimmed);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (m_bright.size() != deviceSize)
+        painter.fillRect(QRectF(QPointF(0, 0), QSizeF(size())), Qt::black);
     painter.drawImage(QPointF(0, 0), m_bright);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const QRectF bounds(QPointF(0, 0), QSizeF(size()));
@@ -164,11 +171,37 @@ void AreaSelectionView::prepareImages()
                            QPointF(button.center().x() - w / 2, button.center().y() + h / 2), label);
 }
 
+QSizeF AreaSelectionView::bounds() const
+{
+    // Qt rounds a screen's size in points (1366 pixels at scale 1.5 are 910.67 points, shown as
+    // 911). Where the image is the screen at its own resolution, its size over the scale is the
+    // true size, and points map to pixels by the scale itself.
+    const QSizeF exact = m_pixelSize / devicePixelRatioF();
+    const QSizeF shown(size());
+    if (std::abs(exact.width() - shown.width()) < 1 && std::abs(exact.height() - shown.height()) < 1)
+        return exact;
+    return shown;
+}
+
+QPointF AreaSelectionView::exactPosition(const QMouseEvent *event) const
+{
+    // Qt gives widgets whole points; at a fractional scale the pixel under the pointer can be
+    // a pixel away from that. The window system's own position is exact. The overlay covers its
+    // screen, whose origin Qt keeps in device pixels.
+    const QPointF shown = event->position();
+    if (!screen())
+        return shown;
+    const qreal ratio = devicePixelRatioF();
+    const QPointF origin = QPointF(screen()->geometry().topLeft()) + QPointF(pos()) * ratio;
+    const std::optional<QPoint> device = PointerPositions::find(event->timestamp(), origin + shown * ratio);
+    return device ? (QPointF(*device) - origin) / ratio : shown;
+}
+
 QRectF AreaSelectionView::sizeLabelRect(const QRectF &selection) const
 {
     if (!G::isVisible(selection))
         return {};
-    const QString label = G::sizeLabel(selection, QSizeF(size()), m_pixelSize);
+    const QString label = G::sizeLabel(selection, bounds(), m_pixelSize);
     return textBox(m_sizeFont, QPointF(selection.left(), G::sizeLabelBottom(selection, QSizeF(size()))), label);
 }
 
@@ -229,14 +262,14 @@ void AreaSelectionView::paintEvent(QPaintEvent *event)
 
     painter.setPen(Qt::white);
     drawTextFromBottomLeft(painter, m_sizeFont, sizeLabelRect(m_selection).bottomLeft(),
-                           G::sizeLabel(m_selection, QSizeF(size()), m_pixelSize));
+                           G::sizeLabel(m_selection, bounds(), m_pixelSize));
 }
 
 void AreaSelectionView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    const QPointF point = event->position();
+    const QPointF point = exactPosition(event);
     if (G::hitsCancelButton(point, QSizeF(size()))) {
         cancelSelection();
         return;
@@ -249,7 +282,7 @@ void AreaSelectionView::mouseMoveEvent(QMouseEvent *event)
 {
     if (!m_start)
         return;
-    setSelection(G::selectionBetween(*m_start, event->position()));
+    setSelection(G::selectionBetween(*m_start, exactPosition(event)));
 }
 
 void AreaSelectionView::mouseReleaseEvent(QMouseEvent *event)
@@ -261,7 +294,7 @@ void AreaSelectionView::mouseReleaseEvent(QMouseEvent *event)
         beep();
         return;
     }
-    finish(G::pixelRect(m_selection, QSizeF(size()), m_pixelSize));
+    finish(G::pixelRect(m_selection, bounds(), m_pixelSize));
 }
 
 bool AreaSelectionView::isCancelKey(const QKeyEvent *event)

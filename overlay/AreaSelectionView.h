@@ -43,6 +43,9 @@ private:
     void finish(std::optional<QRect> rect);
     void setSelection(const QRectF &selection);
     void prepareImages();
+    // The view's size in points, as the image's pixels see it.
+    [[nodiscard]] QSizeF bounds() const;
+    [[nodiscard]] QPointF exactPosition(const QMouseEvent *event) const;
     [[nodiscard]] QRectF sizeLabelRect(const QRectF &selection) const;
     [[nodiscard]] QRectF hintRect() const;
 

@@ -3,6 +3,19 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// A point on a screen at a fractional scale is a whole pixel divided by the scale; multiplied
+// back it lands a hair beside the whole number (300 / 1.75 × 1.75 = 299.99999999999994). Such a
+// value is the whole number.
+double snapped(double value)
+{
+    const double whole = std::round(value);
+    return std::abs(value - whole) < 1e-6 ? whole : value;
+}
+
+} // namespace
+
 namespace SelectionGeometry {
 
 QRectF cancelButtonRect(QSizeF bounds)
@@ -43,21 +56,19 @@ std::optional<QRect> pixelRect(const QRectF &selection, QSizeF bounds, QSizeF pi
         return std::nullopt;
     const double sx = pixelSize.width() / bounds.width();
     const double sy = pixelSize.height() / bounds.height();
-    const double x = selection.left() * sx;
-    const double y = selection.top() * sy;
-    const double w = selection.width() * sx;
-    const double h = selection.height() * sy;
-    const double left = std::floor(x);
-    const double top = std::floor(y);
-    return QRect(int(left), int(top), int(std::ceil(x + w) - left), int(std::ceil(y + h) - top));
+    const double left = std::floor(snapped(selection.left() * sx));
+    const double top = std::floor(snapped(selection.top() * sy));
+    const double right = std::ceil(snapped(selection.right() * sx));
+    const double bottom = std::ceil(snapped(selection.bottom() * sy));
+    return QRect(int(left), int(top), int(right - left), int(bottom - top));
 }
 
 QString sizeLabel(const QRectF &selection, QSizeF bounds, QSizeF pixelSize)
 {
     if (!(bounds.width() > 0) || !(bounds.height() > 0))
         return QStringLiteral("0 \u00D7 0 px");
-    const auto w = qint64(selection.width() * pixelSize.width() / bounds.width());
-    const auto h = qint64(selection.height() * pixelSize.height() / bounds.height());
+    const auto w = qint64(snapped(selection.width() * pixelSize.width() / bounds.width()));
+    const auto h = qint64(snapped(selection.height() * pixelSize.height() / bounds.height()));
     return QString::number(w) + QStringLiteral(" \u00D7 ") + QString::number(h) + QStringLiteral(" px");
 }
 

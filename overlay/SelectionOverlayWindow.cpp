@@ -2,10 +2,11 @@
 
 #include "platform/QtApplicationWindows.h"
 
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
-SelectionOverlayWindow::SelectionOverlayWindow(const QRect &screenGeometry)
+SelectionOverlayWindow::SelectionOverlayWindow(QScreen *screen)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
                            | Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint)
 {
@@ -16,7 +17,8 @@ SelectionOverlayWindow::SelectionOverlayWindow(const QRect &screenGeometry)
     setAttribute(Qt::WA_DeleteOnClose, false);
     // Bypassing the window manager keeps panels and placement rules from moving or shrinking
     // the overlay: it covers exactly the captured screen.
-    setGeometry(screenGeometry);
+    setScreen(screen);
+    setGeometry(screen->geometry());
 }
 
 void SelectionOverlayWindow::setContent(QWidget *content)
@@ -37,7 +39,8 @@ void SelectionOverlayWindow::resizeEvent(QResizeEvent *event)
 void SelectionOverlayWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    grabKeyboardWhenMapped(50);
+    if (m_takesKeyboard)
+        grabKeyboardWhenMapped(50);
 }
 
 void SelectionOverlayWindow::hideEvent(QHideEvent *event)

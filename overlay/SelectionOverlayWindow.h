@@ -3,13 +3,17 @@
 #include <QWidget>
 
 // The borderless window that covers one screen exactly while the user selects an area. It
-// stays above everything and holds the keyboard while shown, so Escape always reaches it.
+// stays above everything; the overlay's keyboard window holds the keyboard while shown, so
+// Escape always reaches it.
 class SelectionOverlayWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit SelectionOverlayWindow(const QRect &screenGeometry);
+    explicit SelectionOverlayWindow(QScreen *screen);
+
+    // Whether this window grabs the keyboard when shown; only one window of an overlay can.
+    void setTakesKeyboard(bool takes) { m_takesKeyboard = takes; }
 
     // Sets the view that fills the window.
     void setContent(QWidget *content);
@@ -23,5 +27,6 @@ private:
     void grabKeyboardWhenMapped(int attemptsLeft);
 
     QWidget *m_content = nullptr;
+    bool m_takesKeyboard = true;
     bool m_keyboardGrabbed = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -10,12 +11,16 @@
 
 class QScreen;
 
-// A display that can be captured; its size is in points (logical pixels).
+// A display that can be captured; its size is in points (logical pixels). Where the window
+// system tells the display's size in device pixels, `pixelSize` holds it: points × scale is
+// only an estimate once the points have been rounded (1366 pixels at scale 1.5 are 911 points,
+// and 911 × 1.5 is 1367).
 struct CaptureDisplay
 {
     std::uint32_t id = 0;
     int width = 0;
     int height = 0;
+    QSize pixelSize = {};
 };
 
 // A screen of the window system, with the display number that identifies it to the capture
@@ -50,7 +55,8 @@ public:
 
     // The displays that can be captured.
     virtual void requestShareableContent(ContentHandler done) = 0;
-    // One image of a display, exactly pixelWidth × pixelHeight pixels, without the cursor.
+    // One image of a display, pixelWidth × pixelHeight pixels, without the cursor. The grab never
+    // reaches past the display: a larger request gives the display's own size.
     virtual void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) = 0;
 
     [[nodiscard]] virtual std::uint32_t mainDisplayId() const = 0;

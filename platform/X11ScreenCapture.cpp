@@ -4,9 +4,11 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <xcb/randr.h>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -110,6 +112,14 @@ X11ScreenCapture::X11ScreenCapture(Backend preferred, QObject *parent)
 
     if (preferred == Backend::SharedMemory && serverFitsSharedMemory())
         m_backend = Backend::SharedMemory;
+
+    // The server answers RandR requests by the version the client announces.
+    const xcb_query_extension_reply_t *randr = xcb_get_extension_data(m_connection, &xcb_randr_id);
+    if (randr && randr->present) {
+        XcbReply<xcb_randr_query_version_reply_t> version(xcb_randr_query_version_reply(
+            m_connection, xcb_randr_query_version(m_connection, 1, 5), nullptr));
+        m_hasMonitors = version && (version->major_version > 1 || version->minor_version >= 5);
+    }
 }
 
 X11ScreenCapture::~X11ScreenCapture()
@@ -173,6 +183,52 @@ std::uint32_t X11ScreenCapture::displayNumber(const QScreen *screen)
     return index < 0 ? 0 : std::uint32_t(index + 1);
 }
 
+QRect X11ScreenCapture::rootGeometry() const
+{
+    XcbReply<xcb_get_geometry_reply_t> root(
+        xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, m_root), nullptr));
+    return root ? QRect(0, 0, root->width, root->height) : QRect();
+}
+
+std::optional<QRect> X11ScreenCapture::monitorGeometry(const QString &name) const
+{
+    if (!m_hasMonitors)
+        return std::nullopt;
+    XcbReply<xcb_randr_get_monitors_reply_t> monitors(
+        xcb_randr_get_monitors_reply(m_connection, xcb_randr_get_monitors(m_connection, m_root, 1), nullptr));
+    if (!monitors)
+        return std::nullopt;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem; xcb_randr_monitor_info_next(&it)) {
+        XcbReply<xcb_get_atom_name_reply_t> atom(
+            xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, it.data->name), nullptr));
+        if (!atom)
+            continue;
+        const QString monitor = QString::fromUtf8(xcb_get_atom_name_name(atom.get()),
+                                                  xcb_get_atom_name_name_length(atom.get()));
+        if (monitor == name)
+            return QRect(it.data->x, it.data->y, it.data->width, it.data->height);
+    }
+    return std::nullopt;
+}
+
+QRect X11ScreenCapture::deviceGeometry(const QScreen *screen) const
+{
+    if (!m_connection || !screen)
+        return {};
+    const QRect root = rootGeometry();
+    // Qt names its screens after the server's monitors.
+    if (const std::optional<QRect> monitor = monitorGeometry(screen->name()))
+        return *monitor & root;
+    if (QGuiApplication::screens().size() == 1)
+        return root;
+    // Qt keeps a screen's origin in device pixels and scales only its size.
+    const QSizeF points = screen->geometry().size();
+    const qreal scale = screen->devicePixelRatio();
+    return QRect(screen->geometry().topLeft(),
+                 QSize(int(std::lround(points.width() * scale)), int(std::lround(points.height() * scale))))
+           & root;
+}
+
 void X11ScreenCapture::requestShareableContent(ContentHandler done)
 {
     CaptureResult<QList<CaptureDisplay>> result;
@@ -182,8 +238,10 @@ void X11ScreenCapture::requestShareableContent(ContentHandler done)
     } else {
         QList<CaptureDisplay> displays;
         const QList<QScreen *> all = QGuiApplication::screens();
-        for (QScreen *screen : all)
-            displays.append({displayNumber(screen), screen->geometry().width(), screen->geometry().height()});
+        for (QScreen *screen : all) {
+            displays.append({displayNumber(screen), screen->geometry().width(), screen->geometry().height(),
+                             deviceGeometry(screen).size()});
+        }
         result = CaptureResult<QList<CaptureDisplay>>::success(displays);
     }
     QMetaObject::invokeMethod(
@@ -226,13 +284,15 @@ CaptureResult<QImage> X11ScreenCapture::grab(std::uint32_t displayId, int pixelW
     QScreen *screen = screenForDisplay(displayId);
     if (!screen)
         return CaptureResult<QImage>::failure(QStringLiteral("display %1 is not connected").arg(displayId));
-    if (pixelWidth <= 0 || pixelHeight <= 0)
+    // The server refuses a grab that reaches past the root window.
+    const QRect display = deviceGeometry(screen);
+    const QRect area = QRect(display.topLeft(), QSize(pixelWidth, pixelHeight)) & display;
+    if (area.isEmpty())
         return CaptureResult<QImage>::failure(QStringLiteral("the display has no area to capture"));
 
     if (m_backend == Backend::QtGrab)
-        return grabWithQt(screen, pixelWidth, pixelHeight);
-    // A screen's origin is kept in device pixels even when Qt scales its size.
-    return grabShared(QRect(screen->geometry().topLeft(), QSize(pixelWidth, pixelHeight)));
+        return grabWithQt(screen, area.width(), area.height());
+    return grabShared(area);
 }
 
 CaptureResult<QImage> X11ScreenCapture::grabShared(const QRect &area)

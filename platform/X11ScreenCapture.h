@@ -33,6 +33,8 @@ public:
 
     // The display number of a screen: its place in Qt's screen list, from 1.
     [[nodiscard]] static std::uint32_t displayNumber(const QScreen *screen);
+    // The screen's area of the root window in device pixels, as the X server reports it.
+    [[nodiscard]] QRect deviceGeometry(const QScreen *screen) const;
 
     [[nodiscard]] Backend backend() const { return m_backend; }
     // How many shared segments were made so far. A capture reuses a segment of the same size
@@ -48,6 +50,8 @@ private:
     [[nodiscard]] CaptureResult<QImage> grabShared(const QRect &area);
     [[nodiscard]] static CaptureResult<QImage> grabWithQt(QScreen *screen, int pixelWidth, int pixelHeight);
     [[nodiscard]] bool serverFitsSharedMemory() const;
+    [[nodiscard]] QRect rootGeometry() const;
+    [[nodiscard]] std::optional<QRect> monitorGeometry(const QString &name) const;
     [[nodiscard]] std::shared_ptr<SharedSegment> freeSegment(std::size_t bytes, QString *error);
 
     static constexpr std::size_t maxSegments = 3;
@@ -55,6 +59,8 @@ private:
     xcb_connection_t *m_connection = nullptr;
     std::uint32_t m_root = 0;
     Backend m_backend = Backend::QtGrab;
+    // Whether the server lists monitors (RandR 1.5), the areas Qt makes its screens from.
+    bool m_hasMonitors = false;
     // Segments images may still hold; all of them are attached to the server.
     std::vector<std::shared_ptr<SharedSegment>> m_segments;
     int m_segmentsCreated = 0;

@@ -80,6 +80,10 @@ private Q_SLOTS:
                                                      << std::optional<QRect>(QRect(-100, 1760, 200, 80));
         QTest::newRow("different scales") << QRectF(10, 10, 10, 10) << QSizeF(100, 50) << QSizeF(150, 100)
                                           << std::optional<QRect>(QRect(15, 20, 15, 20));
+        // Between screen pixels at scale 1.75, on a 1366 × 768 screen Qt shows as 781 × 439 points.
+        QTest::newRow("fractional scale, whole pixels")
+            << QRectF(QPointF(300, 203) / 1.75, QPointF(1001, 607) / 1.75) << QSizeF(1366, 768) / 1.75
+            << QSizeF(1366, 768) << std::optional<QRect>(QRect(300, 203, 701, 404));
         QTest::newRow("view without width") << QRectF(0, 0, 10, 10) << QSizeF(0, 900) << QSizeF(2880, 1800)
                                             << std::optional<QRect>();
         QTest::newRow("view without height") << QRectF(0, 0, 10, 10) << QSizeF(10, 0) << QSizeF(2880, 1800)
@@ -99,6 +103,8 @@ private Q_SLOTS:
     {
         QCOMPARE(G::sizeLabel(QRectF(0, 0, 100.7, 50.2), {800, 600}, {800, 600}), QStringLiteral("100 × 50 px"));
         QCOMPARE(G::sizeLabel(QRectF(0, 0, 100.7, 50.2), {800, 600}, {1600, 1200}), QStringLiteral("201 × 100 px"));
+        QCOMPARE(G::sizeLabel(QRectF(0, 0, 701 / 1.75, 404 / 1.75), QSizeF(1366, 768) / 1.75, {1366, 768}),
+                 QStringLiteral("701 × 404 px"));
         QCOMPARE(G::sizeLabelBottom(QRectF(10, 100, 50, 50), {800, 600}), 174.0);
         QCOMPARE(G::sizeLabelBottom(QRectF(10, 500, 50, 90), {800, 600}), 592.0);
         QCOMPARE(G::cancelButtonRect({1440, 900}), QRectF(1264, 20, 156, 38));
@@ -262,13 +268,13 @@ private Q_SLOTS:
     {
         int finished = 0;
         const QImage image = patternImage({64, 48});
-        AreaSelectionOverlay::present(image, nullptr, [&](std::optional<QRect>) { ++finished; });
+        AreaSelectionOverlay::present({{image, nullptr}}, [&](std::optional<AreaSelection>) { ++finished; });
         QPointer<SelectionOverlayWindow> first = AreaSelectionOverlay::window();
         QVERIFY(first);
         QVERIFY(first->isVisible());
         QCOMPARE(first->geometry(), QGuiApplication::primaryScreen()->geometry());
 
-        AreaSelectionOverlay::present(image, nullptr, [&](std::optional<QRect>) { ++finished; });
+        AreaSelectionOverlay::present({{image, nullptr}}, [&](std::optional<AreaSelection>) { ++finished; });
         QPointer<SelectionOverlayWindow> second = AreaSelectionOverlay::window();
         QVERIFY(second && second != first);
         QVERIFY(!first || !first->isVisible());
@@ -283,14 +289,14 @@ private Q_SLOTS:
     // A finished overlay closes its own window, not a newer one stored since.
     void aViewClosesOnlyItsOwnWindow()
     {
-        std::optional<QRect> result{QRect()};
+        std::optional<AreaSelection> result{AreaSelection{}};
         const QImage image = patternImage({64, 48});
-        AreaSelectionOverlay::present(image, nullptr, [&](std::optional<QRect> r) { result = r; });
+        AreaSelectionOverlay::present({{image, nullptr}}, [&](std::optional<AreaSelection> r) { result = r; });
         QPointer<SelectionOverlayWindow> overlay = AreaSelectionOverlay::window();
         auto *view = overlay->findChild<AreaSelectionView *>();
         QVERIFY(view);
         QTest::keyClick(view, Qt::Key_Escape);
-        QCOMPARE(result, std::nullopt);
+        QVERIFY(!result);
         QCOMPARE(AreaSelectionOverlay::window(), nullptr);
         QTRY_VERIFY(!overlay);
     }

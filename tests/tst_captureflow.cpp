@@ -17,7 +17,8 @@ struct Rig
     FakeScreenCapture capture;
     FakeApplicationWindows windows;
     CaptureModel model{*defaults};
-    std::optional<AreaSelectionHandler> overlay;
+    std::optional<ScreensSelectionHandler> overlay;
+    QList<FrozenScreen> frozen;
     int overlaysPresented = 0;
 
     Rig()
@@ -25,18 +26,19 @@ struct Rig
         model.setCaptureEnvironment({.screenCapture = &capture,
                                      .windows = &windows,
                                      .presentOverlay =
-                                         [this](const QImage &, QScreen *, AreaSelectionHandler done) {
+                                         [this](const QList<FrozenScreen> &screens, ScreensSelectionHandler done) {
                                              ++overlaysPresented;
+                                             frozen = screens;
                                              overlay = std::move(done);
                                          },
                                      .openMain = [this] { windows.calls << QStringLiteral("openMain"); }});
     }
 
-    void finishOverlay(std::optional<QRect> rect)
+    void finishOverlay(std::optional<QRect> rect, qsizetype screen = 0)
     {
         QVERIFY(overlay.has_value());
         auto done = *std::exchange(overlay, std::nullopt);
-        done(rect);
+        done(rect ? std::optional<AreaSelection>(AreaSelection{screen, *rect}) : std::nullopt);
     }
 };
 
@@ -133,6 +135,32 @@ private Q_SLOTS:
             << 1.0 << 7u << QSize(1000, 750);
         QTest::newRow("no matching screen: the main screen's scale")
             << QList<CaptureDisplay>{{1, 1440, 900}} << none << 2.0 << 1u << QSize(2880, 1800);
+        // 1366 pixels at scale 1.5 are 911 points after rounding; 911 × 1.5 would ask for 1367.
+        QTest::newRow("the window system's pixel size wins")
+            << QList<CaptureDisplay>{{1, 911, 512, QSize(1366, 768)}} << QList<CaptureScreen>{{1, 1.5, nullptr}}
+            << 1.0 << 1u << QSize(1366, 768);
+    }
+
+    // Every display is frozen, the main one first; a selection on another display makes its
+    // image the capture.
+    void areaCaptureFreezesEveryDisplay()
+    {
+        Rig rig;
+        rig.capture.displays = {{7, 800, 600}, {1, 1440, 900}, {9, 640, 480}};
+        rig.capture.screenList = {{7, 1.0, nullptr}, {1, 2.0, nullptr}};
+
+        rig.model.take(false);
+        QTRY_COMPARE(rig.overlaysPresented, 1);
+        QCOMPARE(rig.capture.imageRequests.size(), 2);
+        QCOMPARE(rig.capture.imageRequests[0].displayId, 1u);
+        QCOMPARE(rig.capture.imageRequests[1].displayId, 7u);
+        QCOMPARE(rig.frozen.size(), 2);
+        QCOMPARE(rig.model.image().size(), QSize(2880, 1800));
+
+        rig.finishOverlay(QRect(10, 20, 300, 200), 1);
+        QCOMPARE(rig.model.image().size(), QSize(800, 600));
+        QCOMPARE(rig.model.image().pixelColor(0, 0), FakeScreenCapture::colourFor(1));
+        QCOMPARE(rig.model.crop(), QRectF(10, 20, 300, 200));
     }
 
     void pixelSizeFollowsTheScreen()
@@ -290,9 +318,9 @@ private Q_SLOTS:
         auto rig = std::make_unique<Rig>();
         rig->model.take(false);
         QTRY_COMPARE(rig->overlaysPresented, 1);
-        AreaSelectionHandler done = *rig->overlay;
+        ScreensSelectionHandler done = *rig->overlay;
         rig.reset();
-        done(QRect(0, 0, 10, 10)); // must not touch the destroyed model
+        done(AreaSelection{0, QRect(0, 0, 10, 10)}); // must not touch the destroyed model
     }
 
     void withoutAServiceTheFailureIsReported()

@@ -52,6 +52,7 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("expected"); // null: no output
 
         QTest::newRow("rounded outward") << QRectF(10.4, 20.6, 100.2, 50.1) << false << QRect(10, 20, 101, 51);
+        QTest::newRow("negative size") << QRectF(110.5, 70.5, -100.25, -50.25) << false << QRect(10, 20, 101, 51);
         QTest::newRow("partly outside") << QRectF(-10, -10, 50, 40) << false << QRect(0, 0, 40, 30);
         QTest::newRow("past the far corner") << QRectF(180, 90, 50, 50) << false << QRect(180, 90, 20, 10);
         QTest::newRow("wholly outside") << QRectF(300, 0, 10, 10) << false << QRect();

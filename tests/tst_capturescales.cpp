@@ -1,0 +1,107 @@
+// An area capture on a real X server at this process's scale factor (QT_SCALE_FACTOR), on a
+// screen of any size: the capture is the screen pixel for pixel, and a drag between two screen
+// pixels gives exactly that crop. CTest runs it at several scales and screen sizes.
+
+#include "model/CaptureModel.h"
+#include "overlay/AreaSelectionOverlay.h"
+#include "overlay/SelectionOverlayWindow.h"
+#include "platform/UserDefaults.h"
+#include "platform/X11PointerFilter.h"
+#include "platform/X11ScreenCapture.h"
+#include "support/TestUtilities.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <xcb/xcb.h>
+
+namespace {
+
+// Every pixel tells its own position.
+QRgb patternPixel(int x, int y)
+{
+    return qRgb(x & 0xff, y & 0xff, ((x >> 8) << 4 | (y >> 8)) & 0xff);
+}
+
+// Makes `image` the root window's background, so it stays whatever is shown above it.
+void showOnRoot(xcb_connection_t *connection, const QImage &image)
+{
+    xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_pixmap_t pixmap = xcb_generate_id(connection);
+    xcb_create_pixmap(connection, 24, pixmap, screen->root, std::uint16_t(image.width()), std::uint16_t(image.height()));
+    const xcb_gcontext_t gc = xcb_generate_id(connection);
+    xcb_create_gc(connection, gc, pixmap, 0, nullptr);
+    const std::size_t maxBytes = std::size_t(xcb_get_maximum_request_length(connection)) * 4 - 64;
+    const int rows = int(std::max<std::size_t>(1, maxBytes / std::size_t(image.bytesPerLine())));
+    for (int y = 0; y < image.height(); y += rows) {
+        const int band = std::min(rows, image.height() - y);
+        xcb_put_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, std::uint16_t(image.width()),
+                      std::uint16_t(band), 0, std::int16_t(y), 0, 24, std::uint32_t(band * image.bytesPerLine()),
+                      image.constScanLine(y));
+    }
+    xcb_change_window_attributes(connection, screen->root, XCB_CW_BACK_PIXMAP, &pixmap);
+    xcb_clear_area(connection, 0, screen->root, 0, 0, 0, 0);
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+}
+
+} // namespace
+
+class CaptureScalesTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        QVERIFY2(x11, "needs an X11 display");
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(x11->connection())).data;
+        m_pattern = QImage(screen->width_in_pixels, screen->height_in_pixels, QImage::Format_RGB32);
+        for (int y = 0; y < m_pattern.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(m_pattern.scanLine(y));
+            for (int x = 0; x < m_pattern.width(); ++x)
+                line[x] = patternPixel(x, y);
+        }
+        showOnRoot(x11->connection(), m_pattern);
+        qApp->installNativeEventFilter(&m_pointer);
+    }
+
+    void areaCaptureIsPixelExact_data()
+    {
+        QTest::addColumn<QPoint>("from");
+        QTest::addColumn<QPoint>("to");
+        QTest::newRow("odd pixels") << QPoint(301, 203) << QPoint(1002, 607);
+        QTest::newRow("up to the far corner") << QPoint(17, 9) << QPoint(m_pattern.width() - 1, m_pattern.height() - 1);
+    }
+
+    void areaCaptureIsPixelExact()
+    {
+        QFETCH(QPoint, from);
+        QFETCH(QPoint, to);
+        auto defaults = UserDefaults::inMemory();
+        CaptureModel model(*defaults);
+        X11ScreenCapture capture;
+        model.setCaptureEnvironment({.screenCapture = &capture, .presentOverlay = AreaSelectionOverlay::present});
+
+        model.take(false);
+        QTRY_VERIFY(AreaSelectionOverlay::window());
+        QVERIFY(QTest::qWaitForWindowExposed(AreaSelectionOverlay::window()));
+        QCOMPARE(model.image().size(), m_pattern.size());
+        QVERIFY2(model.image() == m_pattern, "the capture differs from the screen");
+
+        QTest::qWait(100);
+        QVERIFY(xdotool({"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown", "1",
+                         "mousemove", QString::number(to.x()), QString::number(to.y()), "mouseup", "1"}));
+        QTRY_VERIFY(!AreaSelectionOverlay::window());
+        const QRect expected(from, QSize(to.x() - from.x(), to.y() - from.y()));
+        QCOMPARE(model.crop(), QRectF(expected));
+        QVERIFY(model.cropped() == m_pattern.copy(expected));
+    }
+
+private:
+    QImage m_pattern;
+    X11PointerFilter m_pointer;
+};
+
+QTEST_MAIN(CaptureScalesTest)
+#include "tst_capturescales.moc"
