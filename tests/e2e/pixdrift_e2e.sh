@@ -278,7 +278,41 @@ key Escape
 wait_for 10 overlay_gone || fail "Escape did not close the overlay"
 exec 9>&-
 
-# ---- 7. quit from the tray
+# ---- 7. two monitors, the primary left of and below the other: an overlay on each, a selection
+# on the second, and a cancel that closes both
+step two-monitors
+kill "$PIXDRIFT_PID"
+wait "$PIXDRIFT_PID" 2>/dev/null
+# RandR monitors on the one Xvfb screen; the one holding the screen's output takes its place.
+xrandr --setmonitor RIGHT 1280/340x800/210+1600+0 none || fail "xrandr could not add a monitor"
+xrandr --setmonitor '*LEFT' 1600/420x1000/260+0+800 screen || fail "xrandr could not add the primary"
+start_pixdrift
+overlays() { [[ $(xdotool search --onlyvisible --name '^Pixdrift selection$' | wc -l) == "$1" ]]; }
+key ctrl+shift+a
+wait_for 10 overlays 2 || fail "not one overlay on each monitor: $(overlay_shown | wc -l)"
+sleep 0.5
+X0=1700 Y0=100 X1=2500 Y1=600
+xdotool mousemove $X0 $Y0 mousedown 1 mousemove 2100 350 mousemove $X1 $Y1
+sleep 0.5
+shot 9-two-monitors
+xdotool mouseup 1
+wait_for 10 overlay_gone || fail "an overlay stayed after the selection"
+wait_for 10 main_window || fail "the main window did not come back"
+sleep 0.5
+find_buttons
+xdotool mousemove "$COPY_X" "$BUTTON_Y" click 1
+sleep 0.5
+xclip -selection clipboard -t image/png -o >"$WORK/second.png" || fail "nothing on the clipboard"
+convert "$WORK/pattern.png" -crop "$((X1 - X0))x$((Y1 - Y0))+$X0+$Y0" +repage "$WORK/expected-second.png"
+same_pixels "$WORK/second.png" "$WORK/expected-second.png" ||
+    fail "the copy from the second monitor is $(identify -format '%wx%h' "$WORK/second.png") of other pixels"
+key ctrl+shift+a
+wait_for 10 overlays 2 || fail "no overlays for the cancel"
+sleep 0.3
+key Escape
+wait_for 10 overlay_gone || fail "Escape left an overlay on screen"
+
+# ---- 8. quit from the tray
 step quit
 click_tray
 sleep 0.7
