@@ -13,16 +13,6 @@
 
 #include <cmath>
 
-namespace {
-
-std::unique_ptr<UserDefaults> &globalDomainStore()
-{
-    static std::unique_ptr<UserDefaults> store = UserDefaults::inMemory();
-    return store;
-}
-
-} // namespace
-
 UserDefaults::UserDefaults(QString filePath)
     : m_filePath(std::move(filePath))
 {
@@ -46,16 +36,6 @@ UserDefaults &UserDefaults::standard()
 {
     static UserDefaults store(standardPath());
     return store;
-}
-
-const UserDefaults &UserDefaults::globalDomain()
-{
-    return *globalDomainStore();
-}
-
-void UserDefaults::setGlobalDomain(std::unique_ptr<UserDefaults> store)
-{
-    globalDomainStore() = store ? std::move(store) : inMemory();
 }
 
 std::optional<QString> UserDefaults::string(const QString &key) const

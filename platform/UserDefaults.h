@@ -25,11 +25,6 @@ public:
     // The store the program uses, opened at standardPath() on first use.
     [[nodiscard]] static UserDefaults &standard();
 
-    // The system-wide settings other programs share with us. Linux has no such store, so it is
-    // empty unless a test puts one in place.
-    [[nodiscard]] static const UserDefaults &globalDomain();
-    static void setGlobalDomain(std::unique_ptr<UserDefaults> store);
-
     // A value of another type than the one asked for reads as absent.
     [[nodiscard]] std::optional<QString> string(const QString &key) const;
     [[nodiscard]] std::optional<qint64> integer(const QString &key) const;

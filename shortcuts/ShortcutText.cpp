@@ -1,8 +1,5 @@
 #include "shortcuts/ShortcutText.h"
 
-#include "platform/UserDefaults.h"
-
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <array>
@@ -31,29 +28,6 @@ std::optional<std::uint16_t> lookUp(std::span<const KeyTableEntry> table, const 
             return entry.code;
     }
     return std::nullopt;
-}
-
-QString symbolFor(const QString &word)
-{
-    switch (modifierMaskForWord(word).value_or(0)) {
-    case ShortcutMask::control:
-        return QStringLiteral("\u2303");
-    case ShortcutMask::option:
-        return QStringLiteral("\u2325");
-    case ShortcutMask::shift:
-        return QStringLiteral("\u21E7");
-    case ShortcutMask::command:
-        return QStringLiteral("\u2318");
-    default:
-        return {};
-    }
-}
-
-// Whether F1–F12 act as plain function keys without holding fn (the system-wide setting of
-// that name is the number 1).
-bool functionKeysAreStandard()
-{
-    return UserDefaults::globalDomain().integer(QStringLiteral("com.apple.keyboard.fnState")) == 1;
 }
 
 } // namespace
@@ -108,13 +82,17 @@ QString prettyShortcut(const QString &shortcut)
     if (pieces.isEmpty())
         return shortcut;
 
-    const QString &key = pieces.last();
-    QString symbols;
+    // Linux desktops name the modifiers in this order, whatever order they were stored in.
+    std::uint32_t masks = 0;
     for (qsizetype i = 0; i + 1 < pieces.size(); ++i)
-        symbols += symbolFor(pieces[i]);
-
-    static const QRegularExpression functionKey(QStringLiteral("^f([1-9]|1[0-2])$"));
-    const bool fnPrefix = functionKey.match(key).hasMatch() && !functionKeysAreStandard();
-    const QString keyText = key == u"space" ? QStringLiteral("Space") : key.toUpper();
-    return (fnPrefix ? QStringLiteral("fn+") : QString()) + symbols + keyText;
+        masks |= modifierMaskForWord(pieces[i]).value_or(0);
+    QStringList names;
+    for (const auto &[mask, name] : {std::pair{ShortcutMask::control, "Ctrl"}, std::pair{ShortcutMask::option, "Alt"},
+                                     std::pair{ShortcutMask::shift, "Shift"}, std::pair{ShortcutMask::command, "Super"}}) {
+        if (masks & mask)
+            names.append(QString::fromLatin1(name));
+    }
+    const QString &key = pieces.last();
+    names.append(key == u"space" ? QStringLiteral("Space") : key.toUpper());
+    return names.join(u'+');
 }

@@ -36,5 +36,6 @@ struct KeyTableEntry
 // Code → name, for the recorder; nothing for a key that cannot be part of a shortcut.
 [[nodiscard]] std::optional<QString> keyNameForCode(std::uint16_t code);
 
-// The display form: "control+option+command+4" → "⌃⌥⌘4", "control+f5" → "fn+⌃F5".
+// The display form, as Linux desktops show keys: "control+option+command+4" →
+// "Ctrl+Alt+Super+4", "shift+control+f5" → "Ctrl+Shift+F5". Unknown words are left out.
 [[nodiscard]] QString prettyShortcut(const QString &shortcut);

@@ -98,7 +98,8 @@ private Q_SLOTS:
         QTest::addColumn<QPointF>("point");
         QTest::addColumn<int>("hit"); // -2: nothing, -1: interior, else the handle
         QTest::newRow("interior") << QPointF(200, 150) << -1;
-        QTest::newRow("inner quarter of a corner handle") << QPointF(103, 103) << -1;
+        QTest::newRow("inner quarter of a corner handle") << QPointF(103, 103) << int(G::Handle::TopLeft);
+        QTest::newRow("inner half of the top handle") << QPointF(200, 104) << int(G::Handle::Top);
         QTest::newRow("outer part of a corner handle") << QPointF(97, 97) << int(G::Handle::TopLeft);
         QTest::newRow("outer half of the right handle") << QPointF(304, 150) << int(G::Handle::Right);
         QTest::newRow("bottom handle") << QPointF(200, 205) << int(G::Handle::Bottom);

@@ -188,7 +188,7 @@ private Q_SLOTS:
         auto *size = view->findChild<QLabel *>(QStringLiteral("imageSize"));
         QVERIFY(size->isHidden());
         QCOMPARE(view->findChild<QLabel *>(QStringLiteral("emptyHint"))->text(),
-                 QStringLiteral("Capture Area: ⌃⌥⌘4   ·   Capture Full Screen: ⌃⌥⌘3"));
+                 QStringLiteral("Capture Area: Ctrl+Alt+Super+4   ·   Capture Full Screen: Ctrl+Alt+Super+3"));
         QCOMPARE(view->findChild<QLabel *>(QStringLiteral("version"))->text(), QStringLiteral("v1.1.0"));
 
         // Escape does nothing without an image.
@@ -224,7 +224,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("refusal");
         QTest::addColumn<QString>("status");
-        QTest::newRow("registered") << 0 << "Shortcuts active: ⌃⌥⌘4 · ⌃⌥⌘3";
+        QTest::newRow("registered") << 0 << "Shortcuts active: Ctrl+Alt+Super+4 · Ctrl+Alt+Super+3";
         QTest::newRow("refused")
             << -9878 << "The shortcuts could not be registered; another application may be using them (-9878, 0)";
     }

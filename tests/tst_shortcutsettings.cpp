@@ -73,7 +73,7 @@ private Q_SLOTS:
     {
         m_model->setAreaShortcut(QStringLiteral("control+shift+f5"));
         m_model->saveShortcuts();
-        QCOMPARE(m_model->status(), ::tr("status.shortcutSaved") + QStringLiteral(" fn+⌃⇧F5 · ⌃⌥⌘3"));
+        QCOMPARE(m_model->status(), ::tr("status.shortcutSaved") + QStringLiteral(" Ctrl+Shift+F5 · Ctrl+Alt+Super+3"));
         QCOMPARE(storedArea(), QStringLiteral("control+shift+f5"));
         QVERIFY(m_service.isRegistered(96, 0x1200));
         QVERIFY(!m_service.isRegistered(21, 0x1900));
@@ -93,7 +93,7 @@ private Q_SLOTS:
         record(sheet.fullRecorder().view(), Qt::Key_5, Qt::ControlModifier | Qt::ShiftModifier, 14);
         QCOMPARE(m_model->fullShortcut(), QStringLiteral("control+shift+5"));
         QTest::mouseClick(sheet.saveButton(), Qt::LeftButton);
-        QCOMPARE(m_model->status(), ::tr("status.shortcutSaved") + QStringLiteral(" ⌃⌥⌘4 · ⌃⇧5"));
+        QCOMPARE(m_model->status(), ::tr("status.shortcutSaved") + QStringLiteral(" Ctrl+Alt+Super+4 · Ctrl+Shift+5"));
         QCOMPARE(storedFull(), QStringLiteral("control+shift+5"));
         QVERIFY(sheet.isVisible()); // Save leaves the sheet open
     }

@@ -128,7 +128,7 @@ private Q_SLOTS:
 
         m_model.setAreaShortcut(QStringLiteral("shift+option+f6"));
         m_model.saveShortcuts();
-        QCOMPARE(m_model.status(), QStringLiteral("Shortcuts saved: fn+⇧⌥F6 · ⌃⌥⌘3"));
+        QCOMPARE(m_model.status(), QStringLiteral("Shortcuts saved: Alt+Shift+F6 · Ctrl+Alt+Super+3"));
 
         // The old area combination, then the full one as a marker: presses arrive in order, so
         // once the marker is in, an old press would be too.

@@ -76,8 +76,6 @@ QPointF moved(const QRectF &o, QPointF translation, QSizeF bounds)
 
 std::optional<Hit> hitTest(const QRectF &rect, QPointF point)
 {
-    if (rect.contains(point))
-        return Hit{};
     const qreal radius = handleDiameter / 2;
     for (int i = 0; i < handleCount; ++i) {
         const auto handle = static_cast<Handle>(i);
@@ -85,6 +83,8 @@ std::optional<Hit> hitTest(const QRectF &rect, QPointF point)
         if (d.x() * d.x() + d.y() * d.y() <= radius * radius)
             return Hit{handle};
     }
+    if (rect.contains(point))
+        return Hit{};
     return std::nullopt;
 }
 

@@ -26,9 +26,8 @@ inline constexpr qreal dragThreshold = 10;
 // The rectangle's new top-left while its interior is dragged; the size does not change.
 [[nodiscard]] QPointF moved(const QRectF &origin, QPointF translation, QSizeF bounds);
 
-// What a press at `point` takes hold of: the interior wins over the parts of the handles that
-// lie inside the rectangle; only the outer parts of the handles resize. Nothing: the press
-// belongs to whatever lies below the box.
+// What a press at `point` takes hold of: a handle anywhere on its circle, else the interior.
+// Nothing: the press belongs to whatever lies below the box.
 struct Hit
 {
     std::optional<Handle> handle; // empty: the interior
