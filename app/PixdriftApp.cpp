@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
@@ -51,6 +52,9 @@ void PixdriftApp::launch()
     buildMainWindow();
     m_delegate.applicationDidFinishLaunching();
     openMainWindow();
+    // Without a tray the window is the only way back; say so once, beside the hot keys' outcome.
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        model().setStatus(model().status() + QStringLiteral(" \u00B7 ") + ::tr("status.noTray"));
     // A second after start, when nobody waits for us, touch the memory the first capture and
     // the first overlay need, so that they do not pay for it.
     QTimer::singleShot(1000, this, &PixdriftApp::warmUp);

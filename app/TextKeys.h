@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 40> textKeys = {
+inline constexpr std::array<std::string_view, 42> textKeys = {
     "action.cancel",           "action.copy",          "action.save",
     "annotation.color",        "annotation.title",     "annotation.undo",
     "app.name",                "capture.area",         "capture.full",
@@ -15,10 +15,10 @@ inline constexpr std::array<std::string_view, 40> textKeys = {
     "shortcuts.save",          "shortcuts.title",      "status.adjustCrop",
     "status.captureArea",      "status.captureFull",   "status.copied",
     "status.fullCaptured",     "status.hotkeyConflict", "status.hotkeysActive",
-    "status.permission",       "status.ready",         "status.saveFailed",
-    "status.saved",            "status.shortcutConflict", "status.shortcutInvalid",
-    "status.shortcutSaved",    "tool.arrow",           "tool.pen",
-    "tool.rectangle",
+    "status.noTray",           "status.permission",    "status.ready",
+    "status.saveFailed",       "status.saved",         "status.shortcutConflict",
+    "status.shortcutInvalid",  "status.shortcutSaveFailed", "status.shortcutSaved",
+    "tool.arrow",              "tool.pen",             "tool.rectangle",
 };
 
 // Texts the menus and the window title use as they stand; a table may still translate them, with

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 
+#include <xcb/xcb.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -15,6 +17,18 @@ int main(int argc, char *argv[])
                    "Start it from a desktop session running on X11 (or under Xvfb).\n",
                    stderr);
         return EXIT_FAILURE;
+    }
+
+    // Qt aborts when it cannot open the display; say plainly what is wrong instead.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platformChosen || platform == "xcb") {
+        xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+        const bool opened = xcb_connection_has_error(connection) == 0;
+        xcb_disconnect(connection);
+        if (!opened) {
+            std::fprintf(stderr, "cannot open display %s\n", qgetenv("DISPLAY").constData());
+            return EXIT_FAILURE;
+        }
     }
 
     QApplication app(argc, argv);

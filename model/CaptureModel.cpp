@@ -70,8 +70,14 @@ void CaptureModel::saveShortcuts()
         return;
     }
 
-    m_defaults.setString(areaShortcutKey, m_areaShortcut);
-    m_defaults.setString(fullShortcutKey, m_fullShortcut);
+    if (!m_defaults.setValues({{areaShortcutKey, m_areaShortcut}, {fullShortcutKey, m_fullShortcut}})) {
+        // The keys in force stay in force, and the fields show them again.
+        const QString reason = m_defaults.lastError();
+        setAreaShortcut(m_defaults.string(areaShortcutKey).value_or(defaultAreaShortcut));
+        setFullShortcut(m_defaults.string(fullShortcutKey).value_or(defaultFullShortcut));
+        setStatus(::tr("status.shortcutSaveFailed") + QStringLiteral(" (") + reason + u')');
+        return;
+    }
 
     const bool installed = GlobalShortcuts::install(m_areaShortcut, m_fullShortcut);
     setStatus(GlobalShortcuts::outcomeText(installed, "status.shortcutSaved", "status.shortcutConflict",

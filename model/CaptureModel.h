@@ -25,6 +25,8 @@ class CaptureModel : public QObject
 public:
     static inline const QString defaultAreaShortcut = QStringLiteral("control+option+command+4");
     static inline const QString defaultFullShortcut = QStringLiteral("control+option+command+3");
+    // The settings key of the folder the last file was saved in.
+    static inline const QString saveFolderKey = QStringLiteral("pd.saveFolder");
 
     // Reads the stored shortcuts from `defaults` (migrating them once to the current defaults
     // version) and becomes the shared model. `defaults` must outlive the model.

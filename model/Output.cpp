@@ -5,6 +5,7 @@
 #include "app/tr.h"
 #include "model/PngEncoder.h"
 #include "platform/SavePanel.h"
+#include "platform/UserDefaults.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -82,7 +83,11 @@ void CaptureModel::output(bool copy)
         return;
     const QDateTime now = m_environment.clock ? m_environment.clock() : QDateTime::currentDateTime();
     const QString proposedName = QStringLiteral("Pixdrift-") + timestamp(now) + QStringLiteral(".png");
-    panel->begin(proposedName, [model = QPointer<CaptureModel>(this), png](std::optional<QString> path) {
+    // The panel opens where the last file was saved, while that folder is still there.
+    QString folder = m_defaults.string(saveFolderKey).value_or(QString());
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+        folder.clear();
+    panel->begin(proposedName, folder, [model = QPointer<CaptureModel>(this), png](std::optional<QString> path) {
         if (!path || path->isEmpty())
             return;
         const WriteResult result = writeWithoutOverwriting(png, *path);
@@ -92,9 +97,10 @@ void CaptureModel::output(bool copy)
             [model, result] {
                 if (!model)
                     return;
-                if (result.error == 0)
+                if (result.error == 0) {
                     model->setStatus(formatSavedStatus(::tr("status.saved"), QFileInfo(result.path).fileName()));
-                else
+                    (void)model->m_defaults.setString(saveFolderKey, QFileInfo(result.path).absolutePath());
+                } else
                     model->setStatus(::tr("status.saveFailed") + u' ' + qt_error_string(result.error));
             },
             Qt::QueuedConnection);

@@ -4,7 +4,8 @@
 #include <QFileDialog>
 #include <QStandardPaths>
 
-void QtSavePanel::begin(const QString &proposedName, std::function<void(std::optional<QString>)> completion)
+void QtSavePanel::begin(const QString &proposedName, const QString &lastFolder,
+                        std::function<void(std::optional<QString>)> completion)
 {
     auto *dialog = new QFileDialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -13,7 +14,7 @@ void QtSavePanel::begin(const QString &proposedName, std::function<void(std::opt
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilter(QStringLiteral("PNG (*.png)"));
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    QString folder = lastFolder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::PicturesLocation) : lastFolder;
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::homePath();
     dialog->setDirectory(folder);

@@ -8,5 +8,6 @@
 class QtSavePanel : public SavePanel
 {
 public:
-    void begin(const QString &proposedName, std::function<void(std::optional<QString>)> completion) override;
+    void begin(const QString &proposedName, const QString &folder,
+               std::function<void(std::optional<QString>)> completion) override;
 };

@@ -75,8 +75,18 @@ bool UserDefaults::setInteger(const QString &key, qint64 value)
 
 bool UserDefaults::setValue(const QString &key, const QJsonValue &value)
 {
-    m_values.insert(key, value);
-    return save();
+    return setValues(QJsonObject{{key, value}});
+}
+
+bool UserDefaults::setValues(const QJsonObject &values)
+{
+    const QJsonObject before = m_values;
+    for (auto it = values.begin(); it != values.end(); ++it)
+        m_values.insert(it.key(), it.value());
+    if (save())
+        return true;
+    m_values = before;
+    return false;
 }
 
 void UserDefaults::load()
@@ -115,30 +125,30 @@ void UserDefaults::load()
     }
 }
 
-bool UserDefaults::save() const
+bool UserDefaults::save()
 {
+    m_lastError.clear();
     if (m_filePath.isEmpty())
         return true;
-    if (!m_writable)
+    if (!m_writable) {
+        m_lastError = QStringLiteral("the settings file could not be read, so it is left as it is");
         return false;
+    }
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
     QSaveFile file(m_filePath);
     const QByteArray bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
     // Unbuffered, because a buffered QFile flush can lose a short write without reporting it,
     // and commit() would then replace the old file with a truncated one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        logLine("Pixdrift could not save the settings file %@: %@", m_filePath, file.errorString());
-        return false;
+        m_lastError = file.errorString();
+    } else if (const qint64 written = file.write(bytes); written != bytes.size()) {
+        m_lastError = written < 0 ? file.errorString()
+                                  : QStringLiteral("only %1 of %2 bytes were written").arg(written).arg(bytes.size());
+    } else if (!file.commit()) {
+        m_lastError = file.errorString();
     }
-    const qint64 written = file.write(bytes);
-    if (written != bytes.size()) {
-        logLine("Pixdrift could not save the settings file %@: only %d of %d bytes were written",
-                m_filePath, written, bytes.size());
-        return false;
-    }
-    if (!file.commit()) {
-        logLine("Pixdrift could not save the settings file %@: %@", m_filePath, file.errorString());
-        return false;
-    }
-    return true;
+    if (m_lastError.isEmpty())
+        return true;
+    logLine("Pixdrift could not save the settings file %@: %@", m_filePath, m_lastError);
+    return false;
 }

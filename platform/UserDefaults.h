@@ -31,21 +31,26 @@ public:
     [[nodiscard]] QJsonValue value(const QString &key) const;
 
     // Each setter changes the value in memory and then saves the file. It returns false when the
-    // file could not be written; the file on disk then still holds its previous content.
+    // file could not be written; the file on disk and the value in memory then still hold what
+    // they held before, and lastError() says why.
     bool setString(const QString &key, const QString &value);
     bool setInteger(const QString &key, qint64 value);
     bool setValue(const QString &key, const QJsonValue &value);
+    // Several values in one write: all of them or none.
+    bool setValues(const QJsonObject &values);
+    [[nodiscard]] QString lastError() const { return m_lastError; }
 
     [[nodiscard]] QString filePath() const { return m_filePath; }
 
 private:
     UserDefaults() = default;
     void load();
-    [[nodiscard]] bool save() const;
+    [[nodiscard]] bool save();
 
     QString m_filePath;
     QJsonObject m_values;
     // False for a file that could be neither read nor moved aside: writing would destroy what
     // the user had.
     bool m_writable = false;
+    QString m_lastError;
 };

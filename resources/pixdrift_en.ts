@@ -123,6 +123,10 @@
         <source>Shortcuts active:</source>
         <translation>Shortcuts active:</translation>
     </message>
+    <message id="status.noTray">
+        <source>No system tray is available: this window is the way back to Pixdrift.</source>
+        <translation>No system tray is available: this window is the way back to Pixdrift.</translation>
+    </message>
     <message id="status.permission">
         <source>The screen could not be captured</source>
         <translation>The screen could not be captured</translation>
@@ -146,6 +150,10 @@
     <message id="status.shortcutInvalid">
         <source>Invalid shortcut: use at least one modifier with a letter, a digit, Space or F1–F12, and two different combinations.</source>
         <translation>Invalid shortcut: use at least one modifier with a letter, a digit, Space or F1–F12, and two different combinations.</translation>
+    </message>
+    <message id="status.shortcutSaveFailed">
+        <source>The shortcuts could not be saved; the ones in use stay</source>
+        <translation>The shortcuts could not be saved; the ones in use stay</translation>
     </message>
     <message id="status.shortcutSaved">
         <source>Shortcuts saved:</source>

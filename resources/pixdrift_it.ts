@@ -123,6 +123,10 @@
         <source>Shortcuts active:</source>
         <translation>Scorciatoie attive:</translation>
     </message>
+    <message id="status.noTray">
+        <source>No system tray is available: this window is the way back to Pixdrift.</source>
+        <translation>Nessuna area di notifica disponibile: questa finestra è la via per tornare a Pixdrift.</translation>
+    </message>
     <message id="status.permission">
         <source>The screen could not be captured</source>
         <translation>Impossibile catturare lo schermo</translation>
@@ -146,6 +150,10 @@
     <message id="status.shortcutInvalid">
         <source>Invalid shortcut: use at least one modifier with a letter, a digit, Space or F1–F12, and two different combinations.</source>
         <translation>Scorciatoia non valida: usa almeno un modificatore con una lettera, una cifra, Spazio o F1–F12, e due combinazioni diverse.</translation>
+    </message>
+    <message id="status.shortcutSaveFailed">
+        <source>The shortcuts could not be saved; the ones in use stay</source>
+        <translation>Impossibile salvare le scorciatoie; restano quelle in uso</translation>
     </message>
     <message id="status.shortcutSaved">
         <source>Shortcuts saved:</source>

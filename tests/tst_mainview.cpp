@@ -184,30 +184,39 @@ private Q_SLOTS:
         auto *cancel = findButton(view, QStringLiteral("Cancel"));
         auto *copy = findButton(view, QStringLiteral("Copy"));
         auto *save = findButton(view, QStringLiteral("Save"));
-        QVERIFY(!cancel->isEnabled() && !copy->isEnabled() && !save->isEnabled());
+        auto *picker = view->findChild<QComboBox *>(QStringLiteral("toolPicker"));
+        auto *colour = view->findChild<QToolButton *>(QStringLiteral("colorWell"));
+        auto *undo = view->findChild<QToolButton *>(QStringLiteral("undo"));
+        for (QWidget *control : std::initializer_list<QWidget *>{cancel, copy, save, picker, colour, undo})
+            QVERIFY2(!control->isEnabled(), qPrintable(control->objectName() + control->toolTip()));
+        QVERIFY(!colour->toolTip().isEmpty());
         auto *size = view->findChild<QLabel *>(QStringLiteral("imageSize"));
         QVERIFY(size->isHidden());
         QCOMPARE(view->findChild<QLabel *>(QStringLiteral("emptyHint"))->text(),
                  QStringLiteral("Capture Area: Ctrl+Alt+Super+4   ·   Capture Full Screen: Ctrl+Alt+Super+3"));
         QCOMPARE(view->findChild<QLabel *>(QStringLiteral("version"))->text(), QStringLiteral("v1.1.0"));
 
-        // Escape does nothing without an image.
+        // Escape and the copy and save keys do nothing without an image.
         m_model->setStatus(QStringLiteral("unchanged"));
         QTest::keyClick(view, Qt::Key_Escape);
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(m_model->status(), QStringLiteral("unchanged"));
 
         m_model->setImage(capture({2880, 1800}));
-        QVERIFY(cancel->isEnabled() && copy->isEnabled() && save->isEnabled());
+        for (QWidget *control : std::initializer_list<QWidget *>{cancel, copy, save, picker, colour, undo})
+            QVERIFY(control->isEnabled());
         QCOMPARE(size->text(), QStringLiteral("2880 × 1800 px"));
         QVERIFY(!size->isHidden());
 
         const Mark first({1, 1}, {2, 2}, Qt::red, QStringLiteral("tool.pen"));
         const Mark second({3, 3}, {4, 4}, Qt::red, QStringLiteral("tool.pen"));
         m_model->setMarks({first, second});
-        view->findChild<QToolButton *>(QStringLiteral("undo"))->click();
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(m_model->marks(), QList<Mark>{first});
+        m_model->setCrop(QRectF(0, 0, 100, 100));
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(m_model->status(), ::tr("status.copied"));
 
-        auto *picker = view->findChild<QComboBox *>(QStringLiteral("toolPicker"));
         QCOMPARE(picker->count(), 3);
         QCOMPARE(picker->itemData(1).toString(), QStringLiteral("tool.pen"));
         QCOMPARE(picker->itemText(1), QStringLiteral("Pen"));

@@ -122,6 +122,8 @@ private Q_SLOTS:
         m_model->setCrop(QRectF(0, 0, 20, 20));
         m_model->output(false);
         QTRY_COMPARE(m_model->status(), QStringLiteral("Saved Pixdrift-2026-03-03-14-05-09 2.png."));
+        // The second panel opened where the first file went.
+        QCOMPARE(m_panel.folders, (QStringList{QString(), m_dir->path()}));
         QCOMPARE(readFile(path), first);
         QImage second;
         QVERIFY(second.load(m_dir->filePath(QStringLiteral("Pixdrift-2026-03-03-14-05-09 2.png"))));

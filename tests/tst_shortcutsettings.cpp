@@ -6,6 +6,7 @@
 #include "shortcuts/ShortcutRecorder.h"
 #include "shortcuts/ShortcutSettings.h"
 #include "support/FakeHotKeyService.h"
+#include "support/TestUtilities.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
@@ -67,6 +68,22 @@ private Q_SLOTS:
         QCOMPARE(m_model->status(), ::tr("status.shortcutConflict") + QStringLiteral(" (-1, 0)"));
         QCOMPARE(storedArea(), QStringLiteral("control+shift+a"));
         QCOMPARE(storedFull(), CaptureModel::defaultFullShortcut);
+    }
+
+    // A settings file that cannot be written: the failure is said with its reason, and the
+    // shortcuts in force stay in force and on screen.
+    void aFailedWriteKeepsTheShortcutsInForce()
+    {
+        m_model->setAreaShortcut(QStringLiteral("control+shift+a"));
+        {
+            const FileSizeLimit limit(16);
+            m_model->saveShortcuts();
+        }
+        QVERIFY2(m_model->status().startsWith(::tr("status.shortcutSaveFailed") + QStringLiteral(" (")),
+                 qPrintable(m_model->status()));
+        QCOMPARE(m_model->areaShortcut(), CaptureModel::defaultAreaShortcut);
+        QCOMPARE(storedArea(), CaptureModel::defaultAreaShortcut);
+        QVERIFY(m_service.isRegistered(21, 0x1900));
     }
 
     void aSuccessfulSaveShowsBothShortcuts()

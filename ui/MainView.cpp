@@ -6,13 +6,13 @@
 #include "shortcuts/GlobalShortcuts.h"
 #include "shortcuts/ShortcutSettings.h"
 #include "shortcuts/ShortcutText.h"
+#include "ui/FlowLayout.h"
 #include "ui/ImageArea.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QEvent>
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -27,13 +27,17 @@
 
 namespace {
 
-QFrame *divider()
+// A button with the desktop theme's icon beside its text, where the theme has one.
+QPushButton *button(const char *iconName, const QString &text)
 {
-    auto *line = new QFrame;
-    line->setFrameShape(QFrame::VLine);
-    line->setFrameShadow(QFrame::Sunken);
-    line->setFixedHeight(22);
-    return line;
+    auto *b = new QPushButton(QIcon::fromTheme(QString::fromLatin1(iconName)), text);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QString withKeys(const QString &text, QKeySequence::StandardKey key)
+{
+    return text + QStringLiteral(" (") + QKeySequence(key).toString(QKeySequence::NativeText) + u')';
 }
 
 QLabel *captionLabel(QPalette::ColorRole role = QPalette::PlaceholderText)
@@ -118,9 +122,18 @@ QWidget *MainView::buildHeader()
     auto *bar = new QWidget;
     bar->setAutoFillBackground(true);
     bar->setBackgroundRole(QPalette::Button);
-    auto *row = new QHBoxLayout(bar);
-    row->setContentsMargins(10, 10, 10, 10);
-    row->setSpacing(12);
+    // Groups of controls that wrap onto a second row where the window is too narrow for one,
+    // as it is at the minimum size in longer languages or at a large scale.
+    auto *flow = new FlowLayout(bar);
+    flow->setContentsMargins(10, 10, 10, 10);
+    auto group = [flow] {
+        auto *widget = new QWidget;
+        auto *row = new QHBoxLayout(widget);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(8);
+        flow->addWidget(widget);
+        return row;
+    };
 
     auto *title = new QLabel;
     const int iconSize = title->fontMetrics().height() + 2;
@@ -128,39 +141,35 @@ QWidget *MainView::buildHeader()
                                   "style=\"vertical-align: middle\">&nbsp;<b>%2</b>")
                        .arg(iconSize)
                        .arg(::tr("app.name").toHtmlEscaped()));
-    row->addWidget(title);
-    row->addWidget(divider());
+    group()->addWidget(title);
 
-    auto *area = new QPushButton(::tr("capture.area"));
-    connect(area, &QPushButton::clicked, this, [this] { m_model.take(false); });
-    auto *full = new QPushButton(::tr("capture.full"));
-    connect(full, &QPushButton::clicked, this, [this] { m_model.take(true); });
-    auto *settings = new QPushButton(::tr("shortcuts.button"));
+    QHBoxLayout *captures = group();
+    m_area = button("camera-photo", ::tr("capture.area"));
+    connect(m_area, &QPushButton::clicked, this, [this] { m_model.take(false); });
+    m_full = button("view-fullscreen", ::tr("capture.full"));
+    connect(m_full, &QPushButton::clicked, this, [this] { m_model.take(true); });
+    auto *settings = button("preferences-desktop-keyboard-shortcuts", ::tr("shortcuts.button"));
+    settings->setToolTip(::tr("shortcuts.button"));
     connect(settings, &QPushButton::clicked, this, &MainView::showShortcutSettings);
-    for (QPushButton *button : {area, full, settings}) {
-        button->setAutoDefault(false);
-        row->addWidget(button);
-    }
-    row->addWidget(divider());
+    for (QPushButton *b : {m_area, m_full, settings})
+        captures->addWidget(b);
 
-    // The tool picker with its label, 145 wide together.
-    auto *picker = new QWidget;
-    picker->setFixedWidth(145);
-    auto *pickerRow = new QHBoxLayout(picker);
-    pickerRow->setContentsMargins(0, 0, 0, 0);
-    pickerRow->addWidget(new QLabel(::tr("annotation.title")));
+    QHBoxLayout *annotation = group();
+    annotation->addWidget(new QLabel(::tr("annotation.title")));
     m_toolPicker = new QComboBox;
     m_toolPicker->setObjectName(QStringLiteral("toolPicker"));
+    m_toolPicker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_toolPicker->setToolTip(::tr("annotation.title"));
     for (const char *key : {"tool.arrow", "tool.pen", "tool.rectangle"})
         m_toolPicker->addItem(::tr(key), QString::fromLatin1(key));
     connect(m_toolPicker, &QComboBox::activated, this,
             [this](int index) { m_model.setTool(m_toolPicker->itemData(index).toString()); });
-    pickerRow->addWidget(m_toolPicker, 1);
-    row->addWidget(picker);
+    annotation->addWidget(m_toolPicker);
 
     m_colorWell = new QToolButton;
     m_colorWell->setObjectName(QStringLiteral("colorWell"));
     m_colorWell->setAccessibleName(::tr("annotation.color"));
+    m_colorWell->setToolTip(::tr("annotation.color"));
     m_colorWell->setIcon(swatch(m_color));
     connect(m_colorWell, &QToolButton::clicked, this, [this] {
         auto *dialog = new QColorDialog(m_color, this);
@@ -170,25 +179,38 @@ QWidget *MainView::buildHeader()
         connect(dialog, &QColorDialog::colorSelected, this, &MainView::setColor);
         dialog->open();
     });
-    row->addWidget(m_colorWell);
+    annotation->addWidget(m_colorWell);
 
-    auto *undo = new QToolButton;
-    undo->setObjectName(QStringLiteral("undo"));
-    undo->setIcon(QIcon::fromTheme(QStringLiteral("edit-undo"), style()->standardIcon(QStyle::SP_ArrowBack)));
-    undo->setToolTip(::tr("annotation.undo"));
-    connect(undo, &QToolButton::clicked, this, [this] { m_model.undoMark(); });
-    row->addWidget(undo);
-    row->addStretch(1);
+    m_undo = new QToolButton;
+    m_undo->setObjectName(QStringLiteral("undo"));
+    m_undo->setIcon(QIcon::fromTheme(QStringLiteral("edit-undo"), style()->standardIcon(QStyle::SP_ArrowBack)));
+    m_undo->setToolTip(withKeys(::tr("annotation.undo"), QKeySequence::Undo));
+    connect(m_undo, &QToolButton::clicked, this, [this] { m_model.undoMark(); });
+    annotation->addWidget(m_undo);
 
-    m_cancel = new QPushButton(::tr("action.cancel"));
+    QHBoxLayout *outputs = group();
+    m_cancel = button("dialog-cancel", ::tr("action.cancel"));
+    m_cancel->setToolTip(::tr("action.cancel") + QStringLiteral(" (Esc)"));
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_model.cancelCapture(); });
-    m_copy = new QPushButton(::tr("action.copy"));
+    m_copy = button("edit-copy", ::tr("action.copy"));
+    m_copy->setToolTip(withKeys(::tr("action.copy"), QKeySequence::Copy));
     connect(m_copy, &QPushButton::clicked, this, [this] { m_model.output(true); });
-    m_save = new QPushButton(::tr("action.save"));
+    m_save = button("document-save", ::tr("action.save"));
+    m_save->setToolTip(withKeys(::tr("action.save"), QKeySequence::Save));
     connect(m_save, &QPushButton::clicked, this, [this] { m_model.output(false); });
-    for (QPushButton *button : {m_cancel, m_copy, m_save}) {
-        button->setAutoDefault(false);
-        row->addWidget(button);
+    for (QPushButton *b : {m_cancel, m_copy, m_save})
+        outputs->addWidget(b);
+
+    // The usual keys do what their buttons do, and only while the buttons can be pressed.
+    for (const auto &[key, target] : {std::pair<QKeySequence::StandardKey, QAbstractButton *>{QKeySequence::Copy, m_copy},
+                                      {QKeySequence::Save, m_save},
+                                      {QKeySequence::Undo, m_undo}}) {
+        auto *shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, target, [target] {
+            if (target->isEnabled())
+                target->click();
+        });
     }
     return bar;
 }
@@ -239,11 +261,14 @@ void MainView::refresh()
 {
     const bool hasImage = m_model.hasImage();
     m_pages->setCurrentIndex(hasImage ? 1 : 0);
-    for (QPushButton *button : {m_cancel, m_copy, m_save})
-        button->setEnabled(hasImage);
-    m_hint->setText(::tr("capture.area") + QStringLiteral(": ") + prettyShortcut(m_model.areaShortcut())
-                    + QStringLiteral("   \u00B7   ") + ::tr("capture.full") + QStringLiteral(": ")
-                    + prettyShortcut(m_model.fullShortcut()));
+    for (QWidget *control : std::initializer_list<QWidget *>{m_cancel, m_copy, m_save, m_toolPicker, m_colorWell, m_undo})
+        control->setEnabled(hasImage);
+    const QString area = prettyShortcut(m_model.areaShortcut());
+    const QString full = prettyShortcut(m_model.fullShortcut());
+    m_hint->setText(::tr("capture.area") + QStringLiteral(": ") + area + QStringLiteral("   \u00B7   ")
+                    + ::tr("capture.full") + QStringLiteral(": ") + full);
+    m_area->setToolTip(::tr("capture.area") + QStringLiteral(" (") + area + u')');
+    m_full->setToolTip(::tr("capture.full") + QStringLiteral(" (") + full + u')');
     m_status->setText(m_model.status());
     if (hasImage) {
         const QSizeF size = m_model.image().size();

@@ -67,6 +67,9 @@ private:
     QStackedWidget *m_pages = nullptr;
     QComboBox *m_toolPicker = nullptr;
     QToolButton *m_colorWell = nullptr;
+    QToolButton *m_undo = nullptr;
+    QPushButton *m_area = nullptr;
+    QPushButton *m_full = nullptr;
     QPushButton *m_cancel = nullptr;
     QPushButton *m_copy = nullptr;
     QPushButton *m_save = nullptr;

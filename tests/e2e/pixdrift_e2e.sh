@@ -57,6 +57,12 @@ start() { "$@" >"$WORK/$(basename "$1").out" 2>&1 & PIDS+=($!); }
 # ---- an X server with a window manager, a tray and known pixels on the root window
 n=90
 while [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]]; do n=$((n + 1)); done
+
+step no-display
+out=$(env -u QT_QPA_PLATFORM DISPLAY=:$n "$PIXDRIFT" 2>&1)
+code=$?
+[[ $code == 1 && $out == "cannot open display :$n" ]] || fail "with no display: exit $code, '$out'"
+
 export DISPLAY=:$n
 start Xvfb "$DISPLAY" -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp
 wait_for 20 xdpyinfo || fail "Xvfb did not start on $DISPLAY"
