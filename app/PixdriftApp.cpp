@@ -20,7 +20,14 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
     : QObject(parent)
     , m_defaults(defaults)
     , m_delegate(defaults, &m_windows)
+    , m_instance({.activate = [this] { openMainWindow(); },
+                  .captureArea = [this] { model().take(false); },
+                  .captureFull = [this] { model().take(true); },
+                  // After the caller has had its answer.
+                  .quit = [] { QTimer::singleShot(0, qApp, &QApplication::quit); }})
 {
+    QGuiApplication::setDesktopFileName(QStringLiteral("pixdrift"));
+    QApplication::setWindowIcon(appIcon());
     GlobalShortcuts::setService(&m_hotKeys);
     qApp->installNativeEventFilter(&m_pointer);
 }
@@ -47,14 +54,25 @@ CaptureModel &PixdriftApp::model()
     return *m_model;
 }
 
-void PixdriftApp::launch()
+DBusInstance::Role PixdriftApp::claimInstance()
+{
+    return m_instance.claim();
+}
+
+void PixdriftApp::launch(CommandLine::Action action)
 {
     buildMainWindow();
     m_delegate.applicationDidFinishLaunching();
-    openMainWindow();
-    // Without a tray the window is the only way back; say so once, beside the hot keys' outcome.
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        model().setStatus(model().status() + QStringLiteral(" \u00B7 ") + ::tr("status.noTray"));
+    if (action == CommandLine::Action::Open) {
+        openMainWindow();
+        // Without a tray the window is the only way back; say so once, beside the hot keys' outcome.
+        if (!QSystemTrayIcon::isSystemTrayAvailable())
+            model().setStatus(model().status() + QStringLiteral(" \u00B7 ") + ::tr("status.noTray"));
+    } else {
+        // A start for a capture shows the window once the capture has something to show.
+        PixdriftDelegate::openMain = [this] { openMainWindow(); };
+        model().take(action == CommandLine::Action::CaptureFull);
+    }
     // A second after start, when nobody waits for us, touch the memory the first capture and
     // the first overlay need, so that they do not pay for it.
     QTimer::singleShot(1000, this, &PixdriftApp::warmUp);
@@ -92,6 +110,8 @@ void PixdriftApp::openMainWindow()
 {
     if (!m_mainWindow)
         buildMainWindow();
+    // A minimised window comes back too.
+    m_mainWindow->setWindowState(m_mainWindow->windowState() & ~Qt::WindowMinimized);
     m_mainWindow->show();
     m_mainWindow->raise();
     m_mainWindow->activateWindow();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/CommandLine.h"
 #include "app/PixdriftDelegate.h"
+#include "platform/DBusInstance.h"
 #include "platform/QtApplicationWindows.h"
 #include "platform/QtSavePanel.h"
 #include "platform/X11HotKeyService.h"
@@ -31,8 +33,12 @@ public:
     // Created on first use, like every scene's first read of it.
     [[nodiscard]] CaptureModel &model();
 
-    // Builds the main window and its menus, runs the delegate's start-up and shows the window.
-    void launch();
+    // Takes the program's name on the session bus, or finds the Pixdrift that holds it.
+    [[nodiscard]] DBusInstance::Role claimInstance();
+
+    // Builds the main window and its menus and runs the delegate's start-up; then shows the
+    // window, or starts the capture the command line asked for.
+    void launch(CommandLine::Action action = CommandLine::Action::Open);
 
     // Shows the main window (making it anew if it was destroyed) and brings it to the front.
     void openMainWindow();
@@ -60,4 +66,5 @@ private:
     QPointer<QMainWindow> m_mainWindow;
     QPointer<MainView> m_mainView;
     QPointer<ShortcutSettings> m_settings;
+    DBusInstance m_instance;
 };

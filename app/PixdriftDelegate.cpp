@@ -12,6 +12,11 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
+QIcon appIcon()
+{
+    return QIcon::fromTheme(QStringLiteral("pixdrift"), QIcon(QStringLiteral(":/icons/viewfinder.svg")));
+}
+
 PixdriftDelegate::PixdriftDelegate(UserDefaults &defaults, ApplicationWindows *windows, QObject *parent)
     : QObject(parent)
     , m_defaults(defaults)
@@ -37,7 +42,7 @@ void PixdriftDelegate::applicationDidFinishLaunching()
     m_menu->addSeparator();
     m_menu->addAction(::tr("menu.quit"), this, &PixdriftDelegate::quit);
 
-    m_statusItem = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/icons/viewfinder.svg")));
+    m_statusItem = std::make_unique<QSystemTrayIcon>(appIcon());
     m_statusItem->setToolTip(QStringLiteral("Pixdrift"));
     m_statusItem->setContextMenu(m_menu.get());
     // X11 trays report a left click as a plain activation; it opens the menu too.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 
 #include <functional>
@@ -9,6 +10,9 @@ class ApplicationWindows;
 class QMenu;
 class QSystemTrayIcon;
 class UserDefaults;
+
+// The program's icon: the installed one from the desktop's icon theme, else the built-in one.
+[[nodiscard]] QIcon appIcon();
 
 // Start-up and the tray icon with its menu: open the window, capture an area, capture the full
 // screen, quit.

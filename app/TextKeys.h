@@ -4,16 +4,16 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 42> textKeys = {
+inline constexpr std::array<std::string_view, 44> textKeys = {
     "action.cancel",           "action.copy",          "action.save",
     "annotation.color",        "annotation.title",     "annotation.undo",
     "app.name",                "capture.area",         "capture.full",
     "empty.title",             "menu.open",            "menu.quit",
-    "overlay.selectHint",      "shortcuts.area",       "shortcuts.button",
+    "overlay.selectHint",      "settings.startAtLogin", "shortcuts.area",       "shortcuts.button",
     "shortcuts.cancel",        "shortcuts.clickToRecord", "shortcuts.full",
     "shortcuts.help",          "shortcuts.pressNow",   "shortcuts.recordingTip",
     "shortcuts.save",          "shortcuts.title",      "status.adjustCrop",
-    "status.captureArea",      "status.captureFull",   "status.copied",
+    "status.autostartFailed",  "status.captureArea",      "status.captureFull",   "status.copied",
     "status.fullCaptured",     "status.hotkeyConflict", "status.hotkeysActive",
     "status.noTray",           "status.permission",    "status.ready",
     "status.saveFailed",       "status.saved",         "status.shortcutConflict",

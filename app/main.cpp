@@ -1,16 +1,42 @@
+#include "app/CommandLine.h"
 #include "app/PixdriftApp.h"
 #include "app/tr.h"
+#include "platform/DBusInstance.h"
+#include "platform/LogLine.h"
 #include "platform/UserDefaults.h"
 
 #include <QApplication>
+#include <QThread>
 
 #include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+QStringList argumentList(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Pixdrift"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PIXDRIFT_VERSION));
+    // Help, the version and mistakes need no display.
+    const CommandLine command = CommandLine::parse(argumentList(argc, argv));
+    if (command.exitCode) {
+        std::fputs(command.output.toLocal8Bit().constData(), stdout);
+        std::fputs(command.errorText.toLocal8Bit().constData(), stderr);
+        return *command.exitCode;
+    }
+
     const bool platformChosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
     if (!platformChosen && qEnvironmentVariableIsEmpty("DISPLAY")) {
         std::fputs("Pixdrift needs an X11 session, and DISPLAY is not set.\n"
@@ -18,7 +44,6 @@ int main(int argc, char *argv[])
                    stderr);
         return EXIT_FAILURE;
     }
-
     // Qt aborts when it cannot open the display; say plainly what is wrong instead.
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (!platformChosen || platform == "xcb") {
@@ -32,13 +57,26 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pixdrift"));
-    QApplication::setApplicationVersion(QStringLiteral(PIXDRIFT_VERSION));
     // The program lives in the tray: closing its window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
     loadTranslations();
     PixdriftApp pixdrift(UserDefaults::standard());
-    pixdrift.launch();
+    const QString method = command.action == CommandLine::Action::CaptureArea   ? QStringLiteral("CaptureArea")
+                           : command.action == CommandLine::Action::CaptureFull ? QStringLiteral("CaptureFull")
+                                                                                : QStringLiteral("Activate");
+    // The running Pixdrift does what was asked, and this start ends. An instance that is just
+    // ending may still hold the name a moment after it stopped answering: then try again.
+    for (int attempt = 0; pixdrift.claimInstance() == DBusInstance::Role::Secondary; ++attempt) {
+        const DBusInstance::CallResult call = DBusInstance::callRunning(method);
+        if (call == DBusInstance::CallResult::Done)
+            return EXIT_SUCCESS;
+        if (call == DBusInstance::CallResult::Failed || attempt == 20) {
+            logLine("Pixdrift could not reach the running Pixdrift");
+            return EXIT_FAILURE;
+        }
+        QThread::msleep(50);
+    }
+    pixdrift.launch(command.action);
     return QApplication::exec();
 }

@@ -55,6 +55,10 @@
         <source>Drag to select an area</source>
         <translation>Drag to select an area</translation>
     </message>
+    <message id="settings.startAtLogin">
+        <source>Start Pixdrift at login</source>
+        <translation>Start Pixdrift at login</translation>
+    </message>
     <message id="shortcuts.area">
         <source>Area capture</source>
         <translation>Area capture</translation>
@@ -98,6 +102,10 @@
     <message id="status.adjustCrop">
         <source>Adjust the crop, then copy or save.</source>
         <translation>Adjust the crop, then copy or save.</translation>
+    </message>
+    <message id="status.autostartFailed">
+        <source>Starting at login could not be changed</source>
+        <translation>Starting at login could not be changed</translation>
     </message>
     <message id="status.captureArea">
         <source>Capturing an area…</source>

@@ -55,6 +55,10 @@
         <source>Drag to select an area</source>
         <translation>Trascina per selezionare un'area</translation>
     </message>
+    <message id="settings.startAtLogin">
+        <source>Start Pixdrift at login</source>
+        <translation>Avvia Pixdrift all'accesso</translation>
+    </message>
     <message id="shortcuts.area">
         <source>Area capture</source>
         <translation>Cattura area</translation>
@@ -98,6 +102,10 @@
     <message id="status.adjustCrop">
         <source>Adjust the crop, then copy or save.</source>
         <translation>Regola il ritaglio, poi copia o salva.</translation>
+    </message>
+    <message id="status.autostartFailed">
+        <source>Starting at login could not be changed</source>
+        <translation>Impossibile cambiare l'avvio all'accesso</translation>
     </message>
     <message id="status.captureArea">
         <source>Capturing an area…</source>

@@ -3,8 +3,10 @@
 #include "app/tr.h"
 #include "model/CaptureModel.h"
 #include "shortcuts/ShortcutCaptureView.h"
+#include "platform/Autostart.h"
 #include "shortcuts/ShortcutRecorder.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -72,6 +74,19 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
     layout->addWidget(caption(::tr("shortcuts.help")));
     layout->addWidget(caption(::tr("shortcuts.recordingTip")));
     layout->addStretch();
+
+    m_startAtLogin = new QCheckBox(::tr("settings.startAtLogin"));
+    m_startAtLogin->setObjectName(QStringLiteral("startAtLogin"));
+    m_startAtLogin->setChecked(Autostart::isEnabled());
+    connect(m_startAtLogin, &QCheckBox::toggled, this, [this](bool on) {
+        const QString error = Autostart::setEnabled(on);
+        if (error.isEmpty())
+            return;
+        m_model.setStatus(::tr("status.autostartFailed") + QStringLiteral(" (") + error + u')');
+        const QSignalBlocker blocker(m_startAtLogin);
+        m_startAtLogin->setChecked(Autostart::isEnabled());
+    });
+    layout->addWidget(m_startAtLogin);
 
     auto *buttons = new QHBoxLayout;
     m_cancel = new QPushButton(::tr("shortcuts.cancel"));

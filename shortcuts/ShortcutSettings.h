@@ -5,11 +5,13 @@
 #include <memory>
 
 class CaptureModel;
+class QCheckBox;
 class QPushButton;
 class ShortcutRecorder;
 
-// The two shortcut fields with Cancel and Save. Recorded shortcuts go straight into the model;
-// Save validates, stores and registers them. Closing the window is the same as Cancel.
+// The two shortcut fields with Cancel and Save, and whether Pixdrift starts at login. Recorded
+// shortcuts go straight into the model; Save validates, stores and registers them. Closing the
+// window is the same as Cancel. Starting at login takes effect as soon as it is ticked.
 class ShortcutSettings : public QDialog
 {
     Q_OBJECT
@@ -33,4 +35,5 @@ private:
     std::unique_ptr<ShortcutRecorder> m_full;
     QPushButton *m_cancel = nullptr;
     QPushButton *m_save = nullptr;
+    QCheckBox *m_startAtLogin = nullptr;
 };

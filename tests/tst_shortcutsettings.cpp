@@ -1,5 +1,6 @@
 #include "app/tr.h"
 #include "model/CaptureModel.h"
+#include "platform/Autostart.h"
 #include "platform/UserDefaults.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "shortcuts/ShortcutCaptureView.h"
@@ -8,7 +9,10 @@
 #include "support/FakeHotKeyService.h"
 #include "support/TestUtilities.h"
 
+#include <QCheckBox>
+#include <QFile>
 #include <QKeyEvent>
+#include <QStandardPaths>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,6 +88,23 @@ private Q_SLOTS:
         QCOMPARE(m_model->areaShortcut(), CaptureModel::defaultAreaShortcut);
         QCOMPARE(storedArea(), CaptureModel::defaultAreaShortcut);
         QVERIFY(m_service.isRegistered(21, 0x1900));
+    }
+
+    // The box writes and removes the autostart entry, and shows whether it is there.
+    void startAtLoginFollowsTheAutostartEntry()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        const QString entry = Autostart::entryPath();
+        QVERIFY(entry.contains(QStringLiteral("qttest")));
+        QFile::remove(entry);
+        ShortcutSettings settings(*m_model);
+        auto *box = settings.findChild<QCheckBox *>(QStringLiteral("startAtLogin"));
+        QVERIFY(!box->isChecked());
+        box->click();
+        QVERIFY(readFile(entry).contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
+        QVERIFY(ShortcutSettings(*m_model).findChild<QCheckBox *>(QStringLiteral("startAtLogin"))->isChecked());
+        box->click();
+        QVERIFY(!QFile::exists(entry));
     }
 
     void aSuccessfulSaveShowsBothShortcuts()

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Drives the whole program on its own X server as a user would: hot keys, the overlay, marks,
-# copy, save, the tray menu, the settings, a conflicting client, and quitting.
+# copy, save, the tray menu, the settings, a conflicting client, two monitors, the command line
+# reaching the running program, and quitting. Run it inside its own session bus
+# (dbus-run-session).
 #
 #   pixdrift_e2e.sh <pixdrift> <grab_key helper> <Qt scale factor> <folder for screenshots>
 #
@@ -62,6 +64,9 @@ step no-display
 out=$(env -u QT_QPA_PLATFORM DISPLAY=:$n "$PIXDRIFT" 2>&1)
 code=$?
 [[ $code == 1 && $out == "cannot open display :$n" ]] || fail "with no display: exit $code, '$out'"
+"$PIXDRIFT" --no-such-option >/dev/null 2>"$WORK/usage.txt"
+code=$?
+[[ $code == 2 ]] && grep -q -- '--area' "$WORK/usage.txt" || fail "an unknown option: exit $code, $(head -2 "$WORK/usage.txt")"
 
 export DISPLAY=:$n
 start Xvfb "$DISPLAY" -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp
@@ -318,7 +323,25 @@ sleep 0.3
 key Escape
 wait_for 10 overlay_gone || fail "Escape left an overlay on screen"
 
-# ---- 8. quit from the tray
+# ---- 8. the command line reaches the running program: a second start raises its window,
+# --full captures (the primary monitor), and neither starts a second program
+step second-start
+xdotool search --onlyvisible --name '^Pixdrift$' | while read -r id; do xdotool windowminimize "$id"; done
+sleep 0.5
+"$PIXDRIFT" >"$WORK/second.log" 2>&1 || fail "a second start failed: $(cat "$WORK/second.log")"
+wait_for 10 main_window || fail "a second start did not bring the window back"
+"$PIXDRIFT" --full >>"$WORK/second.log" 2>&1 || fail "--full failed: $(cat "$WORK/second.log")"
+sleep 1.5
+wait_for 10 main_window || fail "no main window after --full"
+find_buttons
+xdotool mousemove "$COPY_X" "$BUTTON_Y" click 1
+sleep 0.5
+xclip -selection clipboard -t image/png -o >"$WORK/primary.png" || fail "no capture from --full on the clipboard"
+[[ $(identify -format '%wx%h' "$WORK/primary.png") == 1600x1000 ]] ||
+    fail "--full captured $(identify -format '%wx%h' "$WORK/primary.png"), not the primary monitor"
+(($(grep -c "Pixdrift startup" "$WORK/pixdrift.log") == 1)) || fail "a second program started"
+
+# ---- 9. quit from the tray
 step quit
 click_tray
 sleep 0.7
@@ -332,5 +355,20 @@ code=$?
 for pid in "${PIXDRIFT_PIDS[@]}"; do
     kill -0 "$pid" 2>/dev/null && fail "pixdrift $pid is still running"
 done
+
+# ---- 10. --area with no Pixdrift running starts one that captures; Quit over the bus ends it
+step area-from-the-command-line
+"$PIXDRIFT" --area >"$WORK/pixdrift.log" 2>&1 &
+PIXDRIFT_PID=$!
+PIDS+=("$PIXDRIFT_PID")
+wait_for 10 overlays 2 || fail "pixdrift --area showed no overlay"
+key Escape
+wait_for 10 overlay_gone || fail "Escape did not close the overlay"
+dbus-send --session --print-reply --dest=app.pixdrift.Pixdrift /app/pixdrift/Pixdrift app.pixdrift.Pixdrift.Quit \
+    >/dev/null || fail "Quit over the bus failed"
+for _ in $(seq 100); do kill -0 "$PIXDRIFT_PID" 2>/dev/null || break; sleep 0.1; done
+wait "$PIXDRIFT_PID"
+code=$?
+((code == 0)) || fail "pixdrift --area exited with $code after Quit"
 
 echo "end to end at scale $SCALE: all steps passed"

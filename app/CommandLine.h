@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the command line asks for. A start that only prints (help, version, a mistake) carries
+// the text and the exit status; everything else runs or reaches the program.
+struct CommandLine
+{
+    enum class Action { Open, CaptureArea, CaptureFull };
+
+    Action action = Action::Open;
+    std::optional<int> exitCode;
+    QString output;    // for standard output
+    QString errorText; // for standard error
+
+    [[nodiscard]] static CommandLine parse(const QStringList &arguments);
+};

@@ -1,0 +1,70 @@
+#include "platform/DBusInstance.h"
+
+#include "platform/LogLine.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+
+DBusInstance::DBusInstance(Handlers handlers, QObject *parent)
+    : QObject(parent)
+    , m_handlers(std::move(handlers))
+{
+}
+
+DBusInstance::Role DBusInstance::claim()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        logLine("Pixdrift found no session bus (%@); running without one instance per session",
+                bus.lastError().message());
+        return Role::Alone;
+    }
+    // The object first, so that a second start that finds the name can call it at once.
+    bus.registerObject(objectPath, this, QDBusConnection::ExportScriptableSlots);
+    // Not queued: a name held by a running instance means that instance is the program. A
+    // crashed one's name is freed by the bus.
+    const auto reply = bus.interface()->registerService(serviceName, QDBusConnectionInterface::DontQueueService,
+                                                        QDBusConnectionInterface::DontAllowReplacement);
+    if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
+        return Role::Primary;
+    bus.unregisterObject(objectPath);
+    return Role::Secondary;
+}
+
+DBusInstance::CallResult DBusInstance::callRunning(const QString &method)
+{
+    const QDBusMessage call = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, method);
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
+    if (reply.type() != QDBusMessage::ErrorMessage)
+        return CallResult::Done;
+    if (reply.errorName() == QStringLiteral("org.freedesktop.DBus.Error.ServiceUnknown")
+        || reply.errorName() == QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner"))
+        return CallResult::Gone;
+    logLine("Pixdrift: the running Pixdrift answered %@: %@", reply.errorName(), reply.errorMessage());
+    return CallResult::Failed;
+}
+
+void DBusInstance::Activate()
+{
+    if (m_handlers.activate)
+        m_handlers.activate();
+}
+
+void DBusInstance::CaptureArea()
+{
+    if (m_handlers.captureArea)
+        m_handlers.captureArea();
+}
+
+void DBusInstance::CaptureFull()
+{
+    if (m_handlers.captureFull)
+        m_handlers.captureFull();
+}
+
+void DBusInstance::Quit()
+{
+    if (m_handlers.quit)
+        m_handlers.quit();
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+// One Pixdrift per session: the running program owns a name on the session bus and answers the
+// calls a second start (or a key bound in the desktop to `pixdrift --area`) makes on it.
+class DBusInstance : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "app.pixdrift.Pixdrift")
+
+public:
+    static inline const QString serviceName = QStringLiteral("app.pixdrift.Pixdrift");
+    static inline const QString objectPath = QStringLiteral("/app/pixdrift/Pixdrift");
+
+    struct Handlers
+    {
+        std::function<void()> activate;
+        std::function<void()> captureArea;
+        std::function<void()> captureFull;
+        std::function<void()> quit;
+    };
+
+    enum class Role {
+        Primary,   // this process owns the name
+        Secondary, // another process owns it
+        Alone,     // there is no session bus
+    };
+
+    explicit DBusInstance(Handlers handlers, QObject *parent = nullptr);
+
+    // Exports the calls and takes the name, unless another process holds it.
+    [[nodiscard]] Role claim();
+    enum class CallResult { Done, Gone, Failed };
+    // Calls `method` on the running instance. Gone: nobody holds the name any more.
+    [[nodiscard]] static CallResult callRunning(const QString &method);
+
+public Q_SLOTS:
+    Q_SCRIPTABLE void Activate();
+    Q_SCRIPTABLE void CaptureArea();
+    Q_SCRIPTABLE void CaptureFull();
+    Q_SCRIPTABLE void Quit();
+
+private:
+    Handlers m_handlers;
+};

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the built program into a temporary prefix and checks what a desktop needs from it,
+# then packages the same build as a .deb and checks the package's files and dependencies.
+#
+#   check_install.sh <build folder>
+set -uo pipefail
+BUILD=$1
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+cmake --install "$BUILD" --prefix "$WORK/prefix" >/dev/null || fail "cmake --install failed"
+for f in bin/pixdrift share/applications/pixdrift.desktop share/icons/hicolor/scalable/apps/pixdrift.svg \
+         share/metainfo/app.pixdrift.Pixdrift.metainfo.xml share/man/man1/pixdrift.1; do
+    [[ -s $WORK/prefix/$f ]] || fail "not installed: $f"
+done
+desktop-file-validate "$WORK/prefix/share/applications/pixdrift.desktop" || fail "the desktop entry does not validate"
+grep -qx 'Exec=pixdrift --area' "$WORK/prefix/share/applications/pixdrift.desktop" || fail "no area action"
+appstreamcli validate --no-net "$WORK/prefix/share/metainfo/app.pixdrift.Pixdrift.metainfo.xml" >/dev/null ||
+    fail "the metainfo does not validate: $(appstreamcli validate --no-net "$WORK/prefix/share/metainfo/app.pixdrift.Pixdrift.metainfo.xml")"
+"$WORK/prefix/bin/pixdrift" --version | grep -q '^Pixdrift [0-9]' || fail "the installed program does not run"
+
+(cd "$WORK" && cpack -G DEB --config "$BUILD/CPackConfig.cmake" >cpack.log 2>&1) || fail "cpack: $(tail -5 "$WORK/cpack.log")"
+deb=$(ls "$WORK"/pixdrift_*.deb 2>/dev/null | head -1)
+[[ -n $deb ]] || fail "no package made"
+contents=$(dpkg --contents "$deb")
+for f in ./usr/bin/pixdrift ./usr/share/applications/pixdrift.desktop ./usr/share/icons/hicolor/scalable/apps/pixdrift.svg \
+         ./usr/share/metainfo/app.pixdrift.Pixdrift.metainfo.xml ./usr/share/man/man1/pixdrift.1; do
+    grep -q " $f\$" <<<"$contents" || fail "not in the package: $f"
+done
+depends=$(dpkg-deb -f "$deb" Depends)
+grep -q 'libqt6widgets6' <<<"$depends" || fail "dependencies without Qt: $depends"
+echo "installed and packaged: $(basename "$deb")"
