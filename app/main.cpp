@@ -3,6 +3,7 @@
 #include "app/tr.h"
 #include "platform/DBusInstance.h"
 #include "platform/LogLine.h"
+#include "platform/QuitSignals.h"
 #include "platform/UserDefaults.h"
 
 #include <QApplication>
@@ -59,6 +60,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // The program lives in the tray: closing its window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    quitOnTerminationSignals();
 
     loadTranslations();
     PixdriftApp pixdrift(UserDefaults::standard());

@@ -95,7 +95,7 @@ public:
         int error = 0; // errno when nothing was written
     };
     // Writes `bytes` to `proposedPath`, or to "name 2.ext", "name 3.ext", … when it is taken.
-    // Never opens an existing file; a file left half-written is removed.
+    // Never touches an existing file, and a file appears under its name only once complete.
     [[nodiscard]] static WriteResult writeWithoutOverwriting(const QByteArray &bytes, const QString &proposedPath);
     // The saved-file status: the first "%@" (or "%1$@") of `format` becomes `fileName`, "%%"
     // becomes "%", and everything else stays as it is.

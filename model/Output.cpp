@@ -16,8 +16,46 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// Closes its file when it goes.
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~FileDescriptor() { ::close(m_fd); }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+
+private:
+    int m_fd;
+};
+
+// Writes all of `bytes`; 0, or the errno of the write that failed.
+int writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype offset = 0;
+    while (offset < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + offset, std::size_t(bytes.size() - offset));
+        if (written > 0)
+            offset += written;
+        else if (written < 0 && errno == EINTR)
+            continue;
+        else // a write that makes no progress would otherwise be retried for ever
+            return written == 0 || errno == 0 ? EIO : errno;
+    }
+    return 0;
+}
+
+} // namespace
 
 void CaptureModel::addMark(const Mark &mark)
 {
@@ -115,46 +153,56 @@ QString CaptureModel::timestamp(const QDateTime &time)
 CaptureModel::WriteResult CaptureModel::writeWithoutOverwriting(const QByteArray &bytes, const QString &proposedPath)
 {
     const QFileInfo proposed(proposedPath);
-    const QString directory = proposed.path();
+    const QByteArray directory = QFile::encodeName(proposed.path());
     const QString extension = proposed.suffix().isEmpty() ? QStringLiteral("png") : proposed.suffix();
     // "a.b.png" keeps "a.b"; a name without extension keeps all of it.
     const QString base = proposed.suffix().isEmpty() ? proposed.fileName() : proposed.completeBaseName();
 
+    // The bytes go into a file without a name, and only a complete file gets one: a crash, a
+    // kill or a full disk part-way leaves nothing behind. File systems without unnamed files
+    // get a hidden temporary name instead.
+    QByteArray hidden;
+    int fd = ::open(directory.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        hidden = directory + "/.Pixdrift-XXXXXX";
+        fd = ::mkostemp(hidden.data(), O_CLOEXEC);
+        if (fd >= 0)
+            ::fchmod(fd, 0644);
+    }
+    if (fd < 0)
+        return {{}, errno != 0 ? errno : EIO};
+    const FileDescriptor file(fd);
+    auto fail = [&hidden](int error) -> WriteResult {
+        if (!hidden.isEmpty())
+            ::unlink(hidden.constData());
+        return {{}, error};
+    };
+    if (const int error = writeAll(fd, bytes); error != 0)
+        return fail(error);
+    if (::fsync(fd) != 0)
+        return fail(errno);
+
+    // The first free name. link() never replaces a file, not even one made a moment ago by
+    // another process; a taken name moves on to the next number.
+    const QByteArray source = hidden.isEmpty() ? "/proc/self/fd/" + QByteArray::number(fd) : hidden;
     QString candidate;
-    int fd = -1;
     for (qint64 n = 1;; ++n) {
         const QString name = n == 1 ? base + u'.' + extension
                                     : base + u' ' + QString::number(n) + u'.' + extension;
-        candidate = directory + u'/' + name;
-        // O_EXCL: an existing file is never opened, even one created a moment ago by another
-        // process, so nothing is ever truncated or replaced.
-        fd = ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0)
+        candidate = proposed.path() + u'/' + name;
+        if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, QFile::encodeName(candidate).constData(),
+                     hidden.isEmpty() ? AT_SYMLINK_FOLLOW : 0)
+            == 0)
             break;
-        if (errno == EEXIST)
-            continue;
-        return {{}, errno != 0 ? errno : EIO};
+        if (errno != EEXIST)
+            return fail(errno != 0 ? errno : EIO);
     }
-
-    int error = 0;
-    qsizetype offset = 0;
-    while (offset < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.constData() + offset, std::size_t(bytes.size() - offset));
-        if (written > 0) {
-            offset += written;
-        } else if (written < 0 && errno == EINTR) {
-            continue;
-        } else {
-            // A write that makes no progress would otherwise be retried for ever.
-            error = written == 0 || errno == 0 ? EIO : errno;
-            break;
-        }
-    }
-    if (::close(fd) != 0 && error == 0)
-        error = errno != 0 ? errno : EIO;
-    if (error != 0) {
-        ::unlink(QFile::encodeName(candidate).constData());
-        return {{}, error};
+    if (!hidden.isEmpty())
+        ::unlink(hidden.constData());
+    // The new name lasts through a power cut only once the folder is written too.
+    if (const int folder = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
     }
     return {candidate, 0};
 }

@@ -12,6 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QRandomGenerator>
+
+#include <csignal>
+#include <sys/wait.h>
 #include <thread>
 
 namespace {
@@ -220,6 +224,34 @@ private Q_SLOTS:
         QCOMPARE(result.error, EFBIG);
         QVERIFY(!QFile::exists(proposed));
         QVERIFY(QDir(m_dir->path()).isEmpty());
+    }
+
+    // A save killed at any moment leaves a complete file or none under its name, never a cut-off one.
+    void aKilledSaveLeavesNoCutOffFile()
+    {
+        QByteArray bytes(4 << 20, Qt::Uninitialized);
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(i * 131 + (i >> 12));
+        const QString proposed = m_dir->filePath(QStringLiteral("killed.png"));
+        int complete = 0;
+        for (int round = 0; round < 25; ++round) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                for (;;)
+                    (void)CaptureModel::writeWithoutOverwriting(bytes, proposed);
+            }
+            QVERIFY(child > 0);
+            std::this_thread::sleep_for(std::chrono::microseconds(QRandomGenerator::global()->bounded(500, 20000)));
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            const QStringList saved = QDir(m_dir->path()).entryList({QStringLiteral("*.png")}, QDir::Files);
+            for (const QString &name : saved) {
+                QVERIFY2(readFile(m_dir->filePath(name)) == bytes, qPrintable(name + QStringLiteral(" is cut off")));
+                QVERIFY(QFile::remove(m_dir->filePath(name)));
+            }
+            complete += int(saved.size());
+        }
+        QVERIFY(complete > 0);
     }
 
     void nothingToWriteIsNoError()
