@@ -1,5 +1,7 @@
 #include "platform/X11ScreenCapture.h"
 
+#include "platform/LogLine.h"
+
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -39,7 +41,8 @@ QScreen *screenForDisplay(std::uint32_t displayId)
 class X11ScreenCapture::SharedSegment
 {
 public:
-    static std::unique_ptr<SharedSegment> create(xcb_connection_t *connection, std::size_t size, QString *error)
+    static std::unique_ptr<SharedSegment> create(xcb_connection_t *connection, std::size_t size, QString *error,
+                                                 bool *attachRefused)
     {
         const int id = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
         if (id < 0) {
@@ -57,6 +60,7 @@ public:
             xcb_request_check(connection, xcb_shm_attach_checked(connection, seg, std::uint32_t(id), 0)));
         shmctl(id, IPC_RMID, nullptr);
         if (attachError) {
+            *attachRefused = true;
             *error = QStringLiteral("the X server could not attach the shared-memory segment (error %1)")
                          .arg(attachError->error_code);
             shmdt(address);
@@ -138,7 +142,7 @@ std::shared_ptr<X11ScreenCapture::SharedSegment> X11ScreenCapture::freeSegment(s
         if (isFree(segment) && segment->size() == bytes)
             return segment;
     }
-    auto created = SharedSegment::create(m_connection, bytes, error);
+    auto created = SharedSegment::create(m_connection, bytes, error, &m_attachRefused);
     if (!created)
         return nullptr;
     ++m_segmentsCreated;
@@ -290,9 +294,16 @@ CaptureResult<QImage> X11ScreenCapture::grab(std::uint32_t displayId, int pixelW
     if (area.isEmpty())
         return CaptureResult<QImage>::failure(QStringLiteral("the display has no area to capture"));
 
-    if (m_backend == Backend::QtGrab)
-        return grabWithQt(screen, area.width(), area.height());
-    return grabShared(area);
+    if (m_backend == Backend::SharedMemory) {
+        CaptureResult<QImage> shared = grabShared(area);
+        if (shared.value || !m_attachRefused)
+            return shared;
+        // A server that cannot reach our memory (a connection over TCP, as with ssh -X) is read
+        // over the connection from now on.
+        logLine("Pixdrift reads the screen without shared memory: %@", shared.error);
+        m_backend = Backend::QtGrab;
+    }
+    return grabWithQt(screen, area.width(), area.height());
 }
 
 CaptureResult<QImage> X11ScreenCapture::grabShared(const QRect &area)

@@ -12,7 +12,8 @@ class QScreen;
 
 // Reads the screen straight from the X server into a shared-memory segment (MIT-SHM): one
 // request and no pixel data over the socket. The segment is kept for the next capture.
-// Servers without MIT-SHM are read through QScreen::grabWindow instead.
+// Servers without MIT-SHM, or that cannot attach our segments (a remote connection), are read
+// through QScreen::grabWindow instead.
 class X11ScreenCapture : public QObject, public ScreenCaptureService
 {
     Q_OBJECT
@@ -61,6 +62,7 @@ private:
     Backend m_backend = Backend::QtGrab;
     // Whether the server lists monitors (RandR 1.5), the areas Qt makes its screens from.
     bool m_hasMonitors = false;
+    bool m_attachRefused = false;
     // Segments images may still hold; all of them are attached to the server.
     std::vector<std::shared_ptr<SharedSegment>> m_segments;
     int m_segmentsCreated = 0;
