@@ -11,7 +11,11 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 UserDefaults::UserDefaults(QString filePath)
     : m_filePath(std::move(filePath))
@@ -91,37 +95,62 @@ bool UserDefaults::setValues(const QJsonObject &values)
 
 void UserDefaults::load()
 {
-    QFile file(m_filePath);
-    if (!file.exists()) {
-        m_writable = true;
+    // Only a regular file of a sensible size is read: a FIFO would block start-up for ever, and
+    // a link to a device could feed bytes without end.
+    const int fd = ::open(QFile::encodeName(m_filePath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            m_writable = true;
+            return;
+        }
+        logLine("Pixdrift could not read the settings file %@ (%@); settings will not be saved", m_filePath,
+                qt_error_string(errno));
         return;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        logLine("Pixdrift could not read the settings file %@ (%@); settings will not be saved",
-                m_filePath, file.errorString());
-        return;
+    QString problem;
+    QByteArray content;
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        problem = QStringLiteral("is not a regular file");
+    } else if (info.st_size > maxFileSize) {
+        problem = QStringLiteral("is larger than 1 MiB");
+    } else {
+        content.resize(qsizetype(info.st_size));
+        qsizetype done = 0;
+        while (done < content.size()) {
+            const ssize_t n = ::read(fd, content.data() + done, std::size_t(content.size() - done));
+            if (n > 0)
+                done += n;
+            else if (n < 0 && errno == EINTR)
+                continue;
+            else
+                break;
+        }
+        content.truncate(done);
     }
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    file.close();
-    if (error.error == QJsonParseError::NoError && document.isObject()) {
-        m_values = document.object();
-        m_writable = true;
-        return;
+    ::close(fd);
+
+    if (problem.isEmpty()) {
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(content, &error);
+        if (error.error == QJsonParseError::NoError && document.isObject()) {
+            m_values = document.object();
+            m_writable = true;
+            return;
+        }
+        problem = QStringLiteral("was not a JSON object");
     }
 
-    // Keep the damaged file for the user to inspect or repair, and start afresh beside it.
+    // Keep what was there for the user to inspect or repair, and start afresh beside it.
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
     const QString aside = m_filePath + QStringLiteral(".corrupt-") + stamp;
     if (QFile::rename(m_filePath, aside)) {
-        logLine("Pixdrift settings file %@ was not a JSON object; moved it to %@ and started with "
-                "empty settings",
-                m_filePath, aside);
+        logLine("Pixdrift settings file %@ %@; moved it to %@ and started with empty settings", m_filePath, problem,
+                aside);
         m_writable = true;
     } else {
-        logLine("Pixdrift settings file %@ was not a JSON object and could not be moved aside; "
-                "settings will not be saved",
-                m_filePath);
+        logLine("Pixdrift settings file %@ %@ and could not be moved aside; settings will not be saved", m_filePath,
+                problem);
     }
 }
 

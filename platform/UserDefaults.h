@@ -47,6 +47,9 @@ private:
     void load();
     [[nodiscard]] bool save();
 
+    // Settings are a few hundred bytes; anything much larger is not ours.
+    static constexpr qint64 maxFileSize = 1 << 20;
+
     QString m_filePath;
     QJsonObject m_values;
     // False for a file that could be neither read nor moved aside: writing would destroy what

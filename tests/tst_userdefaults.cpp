@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 
 
 class UserDefaultsTest : public QObject
@@ -94,18 +96,29 @@ private Q_SLOTS:
     void unreadableContentIsMovedAside_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("not JSON") << QByteArray("pd.areaShortcut = control+4\n");
-        QTest::newRow("cut short") << QByteArray("{\"pd.areaShortcut\": \"contr");
-        QTest::newRow("an array") << QByteArray("[\"control+option+command+4\"]");
-        QTest::newRow("a number") << QByteArray("3");
-        QTest::newRow("empty file") << QByteArray();
+        QTest::addColumn<QString>("special"); // what stands at the path instead of a plain file
+        QTest::newRow("not JSON") << QByteArray("pd.areaShortcut = control+4\n") << QString();
+        QTest::newRow("cut short") << QByteArray("{\"pd.areaShortcut\": \"contr") << QString();
+        QTest::newRow("an array") << QByteArray("[\"control+option+command+4\"]") << QString();
+        QTest::newRow("a number") << QByteArray("3") << QString();
+        QTest::newRow("empty file") << QByteArray() << QString();
+        QTest::newRow("over 1 MiB") << (QByteArray("{\"a\": \"") + QByteArray(1 << 20, 'x') + "\"}") << QString();
+        // Neither may hang start-up or eat memory.
+        QTest::newRow("a FIFO") << QByteArray() << QStringLiteral("fifo");
+        QTest::newRow("a link to /dev/zero") << QByteArray() << QStringLiteral("/dev/zero");
     }
 
     void unreadableContentIsMovedAside()
     {
         QFETCH(QByteArray, content);
+        QFETCH(QString, special);
         QDir().mkpath(QFileInfo(m_path).absolutePath());
-        QVERIFY(writeFile(m_path, content));
+        if (special == u"fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(m_path).constData(), 0600), 0);
+        else if (!special.isEmpty())
+            QVERIFY(QFile::link(special, m_path));
+        else
+            QVERIFY(writeFile(m_path, content));
 
         LogCapture log;
         UserDefaults store(m_path);
@@ -114,9 +127,10 @@ private Q_SLOTS:
         QVERIFY(log.lines().first().contains(m_path));
 
         const QStringList aside = QDir(QFileInfo(m_path).absolutePath())
-                                      .entryList({QStringLiteral("defaults.json.corrupt-*")}, QDir::Files);
+                                      .entryList({QStringLiteral("defaults.json.corrupt-*")}, QDir::Files | QDir::System);
         QCOMPARE(aside.size(), 1);
-        QCOMPARE(readFile(QFileInfo(m_path).absolutePath() + u'/' + aside.first()), content);
+        if (special.isEmpty())
+            QCOMPARE(readFile(QFileInfo(m_path).absolutePath() + u'/' + aside.first()), content);
 
         QVERIFY(store.setString(QStringLiteral("pd.areaShortcut"), QStringLiteral("control+a")));
         QCOMPARE(UserDefaults(m_path).string(QStringLiteral("pd.areaShortcut")), QStringLiteral("control+a"));
