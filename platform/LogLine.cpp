@@ -4,10 +4,32 @@
 
 namespace {
 
+// An argument's control characters as escapes: a newline in a stored setting must not make a
+// second, forged log line.
+QString escaped(const QString &text)
+{
+    QString result;
+    for (const QChar c : text) {
+        if (c == u'\\')
+            result += QStringLiteral("\\\\");
+        else if (c == u'\n')
+            result += QStringLiteral("\\n");
+        else if (c == u'\r')
+            result += QStringLiteral("\\r");
+        else if (c == u'\t')
+            result += QStringLiteral("\\t");
+        else if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            result += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            result += c;
+    }
+    return result;
+}
+
 QString asText(const LogArgument &argument)
 {
     if (const auto *text = std::get_if<QString>(&argument))
-        return *text;
+        return escaped(*text);
     if (const auto *number = std::get_if<std::int64_t>(&argument))
         return QString::number(*number);
     return QString::number(std::get<std::uint64_t>(argument));

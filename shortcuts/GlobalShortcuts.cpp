@@ -75,6 +75,11 @@ QString GlobalShortcuts::outcomeText(bool installed, const char *successKey, con
 {
     if (installed)
         return ::tr(successKey) + u' ' + prettyShortcut(area) + QStringLiteral(" \u00B7 ") + prettyShortcut(full);
+    // A stored text that is no shortcut is not another application's fault.
+    for (const QString &shortcut : {area, full}) {
+        if (!parse(shortcut))
+            return ::tr("status.shortcutInvalid") + QStringLiteral(" (") + shortcut + u')';
+    }
     return ::tr(failureKey) + QStringLiteral(" (") + QString::number(s_lastRegistrationError) + QStringLiteral(", ")
            + QString::number(s_handlerInstallError) + u')';
 }

@@ -16,6 +16,12 @@ ShortcutRecorder::ShortcutRecorder(Binding<QString> value, Binding<bool> recordi
     };
 }
 
+ShortcutRecorder::~ShortcutRecorder()
+{
+    if (m_view && !m_view->parent())
+        delete m_view;
+}
+
 void ShortcutRecorder::update()
 {
     m_view->setValue(m_value.get());

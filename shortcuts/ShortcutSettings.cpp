@@ -17,6 +17,7 @@ namespace {
 QLabel *caption(const QString &text)
 {
     auto *label = new QLabel(text);
+    label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * 0.85);
@@ -56,6 +57,7 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
     layout->setContentsMargins(20, 20, 20, 20);
 
     auto *title = new QLabel(::tr("shortcuts.title"));
+    title->setTextFormat(Qt::PlainText);
     QFont titleFont = title->font();
     titleFont.setBold(true);
     title->setFont(titleFont);
@@ -63,7 +65,9 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
 
     auto addRow = [layout](const QString &label, ShortcutRecorder &recorder) {
         auto *row = new QHBoxLayout;
-        row->addWidget(new QLabel(label));
+        auto *name = new QLabel(label);
+        name->setTextFormat(Qt::PlainText);
+        row->addWidget(name);
         row->addStretch();
         recorder.view()->setFixedSize(190, 36);
         row->addWidget(recorder.view());

@@ -26,6 +26,9 @@ private Q_SLOTS:
         QTest::newRow("surplus argument") << formatLogLine("plain", {std::int64_t{1}}) << "plain";
         QTest::newRow("other specifiers") << formatLogLine("%s %x %", {}) << "%s %x %";
         QTest::newRow("unicode argument") << formatLogLine("%@", {QStringLiteral("⌃⌥⌘4")}) << "⌃⌥⌘4";
+        QTest::newRow("control characters escaped")
+            << formatLogLine("area=%@", {QStringLiteral("a\nPixdrift received global hotkey id=2\t\x1b\\")})
+            << "area=a\\nPixdrift received global hotkey id=2\\t\\u001b\\\\";
     }
 
     void format()

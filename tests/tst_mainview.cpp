@@ -190,6 +190,11 @@ private Q_SLOTS:
         for (QWidget *control : std::initializer_list<QWidget *>{cancel, copy, save, picker, colour, undo})
             QVERIFY2(!control->isEnabled(), qPrintable(control->objectName() + control->toolTip()));
         QVERIFY(!colour->toolTip().isEmpty());
+        // File names and translations are shown as they are, never as markup.
+        for (QLabel *label : view->findChildren<QLabel *>()) {
+            if (label->objectName() != u"title" && label->objectName() != u"poweredBy")
+                QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->text()));
+        }
         auto *size = view->findChild<QLabel *>(QStringLiteral("imageSize"));
         QVERIFY(size->isHidden());
         QCOMPARE(view->findChild<QLabel *>(QStringLiteral("emptyHint"))->text(),
@@ -232,18 +237,25 @@ private Q_SLOTS:
     void appearingRegistersTheHotKeys_data()
     {
         QTest::addColumn<int>("refusal");
+        QTest::addColumn<QString>("area");
         QTest::addColumn<QString>("status");
-        QTest::newRow("registered") << 0 << "Shortcuts active: Ctrl+Alt+Super+4 · Ctrl+Alt+Super+3";
+        const QString area = CaptureModel::defaultAreaShortcut;
+        QTest::newRow("registered") << 0 << area << "Shortcuts active: Ctrl+Alt+Super+4 · Ctrl+Alt+Super+3";
         QTest::newRow("refused")
-            << -9878 << "The shortcuts could not be registered; another application may be using them (-9878, 0)";
+            << -9878 << area
+            << "The shortcuts could not be registered; another application may be using them (-9878, 0)";
+        QTest::newRow("stored text is no shortcut")
+            << 0 << "control+return\nx" << ::tr("status.shortcutInvalid") + QStringLiteral(" (control+return\nx)");
     }
 
     void appearingRegistersTheHotKeys()
     {
         QFETCH(int, refusal);
+        QFETCH(QString, area);
         QFETCH(QString, status);
         if (refusal != 0)
             m_service.refuse[2] = refusal;
+        m_model->setAreaShortcut(area);
         QMainWindow window;
         int opened = 0;
         window.setCentralWidget(new MainView(*m_model, [&] { ++opened; }));

@@ -40,9 +40,17 @@ QString withKeys(const QString &text, QKeySequence::StandardKey key)
     return text + QStringLiteral(" (") + QKeySequence(key).toString(QKeySequence::NativeText) + u')';
 }
 
+// Labels show text as it is: a file name or a translation holding "<i>" is no markup.
+QLabel *plainLabel(const QString &text = {})
+{
+    auto *label = new QLabel(text);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
 QLabel *captionLabel(QPalette::ColorRole role = QPalette::PlaceholderText)
 {
-    auto *label = new QLabel;
+    auto *label = plainLabel();
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * 0.85);
     label->setFont(font);
@@ -136,6 +144,8 @@ QWidget *MainView::buildHeader()
     };
 
     auto *title = new QLabel;
+    title->setObjectName(QStringLiteral("title"));
+    title->setTextFormat(Qt::RichText);
     const int iconSize = title->fontMetrics().height() + 2;
     title->setText(QStringLiteral("<img src=\":/icons/viewfinder.svg\" width=%1 height=%1 "
                                   "style=\"vertical-align: middle\">&nbsp;<b>%2</b>")
@@ -155,7 +165,7 @@ QWidget *MainView::buildHeader()
         captures->addWidget(b);
 
     QHBoxLayout *annotation = group();
-    annotation->addWidget(new QLabel(::tr("annotation.title")));
+    annotation->addWidget(plainLabel(::tr("annotation.title")));
     m_toolPicker = new QComboBox;
     m_toolPicker->setObjectName(QStringLiteral("toolPicker"));
     m_toolPicker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -222,7 +232,7 @@ QWidget *MainView::buildEmptyState()
     column->setSpacing(10);
     column->addStretch(1);
     column->addWidget(new DashedRectangle, 0, Qt::AlignHCenter);
-    column->addWidget(new QLabel(::tr("empty.title")), 0, Qt::AlignHCenter);
+    column->addWidget(plainLabel(::tr("empty.title")), 0, Qt::AlignHCenter);
     m_hint = captionLabel();
     m_hint->setObjectName(QStringLiteral("emptyHint"));
     column->addWidget(m_hint, 0, Qt::AlignHCenter);
@@ -246,6 +256,7 @@ QWidget *MainView::buildFooter()
     row->addStretch(1);
     auto *link = captionLabel();
     link->setObjectName(QStringLiteral("poweredBy"));
+    link->setTextFormat(Qt::RichText);
     link->setText(QStringLiteral("<a href=\"%1\">Powered by %2</a>").arg(homePage, QStringLiteral("pixdrift.app")));
     link->setOpenExternalLinks(true);
     row->addWidget(link);

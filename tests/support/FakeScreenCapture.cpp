@@ -6,9 +6,9 @@ void FakeScreenCapture::requestShareableContent(ContentHandler done)
 {
     const auto result = contentError.isEmpty() ? CaptureResult<QList<CaptureDisplay>>::success(displays)
                                                : CaptureResult<QList<CaptureDisplay>>::failure(contentError);
-    auto answer = [done = std::move(done), result] { done(result); };
+    auto answer = [done, result] { done(result); };
     if (answering == Answering::WhenTold)
-        m_pendingContent.append(answer);
+        m_pendingContent.append({answer, [done] { done(CaptureResult<QList<CaptureDisplay>>::failure(QStringLiteral("gone"))); }});
     else
         QTimer::singleShot(0, this, answer);
 }
@@ -25,19 +25,27 @@ void FakeScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, in
     } else {
         result = CaptureResult<QImage>::failure(imageError);
     }
-    auto answer = [done = std::move(done), result] { done(result); };
+    auto answer = [done, result] { done(result); };
     if (answering == Answering::WhenTold)
-        m_pendingImages.append(answer);
+        m_pendingImages.append({answer, [done] { done(CaptureResult<QImage>::failure(QStringLiteral("gone"))); }});
     else
         QTimer::singleShot(0, this, answer);
 }
 
+FakeScreenCapture::~FakeScreenCapture()
+{
+    for (QList<Pending> *pending : {&m_pendingContent, &m_pendingImages}) {
+        while (!pending->isEmpty())
+            pending->takeFirst().abandon();
+    }
+}
+
 void FakeScreenCapture::answerContent(int index)
 {
-    m_pendingContent.takeAt(index)();
+    m_pendingContent.takeAt(index).answer();
 }
 
 void FakeScreenCapture::answerImage(int index)
 {
-    m_pendingImages.takeAt(index)();
+    m_pendingImages.takeAt(index).answer();
 }

@@ -45,7 +45,15 @@ public:
     void answerContent(int index = 0);
     void answerImage(int index = 0);
 
+    // Requests never answered are failed, so that no capture waits for ever.
+    ~FakeScreenCapture() override;
+
 private:
-    QList<std::function<void()>> m_pendingContent;
-    QList<std::function<void()>> m_pendingImages;
+    struct Pending
+    {
+        std::function<void()> answer;
+        std::function<void()> abandon;
+    };
+    QList<Pending> m_pendingContent;
+    QList<Pending> m_pendingImages;
 };
