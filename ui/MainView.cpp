@@ -217,9 +217,9 @@ QWidget *MainView::buildHeader()
                                       {QKeySequence::Undo, m_undo}}) {
         auto *shortcut = new QShortcut(key, this);
         shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, target, [target] {
-            if (target->isEnabled())
-                target->click();
+        connect(shortcut, &QShortcut::activated, target, [button = target] {
+            if (button->isEnabled())
+                button->click();
         });
     }
     return bar;

@@ -100,6 +100,8 @@ start_pixdrift() {
     PIDS+=("$PIXDRIFT_PID")
     PIXDRIFT_PIDS+=("$PIXDRIFT_PID")
     wait_for 60 grep -q "Pixdrift startup.*handler=" "$WORK/pixdrift.log" || fail "no start-up line"
+    # The window registers the keys again as it appears; a key pressed before may be lost.
+    wait_for 30 main_window || fail "the main window did not open"
 }
 # started_with <text>: the start-up line holds the text.
 started_with() { wait_for 30 grep -q "Pixdrift startup shortcuts $1" "$WORK/pixdrift.log"; }
@@ -275,8 +277,11 @@ sleep 1.5
 overlay_gone || fail "the old shortcut still captures"
 
 step restart
-kill "$PIXDRIFT_PID"
+# SIGTERM ends the program in order, through its event loop.
+kill -TERM "$PIXDRIFT_PID"
 wait "$PIXDRIFT_PID" 2>/dev/null
+code=$?
+((code == 0)) || fail "SIGTERM ended pixdrift with status $code"
 start_pixdrift
 started_with "registered=YES area=control+shift+a full=control+option+command+3" ||
     fail "after a restart: $(grep startup "$WORK/pixdrift.log")"
