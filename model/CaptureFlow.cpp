@@ -130,7 +130,8 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
         return match != screens.end() ? std::optional<CaptureScreen>(*match) : std::nullopt;
     };
     QList<std::pair<CaptureDisplay, std::optional<CaptureScreen>>> targets;
-    targets.append({display, screenOf(display) ? screenOf(display) : service->mainScreen()});
+    const std::optional<CaptureScreen> displayScreen = screenOf(display);
+    targets.append({display, displayScreen ? displayScreen : service->mainScreen()});
     if (!full) {
         for (const CaptureDisplay &other : displays) {
             // A display no screen shows could only be frozen over another one.
