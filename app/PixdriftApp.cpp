@@ -4,8 +4,15 @@
 #include "model/CaptureModel.h"
 #include "overlay/AreaSelectionOverlay.h"
 #include "overlay/AreaSelectionView.h"
+#include "platform/LogLine.h"
+#include "platform/PortalGlobalShortcuts.h"
+#include "platform/Session.h"
+#include "platform/WaylandScreenCapture.h"
+#include "platform/X11HotKeyService.h"
+#include "platform/X11ScreenCapture.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "shortcuts/ShortcutSettings.h"
+#include "shortcuts/ShortcutText.h"
 #include "ui/MainView.h"
 
 #include <QApplication>
@@ -28,7 +35,19 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
 {
     QGuiApplication::setDesktopFileName(QStringLiteral("pixdrift"));
     QApplication::setWindowIcon(appIcon());
-    GlobalShortcuts::setService(&m_hotKeys);
+    if (isWaylandSession()) {
+        m_waylandCapture = std::make_unique<WaylandScreenCapture>();
+        m_screenCapture = m_waylandCapture.get();
+        // Until the desktop's shortcuts portal answers, and where it has none, the keys are bound
+        // in the desktop's settings to the command line.
+        GlobalShortcuts::setDesktopKeysText(::tr("status.desktopKeys"));
+        m_desktopKeys = std::make_unique<PortalGlobalShortcuts>(QDBusConnection::sessionBus());
+    } else {
+        m_x11Capture = std::make_unique<X11ScreenCapture>();
+        m_screenCapture = m_x11Capture.get();
+        m_hotKeys = std::make_unique<X11HotKeyService>();
+        GlobalShortcuts::setService(m_hotKeys.get());
+    }
     qApp->installNativeEventFilter(&m_pointer);
 }
 
@@ -36,6 +55,7 @@ PixdriftApp::~PixdriftApp()
 {
     qApp->removeNativeEventFilter(&m_pointer);
     GlobalShortcuts::setService(nullptr);
+    GlobalShortcuts::setDesktopKeysText({});
     PixdriftDelegate::openMain = nullptr;
     delete m_settings;
     delete m_mainWindow;
@@ -45,7 +65,7 @@ CaptureModel &PixdriftApp::model()
 {
     if (!m_model) {
         m_model = std::make_unique<CaptureModel>(m_defaults);
-        m_model->setCaptureEnvironment({.screenCapture = &m_screenCapture,
+        m_model->setCaptureEnvironment({.screenCapture = m_screenCapture,
                                         .windows = &m_windows,
                                         .presentOverlay = AreaSelectionOverlay::present,
                                         .openMain = [this] { openMainForCapture(); },
@@ -63,6 +83,8 @@ void PixdriftApp::launch(CommandLine::Action action)
 {
     buildMainWindow();
     m_delegate.applicationDidFinishLaunching();
+    if (m_desktopKeys)
+        bindDesktopKeys();
     if (action == CommandLine::Action::Open) {
         openMainWindow();
         // Without a tray the window is the only way back; say so once, beside the hot keys' outcome.
@@ -140,10 +162,44 @@ void PixdriftApp::openSettings()
 
 void PixdriftApp::warmUp()
 {
-    const std::optional<CaptureScreen> screen = m_screenCapture.mainScreen();
+    const std::optional<CaptureScreen> screen = m_screenCapture->mainScreen();
     if (!screen || !screen->screen)
         return;
-    const QSize pixels = m_screenCapture.deviceGeometry(screen->screen).size();
-    (void)m_screenCapture.grab(screen->displayNumber, pixels.width(), pixels.height());
+    QSize pixels = (screen->screen->geometry().size().toSizeF() * screen->scale).toSize();
+    if (m_x11Capture) {
+        pixels = m_x11Capture->deviceGeometry(screen->screen).size();
+        (void)m_x11Capture->grab(screen->displayNumber, pixels.width(), pixels.height());
+    }
     AreaSelectionView::prepareBuffers(pixels);
+}
+
+void PixdriftApp::bindDesktopKeys()
+{
+    m_desktopKeys->onActivated = [this](const QString &id) {
+        logLine("Pixdrift received the desktop's shortcut %@", id);
+        if (id == u"area" || id == u"full")
+            model().take(id == u"full");
+    };
+    const QList<PortalGlobalShortcuts::Shortcut> shortcuts{
+        {QStringLiteral("area"), ::tr("capture.area"), portalTrigger(model().areaShortcut())},
+        {QStringLiteral("full"), ::tr("capture.full"), portalTrigger(model().fullShortcut())}};
+    m_desktopKeys->bind(shortcuts, [this](const QList<PortalGlobalShortcuts::Bound> &bound, const QString &error) {
+        if (!error.isEmpty()) {
+            logLine("Pixdrift leaves the keys to the desktop's settings: %@", error);
+            return;
+        }
+        QString area = QStringLiteral("\u2014");
+        QString full = area;
+        for (const PortalGlobalShortcuts::Bound &shortcut : bound) {
+            if (shortcut.id == u"area" && !shortcut.trigger.isEmpty())
+                area = shortcut.trigger;
+            else if (shortcut.id == u"full" && !shortcut.trigger.isEmpty())
+                full = shortcut.trigger;
+        }
+        const QString before = GlobalShortcuts::desktopKeysText();
+        GlobalShortcuts::setDesktopKeysText(::tr("status.desktopKeysAssigned") + u' ' + area
+                                            + QStringLiteral(" \u00B7 ") + full);
+        if (model().status().startsWith(before))
+            model().setStatus(GlobalShortcuts::desktopKeysText() + model().status().mid(before.size()));
+    });
 }

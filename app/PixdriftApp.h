@@ -5,9 +5,7 @@
 #include "platform/DBusInstance.h"
 #include "platform/QtApplicationWindows.h"
 #include "platform/QtSavePanel.h"
-#include "platform/X11HotKeyService.h"
 #include "platform/X11PointerFilter.h"
-#include "platform/X11ScreenCapture.h"
 #include "shortcuts/ShortcutSettings.h"
 #include "ui/MainView.h"
 
@@ -18,7 +16,11 @@
 #include <memory>
 
 class CaptureModel;
+class PortalGlobalShortcuts;
+class ScreenCaptureService;
 class UserDefaults;
+class X11HotKeyService;
+class X11ScreenCapture;
 
 // The program: it picks the platform services, owns the one model, builds the main window with
 // its menus and runs the start-up sequence.
@@ -54,10 +56,15 @@ private:
     void buildMainWindow();
     void openMainForCapture();
     void warmUp();
+    void bindDesktopKeys();
 
     UserDefaults &m_defaults;
-    X11ScreenCapture m_screenCapture;
-    X11HotKeyService m_hotKeys;
+    // An X11 session reads the screen and grabs the keys itself; a Wayland one asks the desktop.
+    std::unique_ptr<X11ScreenCapture> m_x11Capture;
+    std::unique_ptr<ScreenCaptureService> m_waylandCapture;
+    ScreenCaptureService *m_screenCapture = nullptr;
+    std::unique_ptr<X11HotKeyService> m_hotKeys;
+    std::unique_ptr<PortalGlobalShortcuts> m_desktopKeys;
     X11PointerFilter m_pointer;
     QtApplicationWindows m_windows;
     QtSavePanel m_savePanel;

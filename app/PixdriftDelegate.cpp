@@ -30,10 +30,14 @@ void PixdriftDelegate::applicationDidFinishLaunching()
 {
     const QString area = m_defaults.string(QStringLiteral("pd.areaShortcut")).value_or(CaptureModel::defaultAreaShortcut);
     const QString full = m_defaults.string(QStringLiteral("pd.fullShortcut")).value_or(CaptureModel::defaultFullShortcut);
-    const bool registered = GlobalShortcuts::install(area, full);
-    logLine("Pixdrift startup shortcuts registered=%@ area=%@ full=%@ status=%d handler=%d",
-            registered ? QStringLiteral("YES") : QStringLiteral("NO"), area, full,
-            GlobalShortcuts::lastRegistrationError(), GlobalShortcuts::handlerInstallError());
+    if (!GlobalShortcuts::desktopKeysText().isEmpty()) {
+        logLine("Pixdrift leaves the keys to the desktop (Wayland)");
+    } else {
+        const bool registered = GlobalShortcuts::install(area, full);
+        logLine("Pixdrift startup shortcuts registered=%@ area=%@ full=%@ status=%d handler=%d",
+                registered ? QStringLiteral("YES") : QStringLiteral("NO"), area, full,
+                GlobalShortcuts::lastRegistrationError(), GlobalShortcuts::handlerInstallError());
+    }
 
     m_menu = std::make_unique<QMenu>();
     m_menu->addAction(::tr("menu.open"), this, &PixdriftDelegate::openWindow);

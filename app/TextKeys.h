@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 44> textKeys = {
+inline constexpr std::array<std::string_view, 46> textKeys = {
     "action.cancel",           "action.copy",          "action.save",
     "annotation.color",        "annotation.title",     "annotation.undo",
     "app.name",                "capture.area",         "capture.full",
@@ -14,6 +14,7 @@ inline constexpr std::array<std::string_view, 44> textKeys = {
     "shortcuts.help",          "shortcuts.pressNow",   "shortcuts.recordingTip",
     "shortcuts.save",          "shortcuts.title",      "status.adjustCrop",
     "status.autostartFailed",  "status.captureArea",      "status.captureFull",   "status.copied",
+    "status.desktopKeys",      "status.desktopKeysAssigned",
     "status.fullCaptured",     "status.hotkeyConflict", "status.hotkeysActive",
     "status.noTray",           "status.permission",    "status.ready",
     "status.saveFailed",       "status.saved",         "status.shortcutConflict",

@@ -39,15 +39,20 @@ int main(int argc, char *argv[])
     }
 
     const bool platformChosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-    if (!platformChosen && qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::fputs("Pixdrift needs an X11 session, and DISPLAY is not set.\n"
-                   "Start it from a desktop session running on X11 (or under Xvfb).\n",
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (!platformChosen && !wayland && qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::fputs("Pixdrift needs a desktop session (Wayland or X11), and neither WAYLAND_DISPLAY nor DISPLAY is set.\n"
+                   "Start it from a desktop session (or under Xvfb).\n",
                    stderr);
         return EXIT_FAILURE;
     }
+    // In a Wayland session the program is a Wayland client: under XWayland its overlay would
+    // sit beside the desktop's windows, not above them.
+    if (!platformChosen && wayland)
+        qputenv("QT_QPA_PLATFORM", "wayland;xcb");
     // Qt aborts when it cannot open the display; say plainly what is wrong instead.
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platformChosen || platform == "xcb") {
+    if ((!platformChosen && !wayland) || platform == "xcb") {
         xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
         const bool opened = xcb_connection_has_error(connection) == 0;
         xcb_disconnect(connection);

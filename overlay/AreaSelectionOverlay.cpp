@@ -60,10 +60,8 @@ void AreaSelectionOverlay::present(const QList<FrozenScreen> &screens, ScreensSe
     s_windows = group->windows;
     for (qsizetype i = 0; i < s_windows.size(); ++i)
         s_windows[i]->setTakesKeyboard(i == 0);
-    for (qsizetype i = s_windows.size() - 1; i >= 0; --i) {
-        s_windows[i]->show();
-        s_windows[i]->raise();
-    }
+    for (qsizetype i = s_windows.size() - 1; i >= 0; --i)
+        s_windows[i]->showOverScreen();
     s_windows.first()->activateWindow();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/QtApplicationWindows.h"
 
+#include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -19,6 +20,31 @@ SelectionOverlayWindow::SelectionOverlayWindow(QScreen *screen)
     // the overlay: it covers exactly the captured screen.
     setScreen(screen);
     setGeometry(screen->geometry());
+    m_screen = screen;
+}
+
+namespace {
+
+bool onWayland()
+{
+    return QGuiApplication::platformName() == u"wayland";
+}
+
+} // namespace
+
+void SelectionOverlayWindow::showOverScreen()
+{
+    if (!onWayland()) {
+        show();
+        raise();
+        return;
+    }
+    // A Wayland window cannot place itself: it asks to fill an output. The compositor takes the
+    // output from the native window, which must exist before it is told its screen.
+    winId();
+    if (windowHandle() && m_screen)
+        windowHandle()->setScreen(m_screen);
+    showFullScreen();
 }
 
 void SelectionOverlayWindow::setContent(QWidget *content)
@@ -39,7 +65,12 @@ void SelectionOverlayWindow::resizeEvent(QResizeEvent *event)
 void SelectionOverlayWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (m_takesKeyboard)
+    if (!m_takesKeyboard)
+        return;
+    // A Wayland compositor gives the keyboard to the window it activates; no client may grab it.
+    if (onWayland())
+        activateWindow();
+    else
         grabKeyboardWhenMapped(50);
 }
 

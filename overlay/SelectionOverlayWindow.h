@@ -18,6 +18,9 @@ public:
     // Sets the view that fills the window.
     void setContent(QWidget *content);
 
+    // Shows the window over its whole screen, above everything else.
+    void showOverScreen();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
@@ -26,6 +29,7 @@ protected:
 private:
     void grabKeyboardWhenMapped(int attemptsLeft);
 
+    QScreen *m_screen = nullptr;
     QWidget *m_content = nullptr;
     bool m_takesKeyboard = true;
     bool m_keyboardGrabbed = false;

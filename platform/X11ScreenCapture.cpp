@@ -1,6 +1,7 @@
 #include "platform/X11ScreenCapture.h"
 
 #include "platform/LogLine.h"
+#include "platform/QtScreenList.h"
 
 #include <QGuiApplication>
 #include <QPixmap>
@@ -23,14 +24,6 @@ struct FreeDeleter
 };
 template <typename T>
 using XcbReply = std::unique_ptr<T, FreeDeleter>;
-
-QScreen *screenForDisplay(std::uint32_t displayId)
-{
-    const QList<QScreen *> screens = QGuiApplication::screens();
-    if (displayId == 0 || displayId > std::uint32_t(screens.size()))
-        return nullptr;
-    return screens.at(qsizetype(displayId) - 1);
-}
 
 } // namespace
 
@@ -181,12 +174,6 @@ bool X11ScreenCapture::serverFitsSharedMemory() const
     return false;
 }
 
-std::uint32_t X11ScreenCapture::displayNumber(const QScreen *screen)
-{
-    const qsizetype index = QGuiApplication::screens().indexOf(const_cast<QScreen *>(screen));
-    return index < 0 ? 0 : std::uint32_t(index + 1);
-}
-
 QRect X11ScreenCapture::rootGeometry() const
 {
     XcbReply<xcb_get_geometry_reply_t> root(
@@ -240,13 +227,8 @@ void X11ScreenCapture::requestShareableContent(ContentHandler done)
         result = CaptureResult<QList<CaptureDisplay>>::failure(
             QStringLiteral("no connection to an X11 display"));
     } else {
-        QList<CaptureDisplay> displays;
-        const QList<QScreen *> all = QGuiApplication::screens();
-        for (QScreen *screen : all) {
-            displays.append({displayNumber(screen), screen->geometry().width(), screen->geometry().height(),
-                             deviceGeometry(screen).size()});
-        }
-        result = CaptureResult<QList<CaptureDisplay>>::success(displays);
+        result = CaptureResult<QList<CaptureDisplay>>::success(
+            QtScreenList::displays([this](const QScreen *screen) { return deviceGeometry(screen).size(); }));
     }
     QMetaObject::invokeMethod(
         this, [done = std::move(done), result] { done(result); }, Qt::QueuedConnection);
@@ -261,31 +243,24 @@ void X11ScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, int
 
 std::uint32_t X11ScreenCapture::mainDisplayId() const
 {
-    return displayNumber(QGuiApplication::primaryScreen());
+    return QtScreenList::displayNumber(QGuiApplication::primaryScreen());
 }
 
 QList<CaptureScreen> X11ScreenCapture::screens() const
 {
-    QList<CaptureScreen> result;
-    const QList<QScreen *> all = QGuiApplication::screens();
-    for (QScreen *screen : all)
-        result.append({displayNumber(screen), screen->devicePixelRatio(), screen});
-    return result;
+    return QtScreenList::screens();
 }
 
 std::optional<CaptureScreen> X11ScreenCapture::mainScreen() const
 {
-    QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return std::nullopt;
-    return CaptureScreen{displayNumber(screen), screen->devicePixelRatio(), screen};
+    return QtScreenList::mainScreen();
 }
 
 CaptureResult<QImage> X11ScreenCapture::grab(std::uint32_t displayId, int pixelWidth, int pixelHeight)
 {
     if (!m_connection)
         return CaptureResult<QImage>::failure(QStringLiteral("no connection to an X11 display"));
-    QScreen *screen = screenForDisplay(displayId);
+    QScreen *screen = QtScreenList::screen(displayId);
     if (!screen)
         return CaptureResult<QImage>::failure(QStringLiteral("display %1 is not connected").arg(displayId));
     // The server refuses a grab that reaches past the root window.

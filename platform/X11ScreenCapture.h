@@ -32,8 +32,6 @@ public:
     [[nodiscard]] QList<CaptureScreen> screens() const override;
     [[nodiscard]] std::optional<CaptureScreen> mainScreen() const override;
 
-    // The display number of a screen: its place in Qt's screen list, from 1.
-    [[nodiscard]] static std::uint32_t displayNumber(const QScreen *screen);
     // The screen's area of the root window in device pixels, as the X server reports it.
     [[nodiscard]] QRect deviceGeometry(const QScreen *screen) const;
 

@@ -119,6 +119,14 @@
         <source>Copied to the clipboard.</source>
         <translation>Copied to the clipboard.</translation>
     </message>
+    <message id="status.desktopKeys">
+        <source>On Wayland the desktop owns the keys: bind “pixdrift --area” and “pixdrift --full” to keys in its keyboard settings.</source>
+        <translation>On Wayland the desktop owns the keys: bind “pixdrift --area” and “pixdrift --full” to keys in its keyboard settings.</translation>
+    </message>
+    <message id="status.desktopKeysAssigned">
+        <source>Shortcuts assigned by the desktop:</source>
+        <translation>Shortcuts assigned by the desktop:</translation>
+    </message>
     <message id="status.fullCaptured">
         <source>Full screen captured.</source>
         <translation>Full screen captured.</translation>

@@ -119,6 +119,14 @@
         <source>Copied to the clipboard.</source>
         <translation>Copiato negli appunti.</translation>
     </message>
+    <message id="status.desktopKeys">
+        <source>On Wayland the desktop owns the keys: bind “pixdrift --area” and “pixdrift --full” to keys in its keyboard settings.</source>
+        <translation>Su Wayland i tasti sono del desktop: associa “pixdrift --area” e “pixdrift --full” a dei tasti nelle sue impostazioni della tastiera.</translation>
+    </message>
+    <message id="status.desktopKeysAssigned">
+        <source>Shortcuts assigned by the desktop:</source>
+        <translation>Scorciatoie assegnate dal desktop:</translation>
+    </message>
     <message id="status.fullCaptured">
         <source>Full screen captured.</source>
         <translation>Schermo intero catturato.</translation>

@@ -36,6 +36,8 @@ void GlobalShortcuts::setService(HotKeyService *service)
 
 bool GlobalShortcuts::install(const QString &area, const QString &full)
 {
+    if (!s_desktopKeysText.isEmpty())
+        return true;
     for (std::optional<HotKeyRef> &ref : s_refs) {
         if (ref && s_service)
             s_service->unregisterHotKey(*ref);
@@ -73,6 +75,8 @@ bool GlobalShortcuts::registerShortcut(const QString &shortcut, std::uint32_t nu
 QString GlobalShortcuts::outcomeText(bool installed, const char *successKey, const char *failureKey,
                                      const QString &area, const QString &full)
 {
+    if (!s_desktopKeysText.isEmpty())
+        return s_desktopKeysText;
     if (installed)
         return ::tr(successKey) + u' ' + prettyShortcut(area) + QStringLiteral(" \u00B7 ") + prettyShortcut(full);
     // A stored text that is no shortcut is not another application's fault.

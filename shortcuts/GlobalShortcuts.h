@@ -32,6 +32,11 @@ public:
     // The service presses come from; set once at start-up (tests set a fake).
     static void setService(HotKeyService *service);
 
+    // On a Wayland desktop the keys are the desktop's: nothing is registered here, and `text` is
+    // what the status line says about them instead. Empty (the start): the registrations apply.
+    static void setDesktopKeysText(const QString &text) { s_desktopKeysText = text; }
+    [[nodiscard]] static const QString &desktopKeysText() { return s_desktopKeysText; }
+
     // Replaces both registrations. True when both hot keys are registered and the handler is
     // installed; the two statuses below tell what went wrong otherwise.
     static bool install(const QString &area, const QString &full);
@@ -41,8 +46,9 @@ public:
     // The status of the most recent attempt to install the press handler.
     [[nodiscard]] static std::int32_t handlerInstallError() { return s_handlerInstallError; }
 
-    // The status line after an install: the success text followed by both shortcuts in
-    // display form, or the failure text followed by the two statuses in parentheses.
+    // The status line after an install: the success text followed by both shortcuts in display
+    // form, or the failure text followed by the two statuses in parentheses; where the desktop
+    // owns the keys, its text.
     [[nodiscard]] static QString outcomeText(bool installed, const char *successKey, const char *failureKey,
                                              const QString &area, const QString &full);
 
@@ -59,4 +65,5 @@ private:
     static inline bool s_handlerInstalled = false;
     static inline std::int32_t s_lastRegistrationError = 0;
     static inline std::int32_t s_handlerInstallError = 0;
+    static inline QString s_desktopKeysText;
 };

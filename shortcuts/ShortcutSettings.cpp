@@ -2,6 +2,7 @@
 
 #include "app/tr.h"
 #include "model/CaptureModel.h"
+#include "shortcuts/GlobalShortcuts.h"
 #include "shortcuts/ShortcutCaptureView.h"
 #include "platform/Autostart.h"
 #include "shortcuts/ShortcutRecorder.h"
@@ -75,8 +76,19 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
     };
     addRow(::tr("shortcuts.area"), *m_area);
     addRow(::tr("shortcuts.full"), *m_full);
-    layout->addWidget(caption(::tr("shortcuts.help")));
-    layout->addWidget(caption(::tr("shortcuts.recordingTip")));
+    // Where the desktop owns the keys, recording them here would change nothing.
+    const QString desktopKeys = GlobalShortcuts::desktopKeysText();
+    if (desktopKeys.isEmpty()) {
+        layout->addWidget(caption(::tr("shortcuts.help")));
+        layout->addWidget(caption(::tr("shortcuts.recordingTip")));
+    } else {
+        auto *desktop = caption(desktopKeys);
+        desktop->setObjectName(QStringLiteral("desktopKeys"));
+        desktop->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(desktop);
+        m_area->view()->setEnabled(false);
+        m_full->view()->setEnabled(false);
+    }
     layout->addStretch();
 
     m_startAtLogin = new QCheckBox(::tr("settings.startAtLogin"));
@@ -108,6 +120,7 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
     // Cancel restores nothing: recorded shortcuts are already in the model, unsaved.
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_save, &QPushButton::clicked, this, [this] { m_model.saveShortcuts(); });
+    m_save->setEnabled(desktopKeys.isEmpty());
 
     updateRecorders();
 }

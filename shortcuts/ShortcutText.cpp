@@ -76,23 +76,47 @@ std::optional<QString> keyNameForCode(std::uint16_t code)
     return std::nullopt;
 }
 
-QString prettyShortcut(const QString &shortcut)
+namespace {
+
+// The modifiers in the order Linux desktops name them, whatever order they were stored in, under
+// the names given, then the key as `keyName` writes it.
+QString joinedShortcut(const QString &shortcut, const std::array<const char *, 4> &modifierNames,
+                       QString (*keyName)(const QString &))
 {
     const QStringList pieces = shortcut.split(u'+', Qt::SkipEmptyParts);
     if (pieces.isEmpty())
         return shortcut;
-
-    // Linux desktops name the modifiers in this order, whatever order they were stored in.
     std::uint32_t masks = 0;
     for (qsizetype i = 0; i + 1 < pieces.size(); ++i)
         masks |= modifierMaskForWord(pieces[i]).value_or(0);
     QStringList names;
-    for (const auto &[mask, name] : {std::pair{ShortcutMask::control, "Ctrl"}, std::pair{ShortcutMask::option, "Alt"},
-                                     std::pair{ShortcutMask::shift, "Shift"}, std::pair{ShortcutMask::command, "Super"}}) {
-        if (masks & mask)
-            names.append(QString::fromLatin1(name));
+    const std::array<std::uint32_t, 4> order{ShortcutMask::control, ShortcutMask::option, ShortcutMask::shift,
+                                             ShortcutMask::command};
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (masks & order[i])
+            names.append(QString::fromLatin1(modifierNames[i]));
     }
-    const QString &key = pieces.last();
-    names.append(key == u"space" ? QStringLiteral("Space") : key.toUpper());
+    names.append(keyName(pieces.last()));
     return names.join(u'+');
+}
+
+} // namespace
+
+QString prettyShortcut(const QString &shortcut)
+{
+    return joinedShortcut(shortcut, {"Ctrl", "Alt", "Shift", "Super"}, [](const QString &key) {
+        return key == u"space" ? QStringLiteral("Space") : key.toUpper();
+    });
+}
+
+QString portalTrigger(const QString &shortcut)
+{
+    // The key is named as its X keysym is: "a", "4", "space", "equal", "F5".
+    return joinedShortcut(shortcut, {"CTRL", "ALT", "SHIFT", "LOGO"}, [](const QString &key) {
+        if (key == u"=")
+            return QStringLiteral("equal");
+        if (key == u"-")
+            return QStringLiteral("minus");
+        return key.size() > 1 && key.startsWith(u'f') ? key.toUpper() : key.toLower();
+    });
 }

@@ -39,3 +39,6 @@ struct KeyTableEntry
 // The display form, as Linux desktops show keys: "control+option+command+4" →
 // "Ctrl+Alt+Super+4", "shift+control+f5" → "Ctrl+Shift+F5". Unknown words are left out.
 [[nodiscard]] QString prettyShortcut(const QString &shortcut);
+// The form the desktop's GlobalShortcuts portal takes a trigger in: "control+option+command+4" →
+// "CTRL+ALT+LOGO+4", "shift+control+f5" → "CTRL+SHIFT+F5".
+[[nodiscard]] QString portalTrigger(const QString &shortcut);

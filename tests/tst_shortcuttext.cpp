@@ -102,24 +102,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("trigger"); // as the desktop's shortcuts portal takes it
 
-        QTest::newRow("area default") << "control+option+command+4" << "Ctrl+Alt+Super+4";
-        QTest::newRow("every modifier") << "control+option+shift+command+a" << "Ctrl+Alt+Shift+Super+A";
-        QTest::newRow("desktop order, not stored order") << "command+shift+control+a" << "Ctrl+Shift+Super+A";
-        QTest::newRow("short words, one name each") << "ctrl+alt+cmd+meta+x" << "Ctrl+Alt+Super+X";
-        QTest::newRow("capitalised words dropped") << "Control+Option+Command+A" << "A";
-        QTest::newRow("unknown word dropped") << "hyper+4" << "4";
-        QTest::newRow("space") << "shift+command+space" << "Shift+Super+Space";
-        QTest::newRow("function key, no fn") << "control+option+f5" << "Ctrl+Alt+F5";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("only plus signs") << "++" << "++";
+        QTest::newRow("area default") << "control+option+command+4" << "Ctrl+Alt+Super+4" << "CTRL+ALT+LOGO+4";
+        QTest::newRow("every modifier") << "control+option+shift+command+a" << "Ctrl+Alt+Shift+Super+A" << "CTRL+ALT+SHIFT+LOGO+a";
+        QTest::newRow("desktop order, not stored order") << "command+shift+control+a" << "Ctrl+Shift+Super+A" << "CTRL+SHIFT+LOGO+a";
+        QTest::newRow("short words, one name each") << "ctrl+alt+cmd+meta+x" << "Ctrl+Alt+Super+X" << "CTRL+ALT+LOGO+x";
+        QTest::newRow("capitalised words dropped") << "Control+Option+Command+A" << "A" << "a";
+        QTest::newRow("unknown word dropped") << "hyper+4" << "4" << "4";
+        QTest::newRow("space") << "shift+command+space" << "Shift+Super+Space" << "SHIFT+LOGO+space";
+        QTest::newRow("function key, no fn") << "control+option+f5" << "Ctrl+Alt+F5" << "CTRL+ALT+F5";
+        QTest::newRow("punctuation") << "control+=" << "Ctrl+=" << "CTRL+equal";
+        QTest::newRow("empty") << "" << "" << "";
+        QTest::newRow("only plus signs") << "++" << "++" << "++";
     }
 
     void pretty()
     {
         QFETCH(QString, text);
         QFETCH(QString, expected);
+        QFETCH(QString, trigger);
         QCOMPARE(prettyShortcut(text), expected);
+        QCOMPARE(portalTrigger(text), trigger);
     }
 };
 

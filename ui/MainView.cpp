@@ -274,12 +274,18 @@ void MainView::refresh()
     m_pages->setCurrentIndex(hasImage ? 1 : 0);
     for (QWidget *control : std::initializer_list<QWidget *>{m_cancel, m_copy, m_save, m_toolPicker, m_colorWell, m_undo})
         control->setEnabled(hasImage);
+    // Where the desktop owns the keys, the stored ones are not bound: say how they work there.
+    const QString desktopKeys = GlobalShortcuts::desktopKeysText();
     const QString area = prettyShortcut(m_model.areaShortcut());
     const QString full = prettyShortcut(m_model.fullShortcut());
-    m_hint->setText(::tr("capture.area") + QStringLiteral(": ") + area + QStringLiteral("   \u00B7   ")
-                    + ::tr("capture.full") + QStringLiteral(": ") + full);
-    m_area->setToolTip(::tr("capture.area") + QStringLiteral(" (") + area + u')');
-    m_full->setToolTip(::tr("capture.full") + QStringLiteral(" (") + full + u')');
+    m_hint->setText(!desktopKeys.isEmpty() ? desktopKeys
+                                           : ::tr("capture.area") + QStringLiteral(": ") + area
+                                                 + QStringLiteral("   \u00B7   ") + ::tr("capture.full")
+                                                 + QStringLiteral(": ") + full);
+    m_area->setToolTip(desktopKeys.isEmpty() ? ::tr("capture.area") + QStringLiteral(" (") + area + u')'
+                                             : ::tr("capture.area"));
+    m_full->setToolTip(desktopKeys.isEmpty() ? ::tr("capture.full") + QStringLiteral(" (") + full + u')'
+                                             : ::tr("capture.full"));
     m_status->setText(m_model.status());
     if (hasImage) {
         const QSizeF size = m_model.image().size();

@@ -1,0 +1,247 @@
+// The desktop portal clients against a portal of our own on the test's private session bus.
+
+#include "platform/PortalGlobalShortcuts.h"
+#include "platform/PortalRequest.h"
+#include "platform/WaylandScreenCapture.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVirtualObject>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct ShortcutEntry
+{
+    QString id;
+    QVariantMap properties;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(ShortcutEntry)
+
+namespace {
+
+QDBusArgument &operator<<(QDBusArgument &argument, const ShortcutEntry &entry)
+{
+    argument.beginStructure();
+    argument << entry.id << entry.properties;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument &operator>>(const QDBusArgument &argument, ShortcutEntry &entry)
+{
+    argument.beginStructure();
+    argument >> entry.id >> entry.properties;
+    argument.endStructure();
+    return argument;
+}
+
+// Answers every request on a connection of its own, as the real portal would: the request's
+// path at once, then its Response signal with what the test set.
+class FakePortal : public QDBusVirtualObject
+{
+public:
+    explicit FakePortal(bool withShortcuts)
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-portal")))
+        , m_withShortcuts(withShortcuts)
+    {
+        m_ready = m_bus.registerVirtualObject(PortalRequest::path, this) && m_bus.registerService(PortalRequest::service);
+    }
+    ~FakePortal() override
+    {
+        m_bus.unregisterService(PortalRequest::service);
+        m_bus.unregisterObject(PortalRequest::path);
+        QDBusConnection::disconnectFromBus(QStringLiteral("fake-portal"));
+    }
+
+    [[nodiscard]] bool ready() const { return m_ready; }
+    QString introspect(const QString &) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
+    {
+        const bool shortcuts = message.interface() == u"org.freedesktop.portal.GlobalShortcuts";
+        if (shortcuts && !m_withShortcuts) {
+            connection.send(message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
+                                                     QStringLiteral("No such interface")));
+            return true;
+        }
+        const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().constLast());
+        QString sender = message.service().mid(1);
+        sender.replace(u'.', u'_');
+        const QString request = QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
+                                    .arg(sender, options.value(QStringLiteral("handle_token")).toString());
+        connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
+
+        QVariantMap results = screenshotResults;
+        if (message.member() == u"CreateSession") {
+            m_session = QStringLiteral("/org/freedesktop/portal/desktop/session/%1/%2")
+                            .arg(sender, options.value(QStringLiteral("session_handle_token")).toString());
+            results = {{QStringLiteral("session_handle"), m_session}};
+        } else if (message.member() == u"BindShortcuts") {
+            QList<ShortcutEntry> bound = qdbus_cast<QList<ShortcutEntry>>(message.arguments().at(1));
+            // The desktop gives the first shortcut the keys asked for and the second none.
+            for (qsizetype i = 0; i < bound.size(); ++i)
+                bound[i].properties.insert(QStringLiteral("trigger_description"),
+                                           i == 0 ? bound[i].properties.value(QStringLiteral("preferred_trigger"))
+                                                  : QString());
+            results = {{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}};
+        }
+        QDBusMessage response =
+            QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+        response << (shortcuts ? 0u : screenshotCode) << results;
+        connection.send(response);
+        return true;
+    }
+
+    void press(const QString &id)
+    {
+        QDBusMessage activated = QDBusMessage::createSignal(
+            PortalRequest::path, QStringLiteral("org.freedesktop.portal.GlobalShortcuts"), QStringLiteral("Activated"));
+        activated << QVariant::fromValue(QDBusObjectPath(m_session)) << id << qulonglong(0) << QVariantMap();
+        m_bus.send(activated);
+    }
+
+    uint screenshotCode = 0;
+    QVariantMap screenshotResults;
+
+private:
+    QDBusConnection m_bus;
+    bool m_withShortcuts;
+    bool m_ready = false;
+    QString m_session;
+};
+
+} // namespace
+
+class PortalsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run me under dbus-run-session");
+        qDBusRegisterMetaType<ShortcutEntry>();
+        qDBusRegisterMetaType<QList<ShortcutEntry>>();
+    }
+
+    void screenshot_data()
+    {
+        QTest::addColumn<bool>("portal");
+        QTest::addColumn<uint>("code");
+        QTest::addColumn<QString>("file"); // where the portal leaves its picture; "-" none
+        QTest::addColumn<QString>("uri");  // what it answers; empty: that file's URI
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("fileStays");
+
+        const QString temporary = QDir::tempPath() + QStringLiteral("/pixdrift-portal-test.png");
+        const QString kept = QDir::currentPath() + QStringLiteral("/pixdrift-portal-kept.png");
+        QTest::newRow("picture, removed from the temporary folder") << true << 0u << temporary << "" << "" << false;
+        QTest::newRow("picture in the user's folder stays") << true << 0u << kept << "" << "" << true;
+        QTest::newRow("cancelled by the user") << true << 1u << temporary << "" << "cancelled" << true;
+        QTest::newRow("refused") << true << 2u << temporary << "" << "refused" << true;
+        QTest::newRow("missing file") << true << 0u << "-" << "file:///tmp/pixdrift-no-such.png" << "could not be read" << false;
+        QTest::newRow("not a file URI") << true << 0u << "-" << "https://example.com/a.png" << "no file" << false;
+        QTest::newRow("no URI") << true << 0u << "-" << "-" << "no file" << false;
+        QTest::newRow("no portal") << false << 0u << "-" << "-" << "portal failed" << false;
+    }
+
+    void screenshot()
+    {
+        QFETCH(bool, portal);
+        QFETCH(uint, code);
+        QFETCH(QString, file);
+        QFETCH(QString, uri);
+        QFETCH(QString, error);
+        QFETCH(bool, fileStays);
+
+        // A picture of the whole desktop in which every pixel differs from its neighbours.
+        QScreen *screen = QGuiApplication::primaryScreen();
+        const QSize size = screen->geometry().size();
+        QImage picture(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                picture.setPixel(x, y, qRgb(x & 0xff, y & 0xff, (x * 7 + y * 13) & 0xff));
+        if (file != u"-")
+            QVERIFY(picture.save(file));
+
+        std::optional<FakePortal> fake;
+        if (portal)
+            fake.emplace(false);
+        if (fake) {
+            QVERIFY(fake->ready());
+            fake->screenshotCode = code;
+            if (uri != u"-")
+                fake->screenshotResults = {{QStringLiteral("uri"),
+                                            uri.isEmpty() ? QUrl::fromLocalFile(file).toString() : uri}};
+        }
+        WaylandScreenCapture capture(WaylandScreenCapture::Backend::Portal, {}, QDBusConnection::sessionBus());
+        std::optional<CaptureResult<QImage>> result;
+        capture.requestImage(1, size.width(), size.height(), [&result](CaptureResult<QImage> r) { result = r; });
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 10000);
+
+        if (error.isEmpty()) {
+            QVERIFY2(result->value, qPrintable(result->error));
+            QCOMPARE(*result->value, picture);
+        } else {
+            QVERIFY(!result->value);
+            QVERIFY2(result->error.contains(error), qPrintable(result->error));
+        }
+        if (file != u"-") {
+            QCOMPARE(QFile::exists(file), fileStays);
+            QFile::remove(file);
+        }
+    }
+
+    void shortcuts_data()
+    {
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("the desktop binds them") << true;
+        QTest::newRow("no GlobalShortcuts portal") << false;
+    }
+
+    void shortcuts()
+    {
+        QFETCH(bool, offered);
+        FakePortal fake(offered);
+        QVERIFY(fake.ready());
+        PortalGlobalShortcuts keys(QDBusConnection::sessionBus());
+        QStringList pressed;
+        keys.onActivated = [&pressed](const QString &id) { pressed.append(id); };
+        std::optional<QList<PortalGlobalShortcuts::Bound>> bound;
+        QString error;
+        keys.bind({{QStringLiteral("area"), QStringLiteral("Capture Area"), QStringLiteral("CTRL+ALT+LOGO+4")},
+                   {QStringLiteral("full"), QStringLiteral("Capture Full Screen"), QStringLiteral("CTRL+ALT+LOGO+3")}},
+                  [&](const QList<PortalGlobalShortcuts::Bound> &b, const QString &e) {
+                      bound = b;
+                      error = e;
+                  });
+        QTRY_VERIFY_WITH_TIMEOUT(bound.has_value(), 10000);
+        if (!offered) {
+            QVERIFY(!error.isEmpty());
+            return;
+        }
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(bound->size(), 2);
+        QCOMPARE(bound->at(0).id, QStringLiteral("area"));
+        QCOMPARE(bound->at(0).trigger, QStringLiteral("CTRL+ALT+LOGO+4"));
+        QCOMPARE(bound->at(1).trigger, QString());
+
+        fake.press(QStringLiteral("full"));
+        QTRY_COMPARE(pressed, QStringList{QStringLiteral("full")});
+    }
+};
+
+QTEST_MAIN(PortalsTest)
+#include "tst_portals.moc"
