@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QScreen>
+#include <QWindow>
 
 #include <cmath>
 
@@ -192,9 +193,35 @@ QPointF AreaSelectionView::exactPosition(const QMouseEvent *event) const
     if (!screen())
         return shown;
     const qreal ratio = devicePixelRatioF();
-    const QPointF origin = QPointF(screen()->geometry().topLeft()) + QPointF(pos()) * ratio;
+    const QPointF origin = deviceOrigin() + QPointF(pos()) * ratio;
     const std::optional<QPoint> device = PointerPositions::find(event->timestamp(), origin + shown * ratio);
     return device ? (QPointF(*device) - origin) / ratio : shown;
+}
+
+QPointF AreaSelectionView::deviceOrigin() const
+{
+    return screen() ? QPointF(screen()->geometry().topLeft()) : QPointF();
+}
+
+void AreaSelectionView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (QWindow *handle = window()->windowHandle())
+        handle->installEventFilter(this);
+}
+
+bool AreaSelectionView::eventFilter(QObject *watched, QEvent *event)
+{
+    // The window's own mouse events still carry the position the window system gave (on
+    // Wayland, half a point at scale 2); Qt rounds it to whole points for widgets.
+    const QEvent::Type type = event->type();
+    if (watched == window()->windowHandle()
+        && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease)) {
+        const auto *mouse = static_cast<const QMouseEvent *>(event);
+        const QPointF device = deviceOrigin() + mouse->position() * devicePixelRatioF();
+        PointerPositions::record(mouse->timestamp(), QPoint(int(std::lround(device.x())), int(std::lround(device.y()))));
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QRectF AreaSelectionView::sizeLabelRect(const QRectF &selection) const

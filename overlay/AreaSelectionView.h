@@ -31,6 +31,8 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -46,6 +48,8 @@ private:
     // The view's size in points, as the image's pixels see it.
     [[nodiscard]] QSizeF bounds() const;
     [[nodiscard]] QPointF exactPosition(const QMouseEvent *event) const;
+    // Where the screen's top-left corner lies, in the device pixels pointer positions are kept in.
+    [[nodiscard]] QPointF deviceOrigin() const;
     [[nodiscard]] QRectF sizeLabelRect(const QRectF &selection) const;
     [[nodiscard]] QRectF hintRect() const;
 

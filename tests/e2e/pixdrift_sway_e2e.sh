@@ -1,0 +1,225 @@
+#!/usr/bin/env bash
+# Drives the whole program in a Wayland session on a headless sway with two outputs, one at scale
+# 2 and one at scale 1: a key bound in sway starts an area capture, the overlay covers both
+# outputs, a drag on each selects, Copy puts exactly the screen's pixels on the Wayland
+# clipboard, a full capture goes through the desktop's Screenshot portal, and Quit ends it.
+#
+#   pixdrift_sway_e2e.sh <pixdrift> <folder for screenshots>
+#
+# sway refuses to run as root: as root the session runs as a user of its own, made here when
+# missing. Every wait is bounded; every process started is ended by PID; a screenshot is taken
+# at each step.
+set -uo pipefail
+
+PIXDRIFT=$1
+OUT=$2
+HERE=$(cd "$(dirname "$0")" && pwd)
+USER_NAME=pixdrift-e2e
+
+if [[ ${1:-} != --inside ]]; then
+    for tool in sway swaybg swaymsg grim wayvnc wl-paste pipewire dbus-run-session python3 convert; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "SKIP: $tool is not installed (scripts/setup installs it)"
+            exit 77
+        fi
+    done
+    [[ -e /usr/libexec/xdg-desktop-portal-wlr ]] || { echo "SKIP: xdg-desktop-portal-wlr is not installed"; exit 77; }
+    mkdir -p "$OUT"
+    rm -f "$OUT"/sway-*.png
+    SESSION=$(mktemp -d /tmp/pixdrift-sway.XXXXXX)
+    [[ -n ${KEEP_WORK:-} ]] && echo "session folder: $SESSION" || trap 'rm -rf "$SESSION"' EXIT
+    mkdir -p "$SESSION/run" "$SESSION/home" "$SESSION/shots"
+    # The session's user must reach the program and this script wherever the build lives.
+    cp "$PIXDRIFT" "$SESSION/pixdrift"
+    cp "$0" "$HERE/rfb.py" "$SESSION/"
+    chmod 755 "$SESSION" "$SESSION/pixdrift"
+    chmod 700 "$SESSION/run"
+    run_as=()
+    if ((EUID == 0)); then
+        id "$USER_NAME" >/dev/null 2>&1 \
+            || useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$USER_NAME" \
+            || { echo "FAIL: could not make the user $USER_NAME"; exit 1; }
+        chown -R "$USER_NAME:" "$SESSION"
+        run_as=(runuser -u "$USER_NAME" --)
+    fi
+    "${run_as[@]}" env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$SESSION/home" XDG_RUNTIME_DIR="$SESSION/run" \
+        LANG=C.UTF-8 dbus-run-session -- bash "$SESSION/$(basename "$0")" --inside "$SESSION" "${SWAY_E2E_BENCH:-}"
+    code=$?
+    cp "$SESSION/shots/"*.png "$OUT/" 2>/dev/null
+    exit $code
+fi
+
+# ---- inside the session, as its user --------------------------------------------------------
+SESSION=$2
+BENCH=${3:-}
+cd "$SESSION" || exit 1
+PIXDRIFT=$SESSION/pixdrift
+PIDS=()
+STEP=start
+SHOT=0
+
+cleanup() {
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+}
+trap cleanup EXIT
+start() { local log=$1; shift; "$@" >"$SESSION/$log.log" 2>&1 & PIDS+=($!); }
+shot() { SHOT=$((SHOT + 1)); grim "$SESSION/shots/sway-$SHOT-$1.png" 2>/dev/null || true; }
+fail() {
+    echo "FAIL at step '$STEP': $*"
+    shot "failed-$STEP"
+    for log in pixdrift pixdrift-portal sway; do
+        [[ -f $SESSION/$log.log ]] && tail -15 "$SESSION/$log.log" | sed "s/^/  $log: /"
+    done
+    exit 1
+}
+step() { STEP=$1; echo "-- $1"; }
+wait_for() {
+    local until=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS >= until)) && return 1
+        sleep 0.1
+    done
+}
+
+# The outputs: HEADLESS-1 at scale 2 (1280 x 800 points) and HEADLESS-2 at scale 1 to its right.
+export WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman XDG_CURRENT_DESKTOP=sway
+W1=2560 H1=1600 W2=1280 H2=800
+# A screen where every pixel differs from its neighbours, so that a crop a pixel off shows.
+python3 - "$W1" "$H1" >wall.ppm <<'PY'
+import sys
+w, h = int(sys.argv[1]), int(sys.argv[2])
+row = lambda y: bytes(v for x in range(w) for v in ((x * 7) & 255, (y * 5 + x) & 255, (x ^ y) & 255))
+sys.stdout.buffer.write(b"P6\n%d %d\n255\n" % (w, h) + b"".join(row(y) for y in range(h)))
+PY
+convert wall.ppm wall.png || exit 1
+cat >sway.conf <<CONF
+output HEADLESS-1 mode ${W1}x${H1} position 0 0 scale 2 bg $SESSION/wall.png center
+output HEADLESS-2 mode ${W2}x${H2} position 1280 0 scale 1 bg $SESSION/wall.png center
+default_border none
+focus_follows_mouse no
+bindsym ctrl+alt+4 exec $PIXDRIFT --area
+bindsym ctrl+alt+3 exec $PIXDRIFT --full
+CONF
+
+step session
+start pipewire pipewire
+start sway sway -c sway.conf
+wait_for 15 bash -c 'ls "$XDG_RUNTIME_DIR"/sway-ipc.*' || fail "sway did not start"
+export SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.* | head -1)
+wait_for 10 swaymsg -t get_outputs || fail "sway does not answer"
+WAYLAND_DISPLAY=$(basename "$(ls "$XDG_RUNTIME_DIR"/wayland-? | head -1)")
+export WAYLAND_DISPLAY
+swaymsg create_output >/dev/null || fail "no second output"
+wait_for 10 bash -c "swaymsg -t get_outputs | grep -q HEADLESS-2" || fail "no second output"
+# The portals start on demand; they need to know the session.
+dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP SWAYSOCK || fail "no activation environment"
+start vnc1 wayvnc -u -o HEADLESS-1 "$XDG_RUNTIME_DIR/vnc1.sock"
+start vnc2 wayvnc -u -o HEADLESS-2 "$XDG_RUNTIME_DIR/vnc2.sock"
+wait_for 10 test -S "$XDG_RUNTIME_DIR/vnc1.sock" -a -S "$XDG_RUNTIME_DIR/vnc2.sock" || fail "wayvnc did not start"
+vnc() { local socket=$1; shift; python3 "$SESSION/rfb.py" "$XDG_RUNTIME_DIR/$socket.sock" "$@" || fail "rfb.py $*"; }
+# Both wallpapers drawn before anything is compared with them.
+wait_for 10 bash -c "grim -o HEADLESS-2 -t ppm - | cmp -s -n 64 - /dev/null; test \$? = 1" || fail "no wallpaper"
+# The headless outputs draw the pointer into their pixels: it waits in a corner the checks do not
+# look at, and moves only to drag.
+vnc vnc2 move $((W2 - 1)) $((H2 - 1))
+sleep 0.5
+grim -t ppm -o HEADLESS-1 ref1.ppm && grim -t ppm -o HEADLESS-2 ref2.ppm || fail "grim cannot read the outputs"
+
+# pixel <ppm file> <x> <y>: the pixel's red, green and blue as one number.
+pixel() { python3 -c '
+import sys
+d = open(sys.argv[1], "rb").read()
+parts = d.split(maxsplit=4)
+w = int(parts[1]); x, y = int(sys.argv[2]), int(sys.argv[3])
+o = len(d) - w * int(parts[2]) * 3 + (y * w + x) * 3
+print(sum(d[o:o + 3]))' "$@"; }
+# darker <output> <x> <y>: the output's pixel now is clearly darker than on the wallpaper.
+darker() {
+    local ref=ref1.ppm
+    [[ $1 == HEADLESS-2 ]] && ref=ref2.ppm
+    grim -t ppm -o "$1" now.ppm || return 1
+    (($(pixel now.ppm "$2" "$3") * 10 < $(pixel "$ref" "$2" "$3") * 7))
+}
+dbus_has() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:"$1" \
+        | grep -q "boolean true"
+}
+overlays() { swaymsg -t get_tree | grep -c '"name": "Pixdrift selection"'; }
+# clipboard_is <output> <x> <y> <w> <h>: the clipboard holds a PNG of exactly that part of the
+# output's wallpaper, pixel for pixel.
+clipboard_is() {
+    local ref=ref1.ppm
+    [[ $1 == HEADLESS-2 ]] && ref=ref2.ppm
+    wl-paste -t image/png >clip.png 2>/dev/null || return 1
+    [[ $(identify -format '%wx%h' clip.png) == "$4x$5" ]] || { echo "clipboard: $(identify -format '%wx%h' clip.png)"; return 1; }
+    convert clip.png -depth 8 rgb:clip.rgb && convert "$ref" -crop "$4x$5+$2+$3" -depth 8 rgb:want.rgb && cmp -s clip.rgb want.rgb
+}
+
+if [[ -n $BENCH ]]; then
+    source "$SESSION/bench_sway.sh"
+    exit $?
+fi
+
+step start
+start pixdrift "$PIXDRIFT"
+wait_for 20 dbus_has app.pixdrift.Pixdrift || fail "Pixdrift did not take its name"
+wait_for 10 bash -c "swaymsg -t get_tree | grep -q '\"name\": \"Pixdrift\"'" || fail "no main window"
+shot start
+grep -q "leaves the keys to the desktop" pixdrift.log || fail "the keys are not left to the desktop"
+
+for output in HEADLESS-1 HEADLESS-2; do
+    step "area-key-$output"
+    # The key bound in sway starts "pixdrift --area", which reaches the running program.
+    vnc vnc1 keys ctrl+alt+4
+    wait_for 15 darker HEADLESS-1 1000 700 || fail "the first output is not dimmed"
+    wait_for 10 darker HEADLESS-2 1000 700 || fail "the second output is not dimmed"
+    [[ $(overlays) == 2 ]] || fail "$(overlays) overlays, not 2"
+    shot "overlay-$output"
+
+    step "drag-$output"
+    if [[ $output == HEADLESS-1 ]]; then
+        # Scale 2: the drag's ends lie on odd pixels, between two points.
+        vnc vnc1 drag 301 201 1101 701
+        X=301 Y=201 CW=800 CH=500
+    else
+        vnc vnc2 drag 100 50 740 530
+        X=100 Y=50 CW=640 CH=480
+    fi
+    wait_for 10 bash -c "[[ \$(swaymsg -t get_tree | grep -c '\"name\": \"Pixdrift selection\"') == 0 ]]" \
+        || fail "the overlays stayed"
+    shot "selected-$output"
+
+    step "copy-$output"
+    wl-copy --clear 2>/dev/null
+    # The main window has the keyboard once the overlay has gone.
+    vnc vnc1 keys ctrl+c
+    wait_for 10 clipboard_is "$output" "$X" "$Y" "$CW" "$CH" || fail "the clipboard does not hold the crop"
+done
+
+step quit
+dbus-send --session --print-reply --dest=app.pixdrift.Pixdrift /app/pixdrift/Pixdrift app.pixdrift.Pixdrift.Quit >/dev/null \
+    || fail "Quit was not answered"
+wait_for 10 bash -c "! kill -0 ${PIDS[-1]} 2>/dev/null" || fail "Pixdrift did not end"
+wait "${PIDS[-1]}"
+code=$?
+((code == 0)) || fail "Pixdrift ended with $code"
+
+step full-through-portal
+# grim is here; the portal path is taken on request. No Pixdrift runs: this start captures the
+# main output at once and then shows its window.
+vnc vnc2 move $((W2 - 1)) $((H2 - 1))
+start pixdrift-portal env PIXDRIFT_CAPTURE=portal "$PIXDRIFT" --full
+wait_for 30 bash -c "swaymsg -t get_tree | grep -q '\"name\": \"Pixdrift\"'" || fail "no main window after the full capture"
+sleep 0.5
+shot full-portal
+wl-copy --clear 2>/dev/null
+vnc vnc1 keys ctrl+c
+wait_for 10 clipboard_is HEADLESS-1 0 0 "$W1" "$H1" || fail "the full capture through the portal is not the screen"
+grep -q "Pixdrift capture failed" pixdrift-portal.log && fail "the capture failed"
+dbus-send --session --print-reply --dest=app.pixdrift.Pixdrift /app/pixdrift/Pixdrift app.pixdrift.Pixdrift.Quit >/dev/null
+wait "${PIDS[-1]}"
+code=$?
+((code == 0)) || fail "Pixdrift ended with $code"
+echo "PASS"
