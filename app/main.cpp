@@ -4,6 +4,7 @@
 #include "platform/DBusInstance.h"
 #include "platform/LogLine.h"
 #include "platform/QuitSignals.h"
+#include "platform/Trace.h"
 #include "platform/UserDefaults.h"
 
 #include <QApplication>
@@ -28,6 +29,7 @@ QStringList argumentList(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    traceStage("main");
     QCoreApplication::setApplicationName(QStringLiteral("Pixdrift"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PIXDRIFT_VERSION));
     // Help, the version and mistakes need no display.
@@ -75,6 +77,7 @@ int main(int argc, char *argv[])
     // The running Pixdrift does what was asked, and this start ends. An instance that is just
     // ending may still hold the name a moment after it stopped answering: then try again.
     for (int attempt = 0; pixdrift.claimInstance() == DBusInstance::Role::Secondary; ++attempt) {
+        traceStage("call-running");
         const DBusInstance::CallResult call = DBusInstance::callRunning(method);
         if (call == DBusInstance::CallResult::Done)
             return EXIT_SUCCESS;

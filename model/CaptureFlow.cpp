@@ -6,6 +6,7 @@
 #include "platform/ApplicationWindows.h"
 #include "platform/LogLine.h"
 #include "platform/ScreenCaptureService.h"
+#include "platform/Trace.h"
 
 #include <qcoro/qcorotimer.h>
 
@@ -59,6 +60,7 @@ QSize pixelSizeOf(const CaptureDisplay &display, double scale)
 
 void CaptureModel::take(bool full)
 {
+    traceStage("request");
     const qint64 generation = ++m_captureGeneration;
     setImage({});
     setCrop(QRectF(0, 0, 0, 0));
@@ -143,10 +145,12 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
     QList<FrozenScreen> frozen;
     for (const auto &[target, screen] : targets) {
         const QSize pixels = pixelSizeOf(target, screen ? screen->scale : 1.0);
+        traceStage("capture-start");
         const auto captured = co_await HandlerAwaitable<CaptureResult<QImage>>(
             [service, id = target.id, pixels](auto done) {
                 service->requestImage(id, pixels.width(), pixels.height(), std::move(done));
             });
+        traceStage("capture-end");
         if (!model)
             co_return;
         if (!captured.value || captured.value->isNull()) {
@@ -184,6 +188,7 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
         else
             model->deliverArea(std::nullopt, {}, windowsWereVisible);
     };
+    traceStage("overlay-image");
     if (environment.presentOverlay)
         environment.presentOverlay(frozen, std::move(handler));
     else

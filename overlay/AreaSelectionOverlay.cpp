@@ -2,6 +2,7 @@
 
 #include "overlay/AreaSelectionView.h"
 #include "overlay/SelectionOverlayWindow.h"
+#include "platform/Trace.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -57,6 +58,7 @@ void AreaSelectionOverlay::present(const QList<FrozenScreen> &screens, ScreensSe
                                        [pointerScreen](const auto &w) { return w->screen() == pointerScreen; });
     if (keyboard != group->windows.end() && keyboard != group->windows.begin())
         std::iter_swap(group->windows.begin(), keyboard);
+    traceStage("overlay-windows");
     s_windows = group->windows;
     for (qsizetype i = 0; i < s_windows.size(); ++i)
         s_windows[i]->setTakesKeyboard(i == 0);

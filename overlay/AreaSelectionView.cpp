@@ -5,6 +5,7 @@
 #include "overlay/SelectionGeometry.h"
 #include "platform/Beep.h"
 #include "platform/PointerPositions.h"
+#include "platform/Trace.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -215,6 +216,8 @@ bool AreaSelectionView::eventFilter(QObject *watched, QEvent *event)
     // The window's own mouse events still carry the position the window system gave (on
     // Wayland, half a point at scale 2); Qt rounds it to whole points for widgets.
     const QEvent::Type type = event->type();
+    if (type == QEvent::Expose && watched == window()->windowHandle() && !std::exchange(m_exposed, true))
+        traceStage("overlay-exposed");
     if (watched == window()->windowHandle()
         && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease)) {
         const auto *mouse = static_cast<const QMouseEvent *>(event);
@@ -270,6 +273,8 @@ void AreaSelectionView::paintEvent(QPaintEvent *event)
     if (!G::isVisible(m_selection)) {
         painter.setPen(Qt::white);
         drawTextFromBottomLeft(painter, m_hintFont, hintRect().bottomLeft(), m_hint);
+        if (!std::exchange(m_painted, true))
+            traceStage("overlay-painted");
         return;
     }
 

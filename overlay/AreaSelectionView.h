@@ -59,6 +59,9 @@ private:
     std::optional<QPointF> m_start;
     QRectF m_selection;
     bool m_finished = false;
+    // For the trace: the first expose and paint of this overlay.
+    bool m_exposed = false;
+    bool m_painted = false;
 
     QFont m_buttonFont;
     QFont m_sizeFont;

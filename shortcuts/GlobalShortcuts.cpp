@@ -3,6 +3,7 @@
 #include "app/tr.h"
 #include "model/CaptureModel.h"
 #include "platform/LogLine.h"
+#include "platform/Trace.h"
 #include "shortcuts/ShortcutText.h"
 
 #include <QCoreApplication>
@@ -95,6 +96,7 @@ std::int32_t GlobalShortcuts::eventCallback(const HotKeyEvent &event)
     if (event.id->signature != signature)
         return HotKeyStatus::notHandled;
     const std::uint32_t number = event.id->number;
+    traceStage("key");
     logLine("Pixdrift received global hotkey id=%u", number);
 
     // The capture runs on a later turn of the GUI thread's loop, after the press is handled.

@@ -32,6 +32,8 @@ if [[ ${1:-} != --inside ]]; then
     # The session's user must reach the program and this script wherever the build lives.
     cp "$PIXDRIFT" "$SESSION/pixdrift"
     cp "$0" "$HERE/rfb.py" "$SESSION/"
+    # scripts/bench runs its Wayland benchmark in this session: SWAY_BENCH=<script> <rounds>.
+    [[ -n ${SWAY_BENCH:-} ]] && cp "$SWAY_BENCH" "$SESSION/bench_sway.py"
     chmod 755 "$SESSION" "$SESSION/pixdrift"
     chmod 700 "$SESSION/run"
     run_as=()
@@ -43,7 +45,7 @@ if [[ ${1:-} != --inside ]]; then
         run_as=(runuser -u "$USER_NAME" --)
     fi
     "${run_as[@]}" env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$SESSION/home" XDG_RUNTIME_DIR="$SESSION/run" \
-        LANG=C.UTF-8 dbus-run-session -- bash "$SESSION/$(basename "$0")" --inside "$SESSION" "${SWAY_E2E_BENCH:-}"
+        LANG=C.UTF-8 dbus-run-session -- bash "$SESSION/$(basename "$0")" --inside "$SESSION" "${SWAY_BENCH_ROUNDS:-}"
     code=$?
     cp "$SESSION/shots/"*.png "$OUT/" 2>/dev/null
     exit $code
@@ -51,7 +53,7 @@ fi
 
 # ---- inside the session, as its user --------------------------------------------------------
 SESSION=$2
-BENCH=${3:-}
+BENCH_ROUNDS=${3:-}
 cd "$SESSION" || exit 1
 PIXDRIFT=$SESSION/pixdrift
 PIDS=()
@@ -111,13 +113,21 @@ export SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.* | head -1)
 wait_for 10 swaymsg -t get_outputs || fail "sway does not answer"
 WAYLAND_DISPLAY=$(basename "$(ls "$XDG_RUNTIME_DIR"/wayland-? | head -1)")
 export WAYLAND_DISPLAY
-swaymsg create_output >/dev/null || fail "no second output"
-wait_for 10 bash -c "swaymsg -t get_outputs | grep -q HEADLESS-2" || fail "no second output"
+# The benchmark wants one output: a second one would be captured and drawn too.
+if [[ -z $BENCH_ROUNDS ]]; then
+    swaymsg create_output >/dev/null || fail "no second output"
+    wait_for 10 bash -c "swaymsg -t get_outputs | grep -q HEADLESS-2" || fail "no second output"
+fi
 # The portals start on demand; they need to know the session.
 dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP SWAYSOCK || fail "no activation environment"
 start vnc1 wayvnc -u -o HEADLESS-1 "$XDG_RUNTIME_DIR/vnc1.sock"
+wait_for 10 test -S "$XDG_RUNTIME_DIR/vnc1.sock" || fail "wayvnc did not start"
+if [[ -n $BENCH_ROUNDS ]]; then
+    python3 "$SESSION/bench_sway.py" "$SESSION" "$BENCH_ROUNDS"
+    exit $?
+fi
 start vnc2 wayvnc -u -o HEADLESS-2 "$XDG_RUNTIME_DIR/vnc2.sock"
-wait_for 10 test -S "$XDG_RUNTIME_DIR/vnc1.sock" -a -S "$XDG_RUNTIME_DIR/vnc2.sock" || fail "wayvnc did not start"
+wait_for 10 test -S "$XDG_RUNTIME_DIR/vnc2.sock" || fail "wayvnc did not start"
 vnc() { local socket=$1; shift; python3 "$SESSION/rfb.py" "$XDG_RUNTIME_DIR/$socket.sock" "$@" || fail "rfb.py $*"; }
 # Both wallpapers drawn before anything is compared with them.
 wait_for 10 bash -c "grim -o HEADLESS-2 -t ppm - | cmp -s -n 64 - /dev/null; test \$? = 1" || fail "no wallpaper"
@@ -156,11 +166,6 @@ clipboard_is() {
     [[ $(identify -format '%wx%h' clip.png) == "$4x$5" ]] || { echo "clipboard: $(identify -format '%wx%h' clip.png)"; return 1; }
     convert clip.png -depth 8 rgb:clip.rgb && convert "$ref" -crop "$4x$5+$2+$3" -depth 8 rgb:want.rgb && cmp -s clip.rgb want.rgb
 }
-
-if [[ -n $BENCH ]]; then
-    source "$SESSION/bench_sway.sh"
-    exit $?
-fi
 
 step start
 start pixdrift "$PIXDRIFT"
