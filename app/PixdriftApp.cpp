@@ -3,7 +3,6 @@
 #include "app/tr.h"
 #include "model/CaptureModel.h"
 #include "overlay/AreaSelectionOverlay.h"
-#include "overlay/AreaSelectionView.h"
 #include "platform/LogLine.h"
 #include "platform/PortalGlobalShortcuts.h"
 #include "platform/Session.h"
@@ -162,15 +161,13 @@ void PixdriftApp::openSettings()
 
 void PixdriftApp::warmUp()
 {
+    // The capture's shared segment, and the overlay windows with their buffers.
     const std::optional<CaptureScreen> screen = m_screenCapture->mainScreen();
-    if (!screen || !screen->screen)
-        return;
-    QSize pixels = (screen->screen->geometry().size().toSizeF() * screen->scale).toSize();
-    if (m_x11Capture) {
-        pixels = m_x11Capture->deviceGeometry(screen->screen).size();
+    if (m_x11Capture && screen && screen->screen) {
+        const QSize pixels = m_x11Capture->deviceGeometry(screen->screen).size();
         (void)m_x11Capture->grab(screen->displayNumber, pixels.width(), pixels.height());
     }
-    AreaSelectionView::prepareBuffers(pixels);
+    AreaSelectionOverlay::prepare();
 }
 
 void PixdriftApp::bindDesktopKeys()

@@ -23,6 +23,30 @@ struct OverlayGroup
 
 } // namespace
 
+SelectionOverlayWindow *AreaSelectionOverlay::windowFor(QScreen *screen)
+{
+    QPointer<SelectionOverlayWindow> &kept = s_kept[screen];
+    if (!kept) {
+        kept = new SelectionOverlayWindow(screen);
+        // A screen that goes away takes its window along.
+        QObject::connect(screen, &QObject::destroyed, kept, [screen] { delete s_kept.take(screen); });
+    }
+    if (kept->geometry() != screen->geometry())
+        kept->setGeometry(screen->geometry());
+    return kept;
+}
+
+void AreaSelectionOverlay::prepare()
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (QScreen *screen : screens) {
+        SelectionOverlayWindow *window = windowFor(screen);
+        if (!window->content())
+            window->setContent(new AreaSelectionView(QImage(), {}));
+        window->prepareBuffer();
+    }
+}
+
 void AreaSelectionOverlay::present(const QList<FrozenScreen> &screens, ScreensSelectionHandler onFinish)
 {
     // A second overlay on top of the first would leave the first on screen for good.
@@ -34,15 +58,23 @@ void AreaSelectionOverlay::present(const QList<FrozenScreen> &screens, ScreensSe
         QScreen *screen = screens[i].screen ? screens[i].screen : QGuiApplication::primaryScreen();
         if (!screen)
             continue;
-        auto *window = new SelectionOverlayWindow(screen);
-        window->setContent(new AreaSelectionView(screens[i].image, [group, i](std::optional<QRect> rect) {
+        AreaSelectionHandler finished = [group, i](std::optional<QRect> rect) {
             if (std::exchange(group->finished, true))
                 return;
             for (const QPointer<SelectionOverlayWindow> &w : std::as_const(group->windows))
                 closeWindow(w);
             if (group->onFinish)
                 group->onFinish(rect ? std::optional<AreaSelection>(AreaSelection{i, *rect}) : std::nullopt);
-        }));
+        };
+        SelectionOverlayWindow *window = windowFor(screen);
+        // Two images for one screen (a test's, or screens Qt could not tell apart): the second
+        // gets a window of its own, deleted when it closes.
+        if (group->windows.contains(window))
+            window = new SelectionOverlayWindow(screen);
+        if (auto *view = qobject_cast<AreaSelectionView *>(window->content()))
+            view->setImage(screens[i].image, std::move(finished));
+        else
+            window->setContent(new AreaSelectionView(screens[i].image, std::move(finished)));
         group->windows.append(window);
     }
     if (group->windows.isEmpty()) {
@@ -85,9 +117,11 @@ void AreaSelectionOverlay::closeWindow(QWidget *window)
         return;
     s_windows.removeIf([window](const QPointer<SelectionOverlayWindow> &w) { return !w || w == window; });
     window->hide();
-    // Only overlay windows are ours to delete; a bare view in a test is its own window.
-    if (qobject_cast<SelectionOverlayWindow *>(window))
-        window->deleteLater();
+    // Kept windows wait for the next capture; other overlay windows go. A bare view in a test is
+    // its own window and not ours to delete.
+    auto *overlay = qobject_cast<SelectionOverlayWindow *>(window);
+    if (overlay && !std::any_of(s_kept.cbegin(), s_kept.cend(), [overlay](const auto &w) { return w == overlay; }))
+        overlay->deleteLater();
 }
 
 QList<SelectionOverlayWindow *> AreaSelectionOverlay::windows()

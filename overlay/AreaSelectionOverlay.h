@@ -2,6 +2,7 @@
 
 #include "model/CaptureEnvironment.h"
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
 
@@ -10,7 +11,9 @@ class QWidget;
 class SelectionOverlayWindow;
 
 // Shows the area-selection overlay: one window on each frozen screen, all of them one overlay.
-// At most one overlay at a time.
+// At most one overlay at a time. The window of each screen is kept, hidden, between captures:
+// a new one would need a new screen-sized buffer, and filling it costs more than everything
+// else the overlay does.
 class AreaSelectionOverlay
 {
 public:
@@ -21,6 +24,8 @@ public:
     // or with nothing when the user cancels on any screen; every window of the overlay closes
     // first. It is called at once with nothing when there is no screen at all.
     static void present(const QList<FrozenScreen> &screens, ScreensSelectionHandler onFinish);
+    // Makes the window of every screen, with its buffer, ahead of the first capture.
+    static void prepare();
     // Takes the current overlay off the screen without calling its handler.
     static void close();
     static void cancel();
@@ -32,5 +37,9 @@ public:
     [[nodiscard]] static SelectionOverlayWindow *window();
 
 private:
+    // The kept window of `screen`, made when missing and fitted to the screen.
+    static SelectionOverlayWindow *windowFor(QScreen *screen);
+
     static inline QList<QPointer<SelectionOverlayWindow>> s_windows;
+    static inline QHash<QScreen *, QPointer<SelectionOverlayWindow>> s_kept;
 };

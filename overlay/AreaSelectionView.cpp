@@ -11,12 +11,15 @@
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPalette>
 #include <QScreen>
 #include <QWindow>
 
+#include <algorithm>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -75,45 +78,64 @@ QRect pixelsInside(const QRectF &rect)
     return QRect(left, top, right - left, bottom - top);
 }
 
-// The dimmed screen of the last overlay, kept for the next one: a fresh buffer the size of a
-// 5K screen costs over 100 ms in page faults before the overlay can show.
-QImage &spareBuffer()
+// The dimmed screen is the bright one darkened as a black layer of this opacity would darken
+// it, channel by channel, with the rounding of Qt's own blending: (c·k + (c·k >> 8) + 128) >> 8
+// with k = 255 − alpha.
+constexpr uint dimAlpha = 107; // dimming × 255, rounded
+constexpr uint keep = 255 - dimAlpha;
+
+// The three colour channels at once, in the 16-bit lanes of one 64-bit number.
+inline QRgb dimmed(QRgb pixel)
 {
-    static QImage spare;
-    return spare;
+    constexpr quint64 lanes = 0x00ff00ff00ff00ffULL;
+    quint64 t = ((quint64(pixel) | (quint64(pixel) << 24)) & lanes) * keep;
+    t = ((t + ((t >> 8) & lanes) + 0x0080008000800080ULL) >> 8) & lanes;
+    return QRgb(t) | QRgb(t >> 24) | 0xff000000u;
 }
 
-QImage takeBuffer(QSize deviceSize)
+void dimRow(QRgb *out, const QRgb *in, int count)
 {
-    QImage &spare = spareBuffer();
-    if (spare.size() == deviceSize && spare.isDetached())
-        return std::exchange(spare, QImage());
-    spare = QImage();
-    return QImage(deviceSize, QImage::Format_RGB32);
+    for (int i = 0; i < count; ++i)
+        out[i] = dimmed(in[i]);
+}
+
+// Writes the dimmed `source` into `target` over `area` (target pixels); `origin` is where the
+// source's top-left pixel lies in the target. Pixels the source does not cover turn black.
+// A screen's worth is split between two threads.
+void writeDimmed(QImage &target, const QImage &source, QRect area, QPoint origin)
+{
+    area &= target.rect();
+    const QRect covered = area & QRect(origin, source.size());
+    auto rows = [&](int first, int last) {
+        for (int y = first; y <= last; ++y) {
+            auto *out = reinterpret_cast<QRgb *>(target.scanLine(y));
+            if (!covered.isEmpty() && y >= covered.top() && y <= covered.bottom()) {
+                std::fill(out + area.left(), out + covered.left(), 0xff000000u);
+                dimRow(out + covered.left(),
+                       reinterpret_cast<const QRgb *>(source.constScanLine(y - origin.y())) + covered.left() - origin.x(),
+                       covered.width());
+                std::fill(out + covered.right() + 1, out + area.right() + 1, 0xff000000u);
+            } else {
+                std::fill(out + area.left(), out + area.right() + 1, 0xff000000u);
+            }
+        }
+    };
+    if (qint64(area.width()) * area.height() < 1'000'000) {
+        rows(area.top(), area.bottom());
+        return;
+    }
+    const int middle = area.top() + area.height() / 2;
+    std::thread lower(rows, middle, area.bottom());
+    rows(area.top(), middle - 1);
+    lower.join();
 }
 
 } // namespace
 
-void AreaSelectionView::prepareBuffers(QSize deviceSize)
-{
-    QImage &spare = spareBuffer();
-    if (spare.size() == deviceSize)
-        return;
-    spare = QImage(deviceSize, QImage::Format_RGB32);
-    spare.fill(Qt::black);
-}
-
-AreaSelectionView::~AreaSelectionView()
-{
-    if (!m_dimmed.isNull())
-        spareBuffer() = std::move(m_dimmed);
-}
+AreaSelectionView::~AreaSelectionView() = default;
 
 AreaSelectionView::AreaSelectionView(const QImage &image, AreaSelectionHandler onFinish, QWidget *parent)
     : QWidget(parent)
-    , m_image(image)
-    , m_pixelSize(image.width(), image.height())
-    , m_onFinish(std::move(onFinish))
     , m_buttonFont(systemFont(14, QFont::DemiBold))
     , m_sizeFont(systemFont(13, QFont::DemiBold))
     , m_hintFont(systemFont(16, QFont::Medium))
@@ -125,52 +147,86 @@ AreaSelectionView::AreaSelectionView(const QImage &image, AreaSelectionHandler o
     // Every pixel is painted from the prepared images.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    setImage(image, std::move(onFinish));
+}
+
+void AreaSelectionView::setImage(const QImage &image, AreaSelectionHandler onFinish)
+{
+    m_image = image;
+    m_pixelSize = QSizeF(image.width(), image.height());
+    m_onFinish = std::move(onFinish);
+    m_start.reset();
+    m_selection = QRectF();
+    m_finished = false;
+    m_exposed = false;
+    m_painted = false;
+    m_bright = QImage();
+    update();
 }
 
 void AreaSelectionView::prepareImages()
 {
     const qreal ratio = devicePixelRatioF();
     const QSize deviceSize = (QSizeF(size()) * ratio).toSize();
-    if (!m_dimmed.isNull() && m_dimmed.size() == deviceSize && m_dimmed.devicePixelRatio() == ratio)
+    if (!m_bright.isNull() && m_brightFor == deviceSize && m_bright.devicePixelRatio() == ratio)
         return;
     if (deviceSize.isEmpty())
         return;
-
-    // An image at the screen's own resolution is shown pixel for pixel, even where the window is
-    // a pixel off the screen's size because Qt rounded its size in points.
+    // An image at the screen's own resolution is shown pixel for pixel (no copy), even where the
+    // window is a pixel off the screen's size because Qt rounded its size in points.
     const QSize off = deviceSize - m_image.size();
     const bool native = std::abs(off.width()) <= 1 && std::abs(off.height()) <= 1;
     m_bright = native ? m_image.convertToFormat(QImage::Format_RGB32)
                       : m_image.scaled(deviceSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                             .convertToFormat(QImage::Format_RGB32);
     m_bright.setDevicePixelRatio(ratio);
+    m_brightFor = deviceSize;
+}
 
-    m_dimmed = takeBuffer(deviceSize);
-    m_dimmed.setDevicePixelRatio(ratio);
-    QPainter painter(&m_dimmed);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    if (m_bright.size() != deviceSize)
-        painter.fillRect(QRectF(QPointF(0, 0), QSizeF(size())), Qt::black);
-    painter.drawImage(QPointF(0, 0), m_bright);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    const QRectF bounds(QPointF(0, 0), QSizeF(size()));
-    painter.fillRect(bounds, QColor(0, 0, 0, qRound(dimming * 255)));
+void AreaSelectionView::paintDimmed(QPainter &painter, const QRegion &region)
+{
+    // Straight into the window's buffer where the painter draws into an image of ours to write
+    // (a screen's worth of pixels, no copy in between); through a strip image elsewhere.
+    const QTransform toDevice = painter.deviceTransform();
+    const QPoint origin = toDevice.map(QPointF(0, 0)).toPoint();
+    QPaintEngine *engine = painter.paintEngine();
+    QPaintDevice *device = engine ? engine->paintDevice() : nullptr;
+    auto *target = device && device->devType() == QInternal::Image ? static_cast<QImage *>(device) : nullptr;
+    const bool direct = target && toDevice.type() <= QTransform::TxScale
+                        && (target->format() == QImage::Format_RGB32 || target->format() == QImage::Format_ARGB32
+                            || target->format() == QImage::Format_ARGB32_Premultiplied);
+    for (const QRect &rect : region) {
+        const QRect area = toDevice.mapRect(QRectF(rect)).toAlignedRect();
+        if (direct) {
+            writeDimmed(*target, m_bright, area, origin);
+            continue;
+        }
+        QImage strip(area.size(), QImage::Format_RGB32);
+        writeDimmed(strip, m_bright, strip.rect(), origin - area.topLeft());
+        strip.setDevicePixelRatio(m_bright.devicePixelRatio());
+        painter.drawImage(QRectF(rect), strip);
+    }
 
+    // The cancel button sits on the dimmed screen.
+    const QRectF button = G::cancelButtonRect(QSizeF(size()));
+    if (!region.intersects(button.toAlignedRect()))
+        return;
+    painter.save();
+    painter.setClipRegion(region, Qt::IntersectClip);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF button = G::cancelButtonRect(bounds.size());
     QColor buttonColor = palette().color(QPalette::Base);
     buttonColor.setAlphaF(0.96f);
     painter.setPen(Qt::NoPen);
     painter.setBrush(buttonColor);
     painter.drawRoundedRect(button, 10, 10);
-
     const QString label = QStringLiteral("\u00D7  ") + ::tr("shortcuts.cancel") + QStringLiteral("  \u00B7  Esc");
     const QFontMetricsF metrics(m_buttonFont);
     const qreal w = metrics.horizontalAdvance(label);
     const qreal h = metrics.height();
     painter.setPen(palette().color(QPalette::Text));
-    drawTextFromBottomLeft(painter, m_buttonFont,
-                           QPointF(button.center().x() - w / 2, button.center().y() + h / 2), label);
+    drawTextFromBottomLeft(painter, m_buttonFont, QPointF(button.center().x() - w / 2, button.center().y() + h / 2),
+                           label);
+    painter.restore();
 }
 
 QSizeF AreaSelectionView::bounds() const
@@ -202,6 +258,22 @@ QPointF AreaSelectionView::exactPosition(const QMouseEvent *event) const
 QPointF AreaSelectionView::deviceOrigin() const
 {
     return screen() ? QPointF(screen()->geometry().topLeft()) : QPointF();
+}
+
+void AreaSelectionView::focusInEvent(QFocusEvent *)
+{
+    // Nothing shows focus here; QWidget's own handler would repaint the whole screen.
+}
+
+void AreaSelectionView::focusOutEvent(QFocusEvent *) {}
+
+void AreaSelectionView::hideEvent(QHideEvent *event)
+{
+    // The window waits for the next capture; the last one's screens need not stay in memory.
+    m_image = QImage();
+    m_bright = QImage();
+    m_onFinish = {};
+    QWidget::hideEvent(event);
 }
 
 void AreaSelectionView::showEvent(QShowEvent *event)
@@ -268,9 +340,10 @@ void AreaSelectionView::paintEvent(QPaintEvent *event)
 {
     prepareImages();
     QPainter painter(this);
-    painter.drawImage(QPointF(0, 0), m_dimmed);
+    const QRegion region = event->region();
 
     if (!G::isVisible(m_selection)) {
+        paintDimmed(painter, region);
         painter.setPen(Qt::white);
         drawTextFromBottomLeft(painter, m_hintFont, hintRect().bottomLeft(), m_hint);
         if (!std::exchange(m_painted, true))
@@ -278,12 +351,13 @@ void AreaSelectionView::paintEvent(QPaintEvent *event)
         return;
     }
 
-    // Outside the selection the screen shows undimmed. A region clip (whole pixels whose
-    // centres lie outside) costs only the repainted area; a path clip would be rasterised over
+    // Outside the selection the screen shows undimmed. Region clips (whole pixels whose centres
+    // lie inside or outside) cost only the repainted area; a path clip would be rasterised over
     // the whole screen on every drag step.
-    const QRegion outside = (QRegion(rect()) - QRegion(pixelsInside(m_selection))) & event->region();
+    const QRegion inside = QRegion(pixelsInside(m_selection)) & region;
+    paintDimmed(painter, inside);
     painter.save();
-    painter.setClipRegion(outside);
+    painter.setClipRegion(region - inside);
     painter.drawImage(QPointF(0, 0), m_bright);
     painter.restore();
 
@@ -344,6 +418,9 @@ bool AreaSelectionView::event(QEvent *event)
         event->accept();
         return true;
     }
+    // Nothing here looks different when active; QWidget would repaint the whole screen.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
+        return true;
     return QWidget::event(event);
 }
 
@@ -367,8 +444,10 @@ void AreaSelectionView::finish(std::optional<QRect> rect)
         return;
     m_finished = true;
     m_start.reset();
+    // The handler holds every frozen screen of the overlay: it goes once called.
+    const AreaSelectionHandler done = std::exchange(m_onFinish, {});
     // This view's own window: a newer overlay may be the stored one by now.
     AreaSelectionOverlay::closeWindow(window());
-    if (m_onFinish)
-        m_onFinish(rect);
+    if (done)
+        done(rect);
 }

@@ -10,8 +10,9 @@
 #include <optional>
 
 // Shows the frozen screenshot dimmed, lets the user drag a rectangle and reports it in image
-// pixels. Everything is drawn from two images prepared once (the dimmed screen with its cancel
-// button, and the bright screen), so a drag repaints only the strip that changed.
+// pixels. The dimmed screen is computed from the captured one for just the pixels repainted,
+// straight into the window's buffer, so a drag repaints only the strip that changed and no
+// second screen-sized buffer is kept.
 class AreaSelectionView : public QWidget
 {
     Q_OBJECT
@@ -20,9 +21,9 @@ public:
     AreaSelectionView(const QImage &image, AreaSelectionHandler onFinish, QWidget *parent = nullptr);
     ~AreaSelectionView() override;
 
-    // Makes the drawing buffer for a screen of `deviceSize` pixels ahead of time, so that the
-    // first overlay shows without delay.
-    static void prepareBuffers(QSize deviceSize);
+    // Shows another frozen screen, with no selection, reporting to `onFinish`: the window that
+    // holds the view is kept between captures.
+    void setImage(const QImage &image, AreaSelectionHandler onFinish);
 
     // The current selection, view coordinates.
     [[nodiscard]] QRectF selection() const { return m_selection; }
@@ -33,6 +34,9 @@ protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -45,6 +49,8 @@ private:
     void finish(std::optional<QRect> rect);
     void setSelection(const QRectF &selection);
     void prepareImages();
+    // The dimmed screen with its cancel button over `region`.
+    void paintDimmed(QPainter &painter, const QRegion &region);
     // The view's size in points, as the image's pixels see it.
     [[nodiscard]] QSizeF bounds() const;
     [[nodiscard]] QPointF exactPosition(const QMouseEvent *event) const;
@@ -67,7 +73,7 @@ private:
     QFont m_sizeFont;
     QFont m_hintFont;
     QString m_hint;
-    // Device-resolution images for the current size and pixel ratio.
+    // The screen at the window's device resolution (the capture itself where that fits).
     QImage m_bright;
-    QImage m_dimmed;
+    QSize m_brightFor;
 };

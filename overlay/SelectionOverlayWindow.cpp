@@ -2,7 +2,9 @@
 
 #include "platform/QtApplicationWindows.h"
 
+#include <QBackingStore>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -53,6 +55,23 @@ void SelectionOverlayWindow::setContent(QWidget *content)
     content->setParent(this);
     content->setGeometry(rect());
     content->setFocus();
+}
+
+void SelectionOverlayWindow::prepareBuffer()
+{
+    winId();
+    QBackingStore *store = backingStore();
+    if (!store || isVisible())
+        return;
+    const QRect area = rect();
+    store->resize(area.size());
+    store->beginPaint(area);
+    if (QPaintDevice *device = store->paintDevice()) {
+        QPainter painter(device);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(area, Qt::black);
+    }
+    store->endPaint();
 }
 
 void SelectionOverlayWindow::resizeEvent(QResizeEvent *event)

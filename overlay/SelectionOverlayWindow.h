@@ -17,6 +17,11 @@ public:
 
     // Sets the view that fills the window.
     void setContent(QWidget *content);
+    [[nodiscard]] QWidget *content() const { return m_content; }
+
+    // Makes the native window and its screen-sized buffer now, touching every page of it, so
+    // that the first time the overlay shows it only has to draw.
+    void prepareBuffer();
 
     // Shows the window over its whole screen, above everything else.
     void showOverScreen();

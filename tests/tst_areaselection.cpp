@@ -6,6 +6,7 @@
 #include "platform/Beep.h"
 #include "support/TestUtilities.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -264,25 +265,43 @@ private Q_SLOTS:
         QCOMPARE(rig.view.repaintRegion(QRectF(), QRectF(1, 1, 5, 5)), QRegion(0, 0, 1440, 900));
     }
 
-    void presentingAgainClosesTheEarlierOverlay()
+    // The window of a screen is kept for the next capture; the earlier overlay's handler is never
+    // called, and only the newer overlay shows.
+    void presentingAgainReplacesTheEarlierOverlay()
     {
         int finished = 0;
+        std::optional<AreaSelection> result;
         const QImage image = patternImage({64, 48});
         AreaSelectionOverlay::present({{image, nullptr}}, [&](std::optional<AreaSelection>) { ++finished; });
         QPointer<SelectionOverlayWindow> first = AreaSelectionOverlay::window();
         QVERIFY(first);
         QVERIFY(first->isVisible());
         QCOMPARE(first->geometry(), QGuiApplication::primaryScreen()->geometry());
+        auto *view = first->findChild<AreaSelectionView *>();
+        sendMouse(view, QEvent::MouseButtonPress, {10, 10});
+        sendMouse(view, QEvent::MouseMove, {30, 30});
 
-        AreaSelectionOverlay::present({{image, nullptr}}, [&](std::optional<AreaSelection>) { ++finished; });
-        QPointer<SelectionOverlayWindow> second = AreaSelectionOverlay::window();
-        QVERIFY(second && second != first);
-        QVERIFY(!first || !first->isVisible());
+        const QImage other = patternImage({32, 24});
+        AreaSelectionOverlay::present({{other, nullptr}, {image, nullptr}},
+                                      [&](std::optional<AreaSelection> r) { result = r; });
+        const QList<SelectionOverlayWindow *> windows = AreaSelectionOverlay::windows();
+        QCOMPARE(windows.size(), 2);
+        QCOMPARE(windows.first(), first.data());
         QCOMPARE(finished, 0);
-
-        AreaSelectionOverlay::cancel();
+        // No selection carried over; a new drag reports in the new image's pixels.
+        QVERIFY(!view->selection().isValid());
+        drag(view, {2, 2}, {12, 8});
+        QVERIFY(result);
+        QCOMPARE(result->screen, 0);
+        QCOMPARE(result->rect, *G::pixelRect(QRectF(2, 2, 10, 6), QSizeF(view->size()), QSizeF(32, 24)));
         QCOMPARE(AreaSelectionOverlay::window(), nullptr);
-        QTRY_VERIFY(!second);
+        QVERIFY(first && !first->isVisible());
+        // The second image's window was not a kept one: it goes.
+        const auto overlayWindows = [] {
+            const QWidgetList all = QApplication::topLevelWidgets();
+            return std::count_if(all.begin(), all.end(), [](QWidget *w) { return qobject_cast<SelectionOverlayWindow *>(w); });
+        };
+        QTRY_COMPARE(overlayWindows(), 1);
         QCOMPARE(finished, 0);
     }
 
@@ -298,7 +317,7 @@ private Q_SLOTS:
         QTest::keyClick(view, Qt::Key_Escape);
         QVERIFY(!result);
         QCOMPARE(AreaSelectionOverlay::window(), nullptr);
-        QTRY_VERIFY(!overlay);
+        QVERIFY(overlay && !overlay->isVisible());
     }
 
 private:
