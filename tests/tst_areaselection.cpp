@@ -230,6 +230,17 @@ private Q_SLOTS:
     // What is on screen after many partial repaints must equal one full repaint.
     void partialRepaintsMatchAFullRepaint()
     {
+        {
+            // The screen is dimmed as a 42 % black layer over it would dim it.
+            ViewRig native({640, 400}, {640, 400});
+            native.view.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&native.view));
+            QImage layered = patternImage({640, 400});
+            QPainter(&layered).fillRect(layered.rect(), QColor(0, 0, 0, 107));
+            const QImage shown = grabOnScreen(native.view);
+            for (const QPoint p : {QPoint(300, 250), QPoint(7, 390), QPoint(633, 201)})
+                QCOMPARE(shown.pixel(p), layered.pixel(p));
+        }
         ViewRig rig({640, 400}, {1280, 800});
         rig.view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&rig.view));
