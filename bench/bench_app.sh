@@ -1,50 +1,144 @@
 #!/usr/bin/env bash
-# The whole program on its own X server: how long from a command or a key to the overlay on
-# screen, with Pixdrift already running and its window closed. Prints medians; asserts nothing.
+# The whole program on its own X server (Xvfb + openbox, a desktop-like screen), against the
+# floor (bench/overlay_floor) and the usual tools (Flameshot, scrot, maim, where installed).
+# Every measurement is interleaved round by round, so all see the same load. Prints one Markdown
+# table of medians with their ranges; asserts nothing. Run it inside a session bus.
 #
-#   bench_app.sh <pixdrift> <pixel_watch> <rounds> <WxH>...
+#   bench_app.sh <build folder> <rounds> <WxH>...
 set -uo pipefail
-PIXDRIFT=$1 WATCH=$2 ROUNDS=$3
-shift 3
+BUILD=$1 ROUNDS=$2
+shift 2
+HERE=$(cd "$(dirname "$0")" && pwd)
+PIXDRIFT=$BUILD/pixdrift WATCH=$BUILD/bench/pixel_watch FLOOR=$BUILD/bench/overlay_floor
+have() { command -v "$1" >/dev/null; }
 
-median() { sort -n | awk '{v[NR] = $1} END {if (NR) printf "%.0f ms (min %.0f, max %.0f)", v[int((NR + 1) / 2)], v[1], v[NR]; else printf "no samples"}'; }
+now() { date +%s%N; }
+ms_since() { echo $((($(now) - $1) / 1000000)); }
+# stats FILE: "median ms (min–max)", or a dash without samples.
+stats() {
+    sort -n "$1" 2>/dev/null | awk '{v[NR] = $1} END {if (NR) printf "%.0f ms (%.0f–%.0f)", v[int((NR + 1) / 2)], v[1], v[NR]; else printf "—"}'
+}
+median() { sort -n "$1" 2>/dev/null | awk '{v[NR] = $1} END {if (NR) print v[int((NR + 1) / 2)]}'; }
+ratio() { # ratio A B: A ÷ B to one decimal, or a dash
+    local a b
+    a=$(median "$1") b=$(median "$2")
+    [[ -n $a && -n $b && $b != 0 ]] && awk -v a="$a" -v b="$b" 'BEGIN {printf "%.1f×", a / b}' || echo "—"
+}
+wait_for() { local until=$((SECONDS + $1)); shift; until "$@" >/dev/null 2>&1; do ((SECONDS >= until)) && return 1; sleep 0.05; done; }
+visible() { xdotool search --onlyvisible --name "$1"; }
+gone() { ! visible "$1"; }
+clipboard_png() { xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q image/png && xclip -selection clipboard -t image/png -o >"$T/clip.png" 2>/dev/null && [[ -s $T/clip.png ]]; }
+clear_clipboard() { printf '' | xclip -selection clipboard -i; }
+rss_mb() { awk '/VmRSS/ {printf "%.0f MB", $2 / 1024}' "/proc/$1/status"; }
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
 run_size() {
-    local size=$1 n=200
+    local size=$1 W=${1%x*} H=${1#*x} n=200
     while [[ -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
     export DISPLAY=:$n
-    Xvfb "$DISPLAY" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-    local xvfb=$!
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-    openbox >/dev/null 2>&1 &
-    local wm=$!
+    T=$(mktemp -d)
+    Xvfb "$DISPLAY" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 & local xvfb=$!
+    wait_for 10 xdpyinfo || { echo "no Xvfb for $size"; return; }
+    openbox >/dev/null 2>&1 & local wm=$!
+    python3 "$HERE/screen_image.py" "$W" "$H" >"$T/screen.ppm" && display -window root "$T/screen.ppm"
+    export HOME=$T XDG_CONFIG_HOME=$T/config
+    mkdir -p "$T/config/flameshot" "$T/shots"
+    printf '[General]\nshowHelp=false\nshowStartupLaunchMessage=false\ndisabledTrayIcon=true\nshowDesktopNotification=false\nsavePath=%s\n' \
+        "$T/shots" >"$T/config/flameshot/flameshot.ini"
+
+    PIXDRIFT_TRACE=1 "$PIXDRIFT" >"$T/pixdrift.log" 2>&1 & local app=$!
+    wait_for 10 visible '^Pixdrift$' || { echo "Pixdrift did not start"; return; }
     sleep 0.5
-    # A light screen, so the dimming changes the watched pixel.
-    xsetroot -solid '#d8e4f0'
-    local home
-    home=$(mktemp -d)
-    HOME=$home XDG_CONFIG_HOME=$home/config "$PIXDRIFT" >"$home/log" 2>&1 &
-    local app=$!
-    sleep 2.5
+    # Where the main window shows: a full capture is on screen once that pixel changes.
+    eval "$(xdotool search --onlyvisible --name '^Pixdrift$' getwindowgeometry --shell | head -5)"
+    # A point of the window's own toolbar, unlike anything on the desktop.
+    local cx=$((X + 24)) cy=$((Y + 40))
     xdotool key --clearmodifiers alt+F4
-    sleep 1.5
-    local command=() key=()
+    local floor_key
+    floor_key=$(xmodmap -pke | awk '$4 == "5" {print $2; exit}')
+    "$FLOOR" "$floor_key" 0x4c & local floor=$!
+    local flameshot=
+    if have flameshot; then flameshot >/dev/null 2>&1 & flameshot=$!; fi
+    sleep 2.5
+
     for ((i = 0; i < ROUNDS; i++)); do
-        # Interleaved, so that both see the same load.
-        HOME=$home XDG_CONFIG_HOME=$home/config "$WATCH" 40 40 -- "$PIXDRIFT" --area >>"$home/command.txt"
-        sleep 0.3; xdotool key Escape; sleep 0.6
-        "$WATCH" 40 40 -- xdotool key ctrl+alt+super+4 >>"$home/key.txt"
-        sleep 0.3; xdotool key Escape; sleep 0.6
+        # Hot key → overlay, the main window closed: Pixdrift, the floor, Flameshot.
+        "$WATCH" 40 40 -- xdotool key ctrl+alt+super+4 >>"$T/key.txt"
+        wait_for 5 visible '^Pixdrift selection$'; xdotool key Escape; wait_for 5 gone '^Pixdrift selection$'
+        sleep 0.3
+        "$WATCH" 40 40 -- xdotool key ctrl+alt+super+5 >>"$T/floor.txt"
+        sleep 0.2; xdotool key Escape; sleep 0.4
+        if [[ -n $flameshot ]]; then
+            # The command ends only with the capture: the watch does not wait for it.
+            "$WATCH" 40 40 -- sh -c 'flameshot gui >/dev/null 2>&1 &' >>"$T/flameshot-gui.txt"
+            sleep 0.3; xdotool key Escape; sleep 0.6
+        fi
+
+        # With the main window open (the 0.3 s pause lets the window system take it away).
+        "$PIXDRIFT"; wait_for 5 visible '^Pixdrift$'; sleep 0.3
+        "$WATCH" 40 40 -- xdotool key ctrl+alt+super+4 >>"$T/key-open.txt"
+        wait_for 5 visible '^Pixdrift selection$'; xdotool key Escape; wait_for 5 gone '^Pixdrift selection$'
+        wait_for 5 visible '^Pixdrift$'; sleep 0.2
+        xdotool key alt+F4
+        wait_for 5 gone '^Pixdrift$'; sleep 0.3
+
+        # Full capture: Pixdrift to its window; the others to a PNG file.
+        "$WATCH" "$cx" "$cy" -- xdotool key ctrl+alt+super+3 >>"$T/full.txt"
+        wait_for 5 visible '^Pixdrift$'; sleep 0.2
+        xdotool key alt+F4
+        wait_for 5 gone '^Pixdrift$'; sleep 0.3
+        local t
+        if have scrot; then t=$(now); scrot -o "$T/shots/scrot.png"; ms_since "$t" >>"$T/scrot.txt"; fi
+        if have maim; then t=$(now); maim "$T/shots/maim.png"; ms_since "$t" >>"$T/maim.txt"; fi
+        if [[ -n $flameshot ]]; then t=$(now); flameshot full -p "$T/shots" >/dev/null 2>&1; ms_since "$t" >>"$T/flameshot-full.txt"; fi
+
+        # An area of the whole screen copied: from the Copy key to a PNG on the clipboard.
+        clear_clipboard
+        xdotool key ctrl+alt+super+4; wait_for 5 visible '^Pixdrift selection$'; sleep 0.2
+        xdotool mousemove 1 1 mousedown 1 sleep 0.1 mousemove $((W / 2)) $((H / 2)) sleep 0.1 mousemove $((W - 1)) $((H - 1)) sleep 0.1 mouseup 1
+        wait_for 5 visible '^Pixdrift$'; sleep 0.3
+        t=$(now)
+        xdotool key ctrl+c
+        wait_for 10 clipboard_png && ms_since "$t" >>"$T/copy.txt" && mv "$T/clip.png" "$T/clip-pixdrift.png"
+        xdotool key alt+F4; wait_for 5 gone '^Pixdrift$'; sleep 0.3
+        if [[ -n $flameshot ]]; then
+            clear_clipboard
+            flameshot gui >/dev/null 2>&1 & sleep 1.2
+            xdotool mousemove 1 1 mousedown 1 sleep 0.1 mousemove $((W / 2)) $((H / 2)) sleep 0.1 mousemove $((W - 1)) $((H - 1)) sleep 0.1 mouseup 1
+            sleep 0.3
+            t=$(now); xdotool key ctrl+c
+            wait_for 10 clipboard_png && ms_since "$t" >>"$T/flameshot-copy.txt"
+            sleep 0.5
+        fi
     done
-    echo "| $size | pixdrift --area → overlay | $(median <"$home/command.txt") |"
-    echo "| $size | hot key (xdotool) → overlay | $(median <"$home/key.txt") |"
-    kill "$app" "$wm" "$xvfb" 2>/dev/null
+    # Pixdrift's own time from the Copy key to the clipboard.
+    awk '/trace copy-start/ {s = $4} /trace copy-done/ && s {printf "%.0f\n", $4 - s; s = 0}' "$T/pixdrift.log" >"$T/copy-inside.txt"
+
+    # Idle: ten seconds with nothing to do.
+    sleep 2
+    local p0 f0 p1 f1
+    p0=$(cpu_ticks "$app"); [[ -n $flameshot ]] && f0=$(cpu_ticks "$flameshot")
+    sleep 10
+    p1=$(cpu_ticks "$app"); [[ -n $flameshot ]] && f1=$(cpu_ticks "$flameshot")
+    local pix_idle="$(rss_mb "$app"), $(((p1 - p0) * 10)) ms CPU"
+    local fs_idle="—"
+    [[ -n $flameshot ]] && fs_idle="$(rss_mb "$flameshot"), $(((f1 - f0) * 10)) ms CPU"
+
+    echo "| $size: hot key → overlay, window closed | $(stats "$T/key.txt") | $(stats "$T/floor.txt") | $(ratio "$T/key.txt" "$T/floor.txt") of the floor | Flameshot \`gui\` $(stats "$T/flameshot-gui.txt"), $(ratio "$T/flameshot-gui.txt" "$T/key.txt") Pixdrift's |"
+    echo "| $size: hot key → overlay, window open | $(stats "$T/key-open.txt") | — | — | — |"
+    echo "| $size: full capture (Pixdrift: to its window; others: to a PNG file) | $(stats "$T/full.txt") | — | — | scrot $(stats "$T/scrot.txt"); maim $(stats "$T/maim.txt"); Flameshot \`full\` $(stats "$T/flameshot-full.txt") |"
+    echo "| $size: whole-screen area, Copy → PNG on the clipboard | $(stats "$T/copy.txt") (inside Pixdrift: $(stats "$T/copy-inside.txt")) | — | — | Flameshot $(stats "$T/flameshot-copy.txt") |"
+    echo "| $size: idle for 10 s (resident memory, CPU) | $pix_idle | — | — | Flameshot $fs_idle |"
+
+    kill "$app" "$floor" ${flameshot:+"$flameshot"} "$wm" "$xvfb" 2>/dev/null
     wait 2>/dev/null
-    rm -rf "$home"
+    [[ -n ${KEEP_WORK:-} ]] && echo "work folder: $T" || rm -rf "$T"
 }
 
-echo "| screen | from → to | median of $ROUNDS |"
-echo "|---|---|---|"
+echo "| measurement | Pixdrift | floor | Pixdrift vs floor | usual tools |"
+echo "|---|---|---|---|---|"
 for size in "$@"; do
     run_size "$size"
 done
+echo
+echo "Medians of $ROUNDS interleaved rounds (min–max). Times run from the key tool's start (xdotool) until a screen pixel changes, except: the files written by scrot, maim and \`flameshot full\` (the command's whole run), and Copy (from the key press until \`xclip\` reads a PNG off the clipboard)."
