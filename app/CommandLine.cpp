@@ -15,7 +15,10 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     const QCommandLineOption area(QStringLiteral("area"),
                                   QStringLiteral("Capture an area: freeze the screen and select a rectangle."));
     const QCommandLineOption full(QStringLiteral("full"), QStringLiteral("Capture the whole main screen."));
-    parser.addOptions({help, version, area, full});
+    const QCommandLineOption delay(QStringLiteral("delay"),
+                                   QStringLiteral("With --area or --full: capture after <seconds> (1 to 60)."),
+                                   QStringLiteral("seconds"));
+    parser.addOptions({help, version, area, full, delay});
 
     CommandLine result;
     // Qt names the program only once an application object exists.
@@ -35,6 +38,16 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         result.exitCode = 2;
         result.errorText = QStringLiteral("Choose one of --area and --full.\n") + usage;
         return result;
+    }
+    if (parser.isSet(delay)) {
+        bool number = false;
+        const int seconds = parser.value(delay).toInt(&number);
+        if (!number || seconds < 1 || seconds > 60 || !(parser.isSet(area) || parser.isSet(full))) {
+            result.exitCode = 2;
+            result.errorText = QStringLiteral("--delay takes 1 to 60 seconds, with --area or --full.\n") + usage;
+            return result;
+        }
+        result.delay = seconds;
     }
     if (parser.isSet(help)) {
         result.exitCode = 0;

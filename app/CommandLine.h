@@ -12,6 +12,8 @@ struct CommandLine
     enum class Action { Open, CaptureArea, CaptureFull };
 
     Action action = Action::Open;
+    // Seconds to wait before the capture (--delay), 0 for none.
+    int delay = 0;
     std::optional<int> exitCode;
     QString output;    // for standard output
     QString errorText; // for standard error

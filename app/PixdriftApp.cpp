@@ -29,6 +29,7 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
     , m_instance({.activate = [this] { openMainWindow(); },
                   .captureArea = [this] { model().take(false); },
                   .captureFull = [this] { model().take(true); },
+                  .captureAfter = [this](bool full, int seconds) { model().takeAfter(full, seconds); },
                   // After the caller has had its answer.
                   .quit = [] { QTimer::singleShot(0, qApp, &QApplication::quit); }})
 {
@@ -78,7 +79,7 @@ DBusInstance::Role PixdriftApp::claimInstance()
     return m_instance.claim();
 }
 
-void PixdriftApp::launch(CommandLine::Action action)
+void PixdriftApp::launch(CommandLine::Action action, int delay)
 {
     buildMainWindow();
     m_delegate.applicationDidFinishLaunching();
@@ -92,7 +93,7 @@ void PixdriftApp::launch(CommandLine::Action action)
     } else {
         // A start for a capture shows the window once the capture has something to show.
         PixdriftDelegate::openMain = [this] { openMainWindow(); };
-        model().take(action == CommandLine::Action::CaptureFull);
+        model().takeAfter(action == CommandLine::Action::CaptureFull, delay);
     }
     // A second after start, when nobody waits for us, touch the memory the first capture and
     // the first overlay need, so that they do not pay for it.
@@ -123,6 +124,15 @@ void PixdriftApp::buildMainWindow()
     QMenu *capture = window->menuBar()->addMenu(::tr("Cattura"));
     capture->addAction(::tr("Seleziona area\u2026"), this, [this] { model().take(false); });
     capture->addAction(::tr("Schermo intero"), this, [this] { model().take(true); });
+    capture->addAction(::tr("capture.in3"), this, [this] { model().takeAfter(false, 3); });
+    capture->addAction(::tr("capture.in10"), this, [this] { model().takeAfter(false, 10); });
+    capture->addSeparator();
+    QAction *includeMarks = capture->addAction(::tr("marks.include"));
+    includeMarks->setCheckable(true);
+    includeMarks->setChecked(model().includeMarks());
+    connect(includeMarks, &QAction::toggled, this, [this](bool on) { model().setIncludeMarks(on); });
+    connect(&model(), &CaptureModel::includeMarksChanged, includeMarks,
+            [this, includeMarks] { includeMarks->setChecked(model().includeMarks()); });
 
     m_mainWindow = window;
 }

@@ -43,11 +43,24 @@ void PixdriftDelegate::applicationDidFinishLaunching()
     m_menu->addAction(::tr("menu.open"), this, &PixdriftDelegate::openWindow);
     m_menu->addAction(::tr("capture.area"), this, &PixdriftDelegate::captureArea);
     m_menu->addAction(::tr("capture.full"), this, &PixdriftDelegate::captureFull);
+    for (const auto &[key, seconds] : {std::pair{"capture.in3", 3}, std::pair{"capture.in10", 10}}) {
+        m_menu->addAction(::tr(key), this, [seconds] {
+            if (CaptureModel *model = CaptureModel::shared())
+                model->takeAfter(false, seconds);
+        });
+    }
     m_menu->addSeparator();
     m_menu->addAction(::tr("menu.quit"), this, &PixdriftDelegate::quit);
 
     m_statusItem = std::make_unique<QSystemTrayIcon>(appIcon());
     m_statusItem->setToolTip(QStringLiteral("Pixdrift"));
+    // A delayed capture counts down in the tooltip too.
+    if (CaptureModel *model = CaptureModel::shared()) {
+        connect(model, &CaptureModel::delayChanged, m_statusItem.get(), [this, model] {
+            m_statusItem->setToolTip(model->delayLeft() > 0 ? QStringLiteral("Pixdrift \u2014 ") + model->status()
+                                                            : QStringLiteral("Pixdrift"));
+        });
+    }
     m_statusItem->setContextMenu(m_menu.get());
     // X11 trays report a left click as a plain activation; it opens the menu too.
     connect(m_statusItem.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {

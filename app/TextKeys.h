@@ -4,22 +4,24 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 46> textKeys = {
+inline constexpr std::array<std::string_view, 53> textKeys = {
     "action.cancel",           "action.copy",          "action.save",
-    "annotation.color",        "annotation.title",     "annotation.undo",
-    "app.name",                "capture.area",         "capture.full",
-    "empty.title",             "menu.open",            "menu.quit",
+    "annotation.color",        "annotation.redo",      "annotation.title",     "annotation.undo",
+    "app.name",                "capture.area",         "capture.full",         "capture.in10",
+    "capture.in3",
+    "empty.title",             "marks.include",        "marks.includeTip",     "menu.open",
+    "menu.quit",
     "overlay.selectHint",      "settings.startAtLogin", "shortcuts.area",       "shortcuts.button",
     "shortcuts.cancel",        "shortcuts.clickToRecord", "shortcuts.full",
     "shortcuts.help",          "shortcuts.pressNow",   "shortcuts.recordingTip",
     "shortcuts.save",          "shortcuts.title",      "status.adjustCrop",
-    "status.autostartFailed",  "status.captureArea",      "status.captureFull",   "status.copied",
+    "status.autostartFailed",  "status.captureArea",      "status.captureFull",   "status.copied",       "status.countdown",
     "status.desktopKeys",      "status.desktopKeysAssigned",
     "status.fullCaptured",     "status.hotkeyConflict", "status.hotkeysActive",
     "status.noTray",           "status.permission",    "status.ready",
     "status.saveFailed",       "status.saved",         "status.shortcutConflict",
     "status.shortcutInvalid",  "status.shortcutSaveFailed", "status.shortcutSaved",
-    "tool.arrow",              "tool.pen",             "tool.rectangle",
+    "tool.arrow",              "tool.pen",             "tool.pixelate",        "tool.rectangle",
 };
 
 // Texts the menus and the window title use as they stand; a table may still translate them, with

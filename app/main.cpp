@@ -78,7 +78,11 @@ int main(int argc, char *argv[])
     // ending may still hold the name a moment after it stopped answering: then try again.
     for (int attempt = 0; pixdrift.claimInstance() == DBusInstance::Role::Secondary; ++attempt) {
         traceStage("call-running");
-        const DBusInstance::CallResult call = DBusInstance::callRunning(method);
+        const bool delayed = command.delay > 0;
+        const DBusInstance::CallResult call =
+            delayed ? DBusInstance::callRunning(QStringLiteral("CaptureAfter"),
+                                                {command.action == CommandLine::Action::CaptureFull, uint(command.delay)})
+                    : DBusInstance::callRunning(method);
         if (call == DBusInstance::CallResult::Done)
             return EXIT_SUCCESS;
         if (call == DBusInstance::CallResult::Failed || attempt == 20) {
@@ -87,6 +91,6 @@ int main(int argc, char *argv[])
         }
         QThread::msleep(50);
     }
-    pixdrift.launch(command.action);
+    pixdrift.launch(command.action, command.delay);
     return QApplication::exec();
 }

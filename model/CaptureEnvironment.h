@@ -18,11 +18,13 @@ class ScreenCaptureService;
 using AreaSelectionHandler = std::function<void(std::optional<QRect>)>;
 
 // One screen frozen for an area capture: what it showed, and the screen to show it on again
-// (the primary screen when null).
+// (the primary screen when null), with its scale.
 struct FrozenScreen
 {
     QImage image;
     QScreen *screen = nullptr;
+    // The screen's device pixels per point.
+    double scale = 1.0;
 };
 
 // A selection made on one of several frozen screens: the screen's place in the list, and the

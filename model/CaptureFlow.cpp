@@ -61,6 +61,13 @@ QSize pixelSizeOf(const CaptureDisplay &display, double scale)
 void CaptureModel::take(bool full)
 {
     traceStage("request");
+    // A capture asked for now replaces one still counting down.
+    if (m_delayLeft > 0) {
+        m_delayLeft = 0;
+        m_delay->stop();
+        Q_EMIT delayChanged();
+    }
+    m_redo.clear();
     const qint64 generation = ++m_captureGeneration;
     setImage({});
     setCrop(QRectF(0, 0, 0, 0));
@@ -72,6 +79,7 @@ void CaptureModel::take(bool full)
 
 void CaptureModel::cancelCapture()
 {
+    m_redo.clear();
     setImage({});
     setCrop(QRectF(0, 0, 0, 0));
     setFull(false);
@@ -161,10 +169,11 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
             co_return;
         QImage image = *captured.value;
         image.setDevicePixelRatio(1.0);
-        frozen.append({image, screen ? screen->screen : nullptr});
+        frozen.append({image, screen ? screen->screen : nullptr, screen ? screen->scale : 1.0});
     }
 
     const QImage &image = frozen.first().image;
+    model->setImageScale(frozen.first().scale);
     model->setImage(image);
     model->setCrop(QRectF(0, 0, image.width(), image.height()));
     model->setFull(full);
@@ -183,10 +192,12 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
     ScreensSelectionHandler handler = [model, windowsWereVisible, frozen](std::optional<AreaSelection> selection) {
         if (!model)
             return;
-        if (selection && selection->screen >= 0 && selection->screen < frozen.size())
+        if (selection && selection->screen >= 0 && selection->screen < frozen.size()) {
+            model->setImageScale(frozen.at(selection->screen).scale);
             model->deliverArea(selection->rect, frozen.at(selection->screen).image, windowsWereVisible);
-        else
+        } else {
             model->deliverArea(std::nullopt, {}, windowsWereVisible);
+        }
     };
     traceStage("overlay-image");
     if (environment.presentOverlay)

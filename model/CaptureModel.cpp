@@ -9,6 +9,7 @@ namespace {
 const QString areaShortcutKey = QStringLiteral("pd.areaShortcut");
 const QString fullShortcutKey = QStringLiteral("pd.fullShortcut");
 const QString defaultsVersionKey = QStringLiteral("pd.shortcutDefaultsVersion");
+const QString includeMarksKey = QStringLiteral("pd.includeMarks");
 
 // Raised whenever the built-in shortcuts change, so that every user gets the new ones once.
 constexpr qint64 shortcutDefaultsVersion = 3;
@@ -29,6 +30,7 @@ CaptureModel::CaptureModel(UserDefaults &defaults, QObject *parent)
     , m_areaShortcut(defaults.string(areaShortcutKey).value_or(defaultAreaShortcut))
     , m_fullShortcut(defaults.string(fullShortcutKey).value_or(defaultFullShortcut))
 {
+    m_includeMarks = defaults.integer(includeMarksKey).value_or(0) == 1;
     s_shared = this;
     migrateShortcutDefaults();
 }
@@ -82,4 +84,50 @@ void CaptureModel::saveShortcuts()
     const bool installed = GlobalShortcuts::install(m_areaShortcut, m_fullShortcut);
     setStatus(GlobalShortcuts::outcomeText(installed, "status.shortcutSaved", "status.shortcutConflict",
                                            m_areaShortcut, m_fullShortcut));
+}
+
+void CaptureModel::setIncludeMarks(bool include)
+{
+    if (include == m_includeMarks)
+        return;
+    publish(m_includeMarks, include, &CaptureModel::includeMarksChanged);
+    m_defaults.setInteger(includeMarksKey, include ? 1 : 0);
+}
+
+void CaptureModel::takeAfter(bool full, int seconds)
+{
+    cancelDelay();
+    if (seconds <= 0) {
+        take(full);
+        return;
+    }
+    if (!m_delay) {
+        m_delay = new QTimer(this);
+        m_delay->setInterval(1000);
+        connect(m_delay, &QTimer::timeout, this, [this] {
+            if (--m_delayLeft > 0) {
+                setStatus(::tr("status.countdown").replace(QStringLiteral("%@"), QString::number(m_delayLeft)));
+                Q_EMIT delayChanged();
+                return;
+            }
+            m_delay->stop();
+            Q_EMIT delayChanged();
+            take(m_delayFull);
+        });
+    }
+    m_delayFull = full;
+    m_delayLeft = seconds;
+    setStatus(::tr("status.countdown").replace(QStringLiteral("%@"), QString::number(m_delayLeft)));
+    m_delay->start();
+    Q_EMIT delayChanged();
+}
+
+void CaptureModel::cancelDelay()
+{
+    if (m_delayLeft == 0)
+        return;
+    m_delayLeft = 0;
+    m_delay->stop();
+    setStatus(::tr("status.ready"));
+    Q_EMIT delayChanged();
 }

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QRectF>
 #include <QString>
+#include <QTimer>
 
 #include <qcoro/qcorotask.h>
 
@@ -78,11 +79,33 @@ public:
     void addMark(const Mark &mark);
     // Removes the newest mark; nothing happens (and nothing is announced) when there is none.
     void undoMark();
+    // Puts back the newest mark undone; a new mark or a new capture forgets the undone ones.
+    void redoMark();
+    [[nodiscard]] bool canRedo() const { return !m_redo.isEmpty(); }
     void clearMarks();
+
+    // Whether Copy and Save draw the marks into the image (remembered in the settings). Off,
+    // the output is the captured pixels alone.
+    [[nodiscard]] bool includeMarks() const { return m_includeMarks; }
+    void setIncludeMarks(bool include);
+    // Device pixels per point of the screen the capture shows: marks keep their on-screen size
+    // in points when drawn into the image.
+    [[nodiscard]] qreal imageScale() const { return m_imageScale; }
+    void setImageScale(qreal scale) { m_imageScale = scale > 0 ? scale : 1.0; }
+
+    // Starts a capture after `seconds`, counting down on the status line. Another capture, or
+    // cancelDelay(), stops the count.
+    void takeAfter(bool full, int seconds);
+    void cancelDelay();
+    // The seconds left of a delayed capture; 0 when none is counting.
+    [[nodiscard]] int delayLeft() const { return m_delayLeft; }
 
     // The pixels the output consists of: the crop (the whole image after a full capture),
     // rounded outward to whole pixels and cut to the image. Null when nothing is left.
     [[nodiscard]] QImage cropped() const;
+    // What Copy and Save write: the cropped pixels, with the marks drawn in when includeMarks()
+    // is on (lines 4 points wide on the captured screen, pixelated areas in blocks).
+    [[nodiscard]] QImage outputImage() const;
     // Copies the cropped image to the clipboard as PNG, or asks where to save it.
     void output(bool copy);
 
@@ -109,6 +132,8 @@ Q_SIGNALS:
     void fullChanged();
     void toolChanged();
     void marksChanged();
+    void includeMarksChanged();
+    void delayChanged();
     void areaShortcutChanged();
     void fullShortcutChanged();
 
@@ -124,6 +149,8 @@ private:
     }
 
     void migrateShortcutDefaults();
+    // The crop in whole pixels of the image, rounded outward and cut to it.
+    [[nodiscard]] QRect cropPixels() const;
 
     static QCoro::Task<> captureTask(QPointer<CaptureModel> model, bool full, qint64 generation);
     void deliverArea(std::optional<QRect> rect, const QImage &image, bool windowsWereVisible);
@@ -142,6 +169,12 @@ private:
     bool m_full = false;
     QString m_tool;
     QList<Mark> m_marks;
+    QList<Mark> m_redo;
+    bool m_includeMarks = false;
+    qreal m_imageScale = 1.0;
+    QTimer *m_delay = nullptr;
+    int m_delayLeft = 0;
+    bool m_delayFull = false;
     QString m_areaShortcut;
     QString m_fullShortcut;
     qint64 m_captureGeneration = 0;

@@ -3,8 +3,10 @@
 #include "model/CaptureModel.h"
 
 #include "app/tr.h"
+#include "model/MarkDrawing.h"
 #include "model/PngEncoder.h"
 #include "platform/SavePanel.h"
+#include "platform/Trace.h"
 #include "platform/UserDefaults.h"
 
 #include <QClipboard>
@@ -13,6 +15,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMimeData>
+#include <QPainter>
 
 #include <cerrno>
 #include <cmath>
@@ -59,6 +62,7 @@ int writeAll(int fd, const QByteArray &bytes)
 
 void CaptureModel::addMark(const Mark &mark)
 {
+    m_redo.clear();
     QList<Mark> marks = m_marks;
     marks.append(mark);
     setMarks(marks);
@@ -69,16 +73,26 @@ void CaptureModel::undoMark()
     if (m_marks.isEmpty())
         return;
     QList<Mark> marks = m_marks;
-    marks.removeLast();
+    m_redo.append(marks.takeLast());
+    setMarks(marks);
+}
+
+void CaptureModel::redoMark()
+{
+    if (m_redo.isEmpty())
+        return;
+    QList<Mark> marks = m_marks;
+    marks.append(m_redo.takeLast());
     setMarks(marks);
 }
 
 void CaptureModel::clearMarks()
 {
+    m_redo.clear();
     setMarks({});
 }
 
-QImage CaptureModel::cropped() const
+QRect CaptureModel::cropPixels() const
 {
     if (m_image.isNull())
         return {};
@@ -93,14 +107,40 @@ QImage CaptureModel::cropped() const
     const double y1 = std::ceil(source.bottom());
     // QImage::copy would pad the part outside the image with transparent pixels.
     const QRectF pixels = QRectF(x0, y0, x1 - x0, y1 - y0) & QRectF(m_image.rect());
-    if (pixels.isEmpty())
-        return {};
-    return m_image.copy(pixels.toRect());
+    return pixels.isEmpty() ? QRect() : pixels.toRect();
+}
+
+QImage CaptureModel::cropped() const
+{
+    const QRect pixels = cropPixels();
+    return pixels.isEmpty() ? QImage() : m_image.copy(pixels);
+}
+
+QImage CaptureModel::outputImage() const
+{
+    QImage image = cropped();
+    if (image.isNull() || !m_includeMarks || m_marks.isEmpty())
+        return image;
+    image = image.convertToFormat(QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.translate(-cropPixels().topLeft());
+    const int block = std::max(2, int(std::lround(MarkDrawing::pixelBlock * m_imageScale)));
+    for (const Mark &mark : m_marks) {
+        if (!MarkDrawing::isPixelate(mark))
+            continue;
+        const QRect area = MarkDrawing::pixelateArea(mark, m_image.rect());
+        painter.drawImage(area.topLeft(), MarkDrawing::pixelated(m_image, area, block));
+    }
+    // Painter units are the captured screen's points, so lines keep their on-screen width.
+    painter.scale(m_imageScale, m_imageScale);
+    MarkDrawing::drawMarks(painter, m_marks, 1.0 / m_imageScale);
+    return image;
 }
 
 void CaptureModel::output(bool copy)
 {
-    const QImage image = cropped();
+    traceStage(copy ? "copy-start" : "save-start");
+    const QImage image = outputImage();
     if (image.isNull())
         return;
     const QByteArray png = encodePng(image);
@@ -112,6 +152,7 @@ void CaptureModel::output(bool copy)
         auto *data = new QMimeData;
         data->setData(QStringLiteral("image/png"), png);
         QGuiApplication::clipboard()->setMimeData(data);
+        traceStage("copy-done");
         setStatus(::tr("status.copied"));
         return;
     }

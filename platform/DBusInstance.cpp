@@ -32,9 +32,10 @@ DBusInstance::Role DBusInstance::claim()
     return Role::Secondary;
 }
 
-DBusInstance::CallResult DBusInstance::callRunning(const QString &method)
+DBusInstance::CallResult DBusInstance::callRunning(const QString &method, const QVariantList &arguments)
 {
-    const QDBusMessage call = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, method);
+    QDBusMessage call = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, method);
+    call.setArguments(arguments);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
     if (reply.type() != QDBusMessage::ErrorMessage)
         return CallResult::Done;
@@ -61,6 +62,18 @@ void DBusInstance::CaptureFull()
 {
     if (m_handlers.captureFull)
         m_handlers.captureFull();
+}
+
+void DBusInstance::CaptureAfter(bool full, uint seconds, const QDBusMessage &message)
+{
+    if (seconds < 1 || seconds > 60) {
+        message.setDelayedReply(true);
+        QDBusConnection::sessionBus().send(message.createErrorReply(
+            QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"), QStringLiteral("the delay takes 1 to 60 seconds")));
+        return;
+    }
+    if (m_handlers.captureAfter)
+        m_handlers.captureAfter(full, int(seconds));
 }
 
 void DBusInstance::Quit()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QDBusMessage>
 #include <QString>
+#include <QVariantList>
 
 #include <functional>
 
@@ -21,6 +23,8 @@ public:
         std::function<void()> activate;
         std::function<void()> captureArea;
         std::function<void()> captureFull;
+        // A capture after a number of seconds: full or area.
+        std::function<void(bool full, int seconds)> captureAfter;
         std::function<void()> quit;
     };
 
@@ -36,12 +40,14 @@ public:
     [[nodiscard]] Role claim();
     enum class CallResult { Done, Gone, Failed };
     // Calls `method` on the running instance. Gone: nobody holds the name any more.
-    [[nodiscard]] static CallResult callRunning(const QString &method);
+    [[nodiscard]] static CallResult callRunning(const QString &method, const QVariantList &arguments = {});
 
 public Q_SLOTS:
     Q_SCRIPTABLE void Activate();
     Q_SCRIPTABLE void CaptureArea();
     Q_SCRIPTABLE void CaptureFull();
+    // Seconds from 1 to 60; other values are refused with an error.
+    Q_SCRIPTABLE void CaptureAfter(bool full, uint seconds, const QDBusMessage &message);
     Q_SCRIPTABLE void Quit();
 
 private:

@@ -127,6 +127,34 @@
         <source>Shortcuts assigned by the desktop:</source>
         <translation>Shortcuts assigned by the desktop:</translation>
     </message>
+    <message id="marks.include">
+        <source>Include marks</source>
+        <translation>Include marks</translation>
+    </message>
+    <message id="marks.includeTip">
+        <source>Include marks: Copy and Save draw the marks into the image, and a drag inside the crop draws (move the crop by its border, or with Shift)</source>
+        <translation>Include marks: Copy and Save draw the marks into the image, and a drag inside the crop draws (move the crop by its border, or with Shift)</translation>
+    </message>
+    <message id="annotation.redo">
+        <source>Redo</source>
+        <translation>Redo</translation>
+    </message>
+    <message id="tool.pixelate">
+        <source>Pixelate</source>
+        <translation>Pixelate</translation>
+    </message>
+    <message id="capture.in3">
+        <source>Capture Area in 3 s</source>
+        <translation>Capture Area in 3 s</translation>
+    </message>
+    <message id="capture.in10">
+        <source>Capture Area in 10 s</source>
+        <translation>Capture Area in 10 s</translation>
+    </message>
+    <message id="status.countdown">
+        <source>Capturing in %@ s — Esc or another capture cancels.</source>
+        <translation>Capturing in %@ s — Esc or another capture cancels.</translation>
+    </message>
     <message id="status.fullCaptured">
         <source>Full screen captured.</source>
         <translation>Full screen captured.</translation>

@@ -127,6 +127,34 @@
         <source>Shortcuts assigned by the desktop:</source>
         <translation>Scorciatoie assegnate dal desktop:</translation>
     </message>
+    <message id="marks.include">
+        <source>Include marks</source>
+        <translation>Includi i segni</translation>
+    </message>
+    <message id="marks.includeTip">
+        <source>Include marks: Copy and Save draw the marks into the image, and a drag inside the crop draws (move the crop by its border, or with Shift)</source>
+        <translation>Includi i segni: Copia e Salva disegnano i segni nell&apos;immagine, e un trascinamento dentro il ritaglio disegna (sposta il ritaglio dal bordo, o con Maiusc)</translation>
+    </message>
+    <message id="annotation.redo">
+        <source>Redo</source>
+        <translation>Ripeti</translation>
+    </message>
+    <message id="tool.pixelate">
+        <source>Pixelate</source>
+        <translation>Pixela</translation>
+    </message>
+    <message id="capture.in3">
+        <source>Capture Area in 3 s</source>
+        <translation>Cattura area tra 3 s</translation>
+    </message>
+    <message id="capture.in10">
+        <source>Capture Area in 10 s</source>
+        <translation>Cattura area tra 10 s</translation>
+    </message>
+    <message id="status.countdown">
+        <source>Capturing in %@ s — Esc or another capture cancels.</source>
+        <translation>Cattura tra %@ s — Esc o un&apos;altra cattura annulla.</translation>
+    </message>
     <message id="status.fullCaptured">
         <source>Full screen captured.</source>
         <translation>Schermo intero catturato.</translation>

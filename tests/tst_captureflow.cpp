@@ -206,6 +206,28 @@ private Q_SLOTS:
         QCOMPARE(rig.overlaysPresented, 0);
     }
 
+    // A delayed capture counts down on the status line; a capture asked for meanwhile replaces it,
+    // and Escape (cancelDelay) stops it with nothing captured.
+    void aDelayedCaptureGivesWayToANewerOne()
+    {
+        Rig rig;
+        rig.model.takeAfter(false, 1);
+        QCOMPARE(rig.model.delayLeft(), 1);
+        QVERIFY(rig.model.status().contains(u'1'));
+        rig.model.take(true);
+        QCOMPARE(rig.model.delayLeft(), 0);
+        QTRY_VERIFY(rig.model.hasImage());
+        QTest::qWait(1300);
+        QCOMPARE(rig.capture.imageRequests.size(), 1);
+        QCOMPARE(rig.overlaysPresented, 0);
+
+        rig.model.takeAfter(true, 1);
+        rig.model.cancelDelay();
+        QCOMPARE(rig.model.status(), ::tr("status.ready"));
+        QTest::qWait(1300);
+        QCOMPARE(rig.capture.imageRequests.size(), 1);
+    }
+
     // The older request already waits for its image when the newer one starts.
     void aLateImageIsDiscarded()
     {

@@ -218,11 +218,21 @@ private Q_SLOTS:
         m_model->setMarks({first, second});
         QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(m_model->marks(), QList<Mark>{first});
+        // Undone marks come back newest first; a new mark forgets them.
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(m_model->marks(), QList<Mark>{first});
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(m_model->marks(), (QList<Mark>{first, second}));
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        m_model->addMark(first);
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(m_model->marks(), (QList<Mark>{first, first}));
         m_model->setCrop(QRectF(0, 0, 100, 100));
         QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(m_model->status(), ::tr("status.copied"));
 
-        QCOMPARE(picker->count(), 3);
+        QCOMPARE(picker->count(), 4);
         QCOMPARE(picker->itemData(1).toString(), QStringLiteral("tool.pen"));
         QCOMPARE(picker->itemText(1), QStringLiteral("Pen"));
         picker->setCurrentIndex(2);

@@ -1,4 +1,4 @@
-#include "ui/MarkDrawing.h"
+#include "model/MarkDrawing.h"
 
 #include <QPainter>
 #include <QTest>

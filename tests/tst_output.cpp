@@ -1,5 +1,6 @@
 #include "app/tr.h"
 #include "model/CaptureModel.h"
+#include "model/Mark.h"
 #include "platform/UserDefaults.h"
 #include "support/FakeSavePanel.h"
 #include "support/TestUtilities.h"
@@ -288,6 +289,69 @@ private Q_SLOTS:
         const QString stamp = CaptureModel::timestamp(QDateTime(QDate(2026, 3, 3), QTime(14, 5, 9)));
         QLocale::setDefault(previous);
         QCOMPARE(stamp, QStringLiteral("2026-03-03-14-05-09"));
+    }
+
+    // With "Include marks" the output has the marks drawn in, 4 points wide at the screen's
+    // scale and cut to the crop; without it, only the captured pixels.
+    void marksInTheOutput_data()
+    {
+        QTest::addColumn<bool>("include");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<int>("changed"); // pixels that differ from the capture; -1: pixelated
+        // A line across the whole image, through the crop (20, 10, 160, 80).
+        QTest::newRow("off: the capture alone") << false << 1.0 << "tool.pen" << 0;
+        QTest::newRow("line at scale 1") << true << 1.0 << "tool.pen" << 160 * 4;
+        QTest::newRow("line at scale 2") << true << 2.0 << "tool.pen" << 160 * 8;
+        QTest::newRow("pixelate") << true << 1.0 << "tool.pixelate" << -1;
+        QTest::newRow("pixelate, off") << false << 1.0 << "tool.pixelate" << 0;
+    }
+
+    void marksInTheOutput()
+    {
+        QFETCH(bool, include);
+        QFETCH(double, scale);
+        QFETCH(QString, tool);
+        QFETCH(int, changed);
+        // A line on a flat grey image; the pixelation over a pattern.
+        QImage capture = pattern({200, 100});
+        if (tool == u"tool.pen")
+            capture.fill(QColor(90, 90, 90));
+        m_model->setImage(capture);
+        m_model->setImageScale(scale);
+        m_model->setIncludeMarks(include);
+        m_model->setCrop(QRectF(20, 10, 160, 80));
+        const QRect crop(20, 10, 160, 80);
+        m_model->addMark(tool == u"tool.pen" ? Mark({0, 50}, {200, 50}, Qt::red, tool)
+                                             : Mark({30, 20}, {90, 61}, Qt::red, tool));
+        const QImage out = m_model->outputImage().convertToFormat(QImage::Format_RGB32);
+        const QImage before = capture.copy(crop);
+        QCOMPARE(out.size(), crop.size());
+        if (changed >= 0) {
+            int differ = 0;
+            for (int y = 0; y < out.height(); ++y)
+                for (int x = 0; x < out.width(); ++x)
+                    differ += out.pixel(x, y) != before.pixel(x, y) ? 1 : 0;
+            QCOMPARE(differ, changed);
+            if (changed > 0)
+                QCOMPARE(QColor(out.pixel(80, 40)), QColor(Qt::red));
+            return;
+        }
+        // Blocks of 12 pixels from the mark's corner, each one colour: the pixels under a block
+        // cannot be read back. Outside the mark nothing changes.
+        const QRect area(30, 20, 60, 41);
+        for (int y = 0; y < out.height(); ++y) {
+            for (int x = 0; x < out.width(); ++x) {
+                const QPoint p = QPoint(x, y) + crop.topLeft();
+                if (!area.contains(p)) {
+                    QCOMPARE(out.pixel(x, y), before.pixel(x, y));
+                    continue;
+                }
+                const QPoint corner = area.topLeft() + QPoint((p.x() - area.left()) / 12 * 12, (p.y() - area.top()) / 12 * 12);
+                QCOMPARE(out.pixel(x, y), out.pixel(corner - crop.topLeft()));
+            }
+        }
+        QVERIFY(out.pixel(area.topLeft() - crop.topLeft()) != out.pixel(area.topLeft() + QPoint(12, 0) - crop.topLeft()));
     }
 
     void undoRemovesTheNewestMark()

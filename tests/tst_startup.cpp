@@ -95,7 +95,8 @@ private Q_SLOTS:
         QCOMPARE(delegate.statusItem()->toolTip(), QStringLiteral("Pixdrift"));
         QVERIFY(!delegate.statusItem()->icon().isNull());
         QCOMPARE(describe(delegate.statusMenu()),
-                 QStringList({"Open Pixdrift", "Capture Area", "Capture Full Screen", "---", "Quit Pixdrift"}));
+                 QStringList({"Open Pixdrift", "Capture Area", "Capture Full Screen", "Capture Area in 3 s",
+                              "Capture Area in 10 s", "---", "Quit Pixdrift"}));
 
         // Without a model the capture entries do nothing.
         delegate.statusMenu()->actions().at(2)->trigger();
@@ -142,7 +143,8 @@ private Q_SLOTS:
         QCOMPARE(menus[0]->title(), QStringLiteral("Pixdrift"));
         QCOMPARE(describe(menus[0]), QStringList({"Settings… [Ctrl+,]", "---", "Quit Pixdrift [Ctrl+Q]"}));
         QCOMPARE(menus[1]->title(), QStringLiteral("Capture"));
-        QCOMPARE(describe(menus[1]), QStringList({"Select Area…", "Full Screen"}));
+        QCOMPARE(describe(menus[1]), QStringList({"Select Area…", "Full Screen", "Capture Area in 3 s",
+                                                  "Capture Area in 10 s", "---", "Include marks"}));
 
         // Closing the window keeps the program; the tray's first entry brings the window back.
         window->close();

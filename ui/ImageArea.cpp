@@ -1,12 +1,13 @@
 #include "ui/ImageArea.h"
 
 #include "model/CaptureModel.h"
-#include "ui/MarkDrawing.h"
+#include "model/MarkDrawing.h"
 #include "ui/SelectionBox.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 ImageArea::ImageArea(CaptureModel &model, std::function<QColor()> currentColor, QWidget *parent)
@@ -28,6 +29,9 @@ ImageArea::ImageArea(CaptureModel &model, std::function<QColor()> currentColor, 
     connect(&m_model, &CaptureModel::fullChanged, this, &ImageArea::relayout);
     connect(&m_model, &CaptureModel::cropChanged, this, [this] { m_box->update(); });
     connect(&m_model, &CaptureModel::marksChanged, this, qOverload<>(&QWidget::update));
+    connect(&m_model, &CaptureModel::includeMarksChanged, this,
+            [this] { m_box->setInteriorDraws(m_model.includeMarks()); });
+    m_box->setInteriorDraws(m_model.includeMarks());
     relayout();
 }
 
@@ -64,8 +68,30 @@ void ImageArea::paintEvent(QPaintEvent *)
     }
     painter.drawPixmap(target.topLeft(), m_scaled);
 
+    QList<Mark> marks = m_model.marks();
+    if (const std::optional<Mark> drawing = dragMark())
+        marks.append(*drawing);
     painter.translate(target.topLeft());
-    MarkDrawing::drawMarks(painter, m_model.marks(), m_mapping->scale);
+    // Pixelated areas as the output has them, block for block, scaled like the image.
+    const QImage &image = m_model.image();
+    const int block = std::max(2, int(std::lround(MarkDrawing::pixelBlock * m_model.imageScale())));
+    for (const Mark &mark : std::as_const(marks)) {
+        if (!MarkDrawing::isPixelate(mark))
+            continue;
+        const QRect area = MarkDrawing::pixelateArea(mark, image.rect());
+        if (!area.isEmpty())
+            painter.drawImage(QRectF(QPointF(area.topLeft()) * m_mapping->scale, QSizeF(area.size()) * m_mapping->scale),
+                              MarkDrawing::pixelated(image, area, block));
+    }
+    MarkDrawing::drawMarks(painter, marks, m_mapping->scale);
+}
+
+std::optional<Mark> ImageArea::dragMark() const
+{
+    if (!m_dragStart || !m_mapping)
+        return std::nullopt;
+    return MarkDrawing::markFromDrag(*m_dragStart, m_dragEnd, m_mapping->offset, m_mapping->scale, m_currentColor(),
+                                     m_model.tool());
 }
 
 void ImageArea::mousePressEvent(QMouseEvent *event)
@@ -81,11 +107,14 @@ void ImageArea::mousePressEvent(QMouseEvent *event)
 
 void ImageArea::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!m_press || m_dragStart)
+    if (!m_press)
         return;
-    const QPointF moved = toArea(event->position()) - *m_press;
-    if (std::hypot(moved.x(), moved.y()) >= markDragThreshold)
+    m_dragEnd = toArea(event->position());
+    const QPointF moved = m_dragEnd - *m_press;
+    if (!m_dragStart && std::hypot(moved.x(), moved.y()) >= markDragThreshold)
         m_dragStart = m_press;
+    if (m_dragStart)
+        update();
 }
 
 void ImageArea::mouseReleaseEvent(QMouseEvent *event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/Mark.h"
 #include "ui/DisplayMapping.h"
 
 #include <QColor>
@@ -37,6 +38,8 @@ protected:
 
 private:
     void relayout();
+    // The mark the drag in progress would make.
+    [[nodiscard]] std::optional<Mark> dragMark() const;
     [[nodiscard]] QPointF toArea(QPointF widgetPoint) const { return widgetPoint - QPointF(inset, inset); }
 
     CaptureModel &m_model;
@@ -48,4 +51,6 @@ private:
     QPixmap m_scaled;
     std::optional<QPointF> m_press;
     std::optional<QPointF> m_dragStart;
+    // Where the mark being drawn ends now, for its preview.
+    QPointF m_dragEnd;
 };

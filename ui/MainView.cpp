@@ -3,6 +3,7 @@
 #include "app/PixdriftDelegate.h"
 #include "app/tr.h"
 #include "model/CaptureModel.h"
+#include "model/Mark.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "shortcuts/ShortcutSettings.h"
 #include "shortcuts/ShortcutText.h"
@@ -117,8 +118,17 @@ MainView::MainView(CaptureModel &model, std::function<void()> openWindow, QWidge
         connect(shortcut, &QShortcut::activated, this, &MainView::exitCommand);
     }
 
+    // Redo: Ctrl+Shift+Z, one shortcut (a second one on the same key would cancel both out).
+    auto *redo = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), this);
+    redo->setContext(Qt::WindowShortcut);
+    connect(redo, &QShortcut::activated, this, [this] {
+        if (m_redo->isEnabled())
+            m_redo->click();
+    });
+
     for (auto signal : {&CaptureModel::imageChanged, &CaptureModel::statusChanged, &CaptureModel::toolChanged,
-                        &CaptureModel::areaShortcutChanged, &CaptureModel::fullShortcutChanged})
+                        &CaptureModel::areaShortcutChanged, &CaptureModel::fullShortcutChanged,
+                        &CaptureModel::marksChanged, &CaptureModel::includeMarksChanged})
         connect(&m_model, signal, this, &MainView::refresh);
     refresh();
 }
@@ -170,8 +180,9 @@ QWidget *MainView::buildHeader()
     m_toolPicker->setObjectName(QStringLiteral("toolPicker"));
     m_toolPicker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_toolPicker->setToolTip(::tr("annotation.title"));
-    for (const char *key : {"tool.arrow", "tool.pen", "tool.rectangle"})
-        m_toolPicker->addItem(::tr(key), QString::fromLatin1(key));
+    for (const std::string_view key : toolKeys)
+        m_toolPicker->addItem(::tr(QString::fromLatin1(key.data(), qsizetype(key.size()))),
+                              QString::fromLatin1(key.data(), qsizetype(key.size())));
     connect(m_toolPicker, &QComboBox::activated, this,
             [this](int index) { m_model.setTool(m_toolPicker->itemData(index).toString()); });
     annotation->addWidget(m_toolPicker);
@@ -197,6 +208,25 @@ QWidget *MainView::buildHeader()
     m_undo->setToolTip(withKeys(::tr("annotation.undo"), QKeySequence::Undo));
     connect(m_undo, &QToolButton::clicked, this, [this] { m_model.undoMark(); });
     annotation->addWidget(m_undo);
+
+    m_redo = new QToolButton;
+    m_redo->setObjectName(QStringLiteral("redo"));
+    m_redo->setIcon(QIcon::fromTheme(QStringLiteral("edit-redo"), style()->standardIcon(QStyle::SP_ArrowForward)));
+    m_redo->setToolTip(::tr("annotation.redo") + QStringLiteral(" (")
+                       + QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z).toString(QKeySequence::NativeText) + u')');
+    connect(m_redo, &QToolButton::clicked, this, [this] { m_model.redoMark(); });
+    annotation->addWidget(m_redo);
+
+    // Off, marks show here only; on, Copy and Save draw them into the image.
+    m_includeMarks = new QToolButton;
+    m_includeMarks->setObjectName(QStringLiteral("includeMarks"));
+    m_includeMarks->setCheckable(true);
+    m_includeMarks->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_includeMarks->setIcon(QIcon::fromTheme(QStringLiteral("insert-image")));
+    m_includeMarks->setText(::tr("marks.include"));
+    m_includeMarks->setToolTip(::tr("marks.includeTip"));
+    connect(m_includeMarks, &QToolButton::toggled, this, [this](bool on) { m_model.setIncludeMarks(on); });
+    annotation->addWidget(m_includeMarks);
 
     QHBoxLayout *outputs = group();
     m_cancel = button("dialog-cancel", ::tr("action.cancel"));
@@ -274,6 +304,11 @@ void MainView::refresh()
     m_pages->setCurrentIndex(hasImage ? 1 : 0);
     for (QWidget *control : std::initializer_list<QWidget *>{m_cancel, m_copy, m_save, m_toolPicker, m_colorWell, m_undo})
         control->setEnabled(hasImage);
+    m_redo->setEnabled(hasImage && m_model.canRedo());
+    {
+        const QSignalBlocker blocker(m_includeMarks);
+        m_includeMarks->setChecked(m_model.includeMarks());
+    }
     // Where the desktop owns the keys, the stored ones are not bound: say how they work there.
     const QString desktopKeys = GlobalShortcuts::desktopKeysText();
     const QString area = prettyShortcut(m_model.areaShortcut());
@@ -316,7 +351,10 @@ void MainView::showShortcutSettings()
 
 void MainView::exitCommand()
 {
-    if (m_model.hasImage())
+    // A capture counting down goes first; then the capture on show.
+    if (m_model.delayLeft() > 0)
+        m_model.cancelDelay();
+    else if (m_model.hasImage())
         m_model.cancelCapture();
 }
 

@@ -68,6 +68,8 @@ private:
     QComboBox *m_toolPicker = nullptr;
     QToolButton *m_colorWell = nullptr;
     QToolButton *m_undo = nullptr;
+    QToolButton *m_redo = nullptr;
+    QToolButton *m_includeMarks = nullptr;
     QPushButton *m_area = nullptr;
     QPushButton *m_full = nullptr;
     QPushButton *m_cancel = nullptr;

@@ -17,6 +17,24 @@ SelectionBox::SelectionBox(Binding<QRectF> rect, QWidget *parent)
     , m_rect(std::move(rect))
 {
     setAttribute(Qt::WA_NoSystemBackground);
+    // The cursor tells what a press would do.
+    setMouseTracking(true);
+}
+
+void SelectionBox::setInteriorDraws(bool draws)
+{
+    m_interiorDraws = draws;
+}
+
+std::optional<G::Hit> SelectionBox::grip(QPointF point, Qt::KeyboardModifiers modifiers) const
+{
+    const QRectF crop = m_rect.get();
+    const QPointF p = toBox(point);
+    std::optional<G::Hit> hit = G::hitTest(crop, p);
+    if (!hit || hit->handle || !m_interiorDraws || (modifiers & Qt::ShiftModifier))
+        return hit;
+    const QRectF inner = crop.normalized().adjusted(borderBand, borderBand, -borderBand, -borderBand);
+    return inner.contains(p) ? std::nullopt : hit;
 }
 
 void SelectionBox::setImageGeometry(QPointF imageOrigin, QSizeF bounds)
@@ -56,9 +74,10 @@ void SelectionBox::paintEvent(QPaintEvent *)
 void SelectionBox::mousePressEvent(QMouseEvent *event)
 {
     const std::optional<G::Hit> hit =
-        event->button() == Qt::LeftButton ? G::hitTest(m_rect.get(), toBox(event->position())) : std::nullopt;
+        event->button() == Qt::LeftButton ? grip(event->position(), event->modifiers()) : std::nullopt;
     if (!hit) {
-        // The dimmed part takes no presses: they belong to the mark drag below.
+        // The dimmed part (and, while marks go into the image, the crop's inside) takes no
+        // presses: they belong to the mark drag below.
         event->ignore();
         return;
     }
@@ -70,6 +89,18 @@ void SelectionBox::mousePressEvent(QMouseEvent *event)
 void SelectionBox::mouseMoveEvent(QMouseEvent *event)
 {
     if (!m_press) {
+        const std::optional<G::Hit> hit = grip(event->position(), event->modifiers());
+        Qt::CursorShape shape = Qt::CrossCursor;
+        if (hit && hit->handle) {
+            constexpr Qt::CursorShape shapes[] = {Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor,
+                                                  Qt::SizeHorCursor,   Qt::SizeFDiagCursor, Qt::SizeVerCursor,
+                                                  Qt::SizeBDiagCursor, Qt::SizeHorCursor};
+            shape = shapes[int(*hit->handle)];
+        } else if (hit) {
+            shape = Qt::SizeAllCursor;
+        }
+        if (cursor().shape() != shape)
+            setCursor(shape);
         // Not our drag: the widget below follows it.
         event->ignore();
         return;

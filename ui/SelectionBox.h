@@ -23,6 +23,11 @@ public:
     // Where the displayed image lies in this widget, and its size (the box's bounds).
     void setImageGeometry(QPointF imageOrigin, QSizeF bounds);
     [[nodiscard]] QSizeF bounds() const { return m_bounds; }
+    // Whether a drag inside the crop draws a mark (passed on to the widget below) instead of
+    // moving the box; the box then moves by its border band or with Shift held.
+    void setInteriorDraws(bool draws);
+    static constexpr qreal borderBand = 8;
+
     // The crop when the current drag took hold of it; none between drags.
     [[nodiscard]] std::optional<QRectF> origin() const { return m_origin; }
 
@@ -34,6 +39,9 @@ protected:
 
 private:
     [[nodiscard]] QPointF toBox(QPointF widgetPoint) const { return widgetPoint - m_imageOrigin; }
+    // What a press at `point` (widget coordinates) with `modifiers` would take hold of; nothing
+    // when it belongs to the widget below.
+    [[nodiscard]] std::optional<CropBoxGeometry::Hit> grip(QPointF point, Qt::KeyboardModifiers modifiers) const;
 
     Binding<QRectF> m_rect;
     QPointF m_imageOrigin;
@@ -42,4 +50,5 @@ private:
     std::optional<QPointF> m_press;
     CropBoxGeometry::Hit m_hit;
     std::optional<QRectF> m_origin;
+    bool m_interiorDraws = false;
 };

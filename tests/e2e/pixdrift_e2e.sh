@@ -282,6 +282,13 @@ kill -TERM "$PIXDRIFT_PID"
 wait "$PIXDRIFT_PID" 2>/dev/null
 code=$?
 ((code == 0)) || fail "SIGTERM ended pixdrift with status $code"
+# From now on marks go into the copies (the setting "Include marks", as the menu stores it).
+python3 - "$HOME/config/Pixdrift/defaults.json" <<'PY' || fail "could not turn on Include marks"
+import json, sys
+settings = json.load(open(sys.argv[1]))
+settings["pd.includeMarks"] = 1
+json.dump(settings, open(sys.argv[1], "w"))
+PY
 start_pixdrift
 started_with "registered=YES area=control+shift+a full=control+option+command+3" ||
     fail "after a restart: $(grep startup "$WORK/pixdrift.log")"
@@ -290,6 +297,30 @@ key ctrl+shift+a
 wait_for 30 overlay_shown || fail "the saved shortcut does not capture after a restart"
 key Escape
 wait_for 30 overlay_gone || fail "Escape did not close the overlay"
+
+# ---- 5b. with "Include marks" a drag inside the crop draws, and the copy holds the mark
+step marks-in-copy
+key ctrl+shift+a
+wait_for 30 overlay_shown || fail "no overlay for the marked copy"
+sleep 0.5
+xdotool mousemove $X0 $Y0 mousedown 1 mousemove 900 700 mousemove $X1 $Y1
+sleep 0.3
+xdotool mouseup 1
+wait_for 30 overlay_gone || fail "the overlay stayed"
+wait_for 30 main_window || fail "the main window did not come back"
+MAIN=$(main_window)
+sleep 0.5
+geometry "$MAIN"
+# The window's middle shows the middle of the screen, inside the crop.
+CX=$((X + WIDTH / 2)) CY=$((Y + HEIGHT / 2))
+xdotool mousemove $((CX - 60 * SCALE)) "$CY" mousedown 1 mousemove "$CX" "$CY" mousemove $((CX + 60 * SCALE)) "$CY" mouseup 1
+sleep 0.5
+shot 7-mark-inside-crop
+find_buttons
+copy_to "$WORK/marked.png" "$((X1 - X0))x$((Y1 - Y0))" ||
+    fail "the crop moved or the clipboard holds no PNG of it: $(identify -format '%wx%h' "$WORK/marked.png" 2>&1)"
+red=$(convert "$WORK/marked.png" -fill black +opaque '#ff0000' -fill white -opaque '#ff0000' -format '%[fx:int(mean*w*h+0.5)]' info:)
+((red > 200 * SCALE)) || fail "the copied PNG holds $red pixels of the mark's red"
 
 # ---- 6. another client holds the full shortcut: start-up reports it, the area one works
 step conflict
