@@ -69,6 +69,12 @@ code=$?
 "$PIXDRIFT" --no-such-option >/dev/null 2>"$WORK/usage.txt"
 code=$?
 [[ $code == 2 ]] && grep -q -- '--area' "$WORK/usage.txt" || fail "an unknown option: exit $code, $(head -2 "$WORK/usage.txt")"
+for wrong in "--delay 5" "--area --delay 0" "--full --delay 61" "--area --delay soon"; do
+    # shellcheck disable=SC2086 # the words are the arguments
+    "$PIXDRIFT" $wrong >/dev/null 2>&1
+    code=$?
+    [[ $code == 2 ]] || fail "'pixdrift $wrong' exited with $code, not 2"
+done
 
 export DISPLAY=:$n
 start Xvfb "$DISPLAY" -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp
