@@ -16,8 +16,12 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QPainter>
+#include <QTimer>
 
 #include <cerrno>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <cmath>
 #include <cstdlib>
 #include <fcntl.h>
@@ -116,6 +120,22 @@ QImage CaptureModel::cropped() const
     return pixels.isEmpty() ? QImage() : m_image.copy(pixels);
 }
 
+namespace {
+
+// The encoder keeps its buffers for an output soon after (Copy, then Save); a program that has
+// gone back to waiting gives them back, and the heap what it freed.
+constexpr int keepBuffersMs = 10000;
+
+void releaseBuffers()
+{
+    releasePngBuffers();
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+} // namespace
+
 QImage CaptureModel::outputImage() const
 {
     QImage image = cropped();
@@ -140,6 +160,7 @@ QImage CaptureModel::outputImage() const
 void CaptureModel::output(bool copy)
 {
     traceStage(copy ? "copy-start" : "save-start");
+    QTimer::singleShot(keepBuffersMs, &releaseBuffers);
     const QImage image = outputImage();
     if (image.isNull())
         return;

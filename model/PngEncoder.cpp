@@ -251,3 +251,10 @@ QByteArray encodePng(const QImage &source, int pieceCount)
     finishChunk(out, chunk);
     return out;
 }
+
+void releasePngBuffers()
+{
+    const std::lock_guard lock(encoderMutex);
+    reusedPieces().clear();
+    reusedPieces().shrink_to_fit();
+}

@@ -11,3 +11,7 @@
 // `pieces` splits the work into that many parts (0: one per core); tests use it to exercise
 // the joins on small images.
 [[nodiscard]] QByteArray encodePng(const QImage &image, int pieces = 0);
+
+// Lets go of the working buffers the encoder keeps for the next image (about three bytes a
+// pixel of the largest image so far).
+void releasePngBuffers();
