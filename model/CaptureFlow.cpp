@@ -189,8 +189,10 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
     }
 
     model->setStatus(::tr("status.adjustCrop"));
-    ScreensSelectionHandler handler = [model, windowsWereVisible, frozen](std::optional<AreaSelection> selection) {
-        if (!model)
+    ScreensSelectionHandler handler = [model, windowsWereVisible, frozen,
+                                       generation](std::optional<AreaSelection> selection) {
+        // A capture started while the overlay was up has replaced this one.
+        if (!model || generation != model->m_captureGeneration)
             return;
         if (selection && selection->screen >= 0 && selection->screen < frozen.size()) {
             model->setImageScale(frozen.at(selection->screen).scale);

@@ -117,7 +117,10 @@ QRect CaptureModel::cropPixels() const
 QImage CaptureModel::cropped() const
 {
     const QRect pixels = cropPixels();
-    return pixels.isEmpty() ? QImage() : m_image.copy(pixels);
+    if (pixels.isEmpty())
+        return {};
+    // The whole capture needs no copy: a screen's worth of bytes and their page faults.
+    return pixels == m_image.rect() ? m_image : m_image.copy(pixels);
 }
 
 namespace {

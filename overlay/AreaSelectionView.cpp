@@ -8,6 +8,7 @@
 #include "platform/Trace.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -290,6 +291,11 @@ bool AreaSelectionView::eventFilter(QObject *watched, QEvent *event)
     const QEvent::Type type = event->type();
     if (type == QEvent::Expose && watched == window()->windowHandle() && !std::exchange(m_exposed, true))
         traceStage("overlay-exposed");
+    // A Wayland compositor shows a window that changed state (full screen) only once the window
+    // has drawn after agreeing to it; sway otherwise waits out its 200 ms timeout. One pixel is
+    // enough to send a new frame.
+    if (type == QEvent::Expose && m_painted && QGuiApplication::platformName() == u"wayland")
+        update(QRect(0, 0, 1, 1));
     if (watched == window()->windowHandle()
         && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease)) {
         const auto *mouse = static_cast<const QMouseEvent *>(event);

@@ -228,6 +228,22 @@ private Q_SLOTS:
         QCOMPARE(rig.capture.imageRequests.size(), 1);
     }
 
+    // A selection made on an overlay that a newer capture has replaced changes nothing.
+    void aStaleOverlaySelectsNothing()
+    {
+        Rig rig;
+        rig.model.take(false);
+        QTRY_VERIFY(rig.overlay.has_value());
+        auto stale = *std::exchange(rig.overlay, std::nullopt);
+        rig.model.take(true);
+        QTRY_VERIFY(rig.model.full());
+        const QImage full = rig.model.image();
+        stale(AreaSelection{0, QRect(10, 10, 50, 50)});
+        QCOMPARE(rig.model.image(), full);
+        QVERIFY(rig.model.full());
+        QCOMPARE(rig.model.status(), ::tr("status.fullCaptured"));
+    }
+
     // The older request already waits for its image when the newer one starts.
     void aLateImageIsDiscarded()
     {
