@@ -9,20 +9,9 @@ namespace {
 
 const QString interfaceName = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 
-// One entry of the portal's a(sa{sv}) shortcut lists.
-struct ShortcutEntry
-{
-    QString id;
-    QVariantMap properties;
-};
-
 } // namespace
 
-Q_DECLARE_METATYPE(ShortcutEntry)
-
-namespace {
-
-QDBusArgument &operator<<(QDBusArgument &argument, const ShortcutEntry &entry)
+QDBusArgument &operator<<(QDBusArgument &argument, const PortalShortcutEntry &entry)
 {
     argument.beginStructure();
     argument << entry.id << entry.properties;
@@ -30,13 +19,15 @@ QDBusArgument &operator<<(QDBusArgument &argument, const ShortcutEntry &entry)
     return argument;
 }
 
-const QDBusArgument &operator>>(const QDBusArgument &argument, ShortcutEntry &entry)
+const QDBusArgument &operator>>(const QDBusArgument &argument, PortalShortcutEntry &entry)
 {
     argument.beginStructure();
     argument >> entry.id >> entry.properties;
     argument.endStructure();
     return argument;
 }
+
+namespace {
 
 QString failureText(const PortalRequest::Answer &answer, const char *what)
 {
@@ -52,8 +43,8 @@ PortalGlobalShortcuts::PortalGlobalShortcuts(const QDBusConnection &bus, QObject
     : QObject(parent)
     , m_bus(bus)
 {
-    qDBusRegisterMetaType<ShortcutEntry>();
-    qDBusRegisterMetaType<QList<ShortcutEntry>>();
+    qDBusRegisterMetaType<PortalShortcutEntry>();
+    qDBusRegisterMetaType<QList<PortalShortcutEntry>>();
 }
 
 void PortalGlobalShortcuts::bind(const QList<Shortcut> &shortcuts, BindHandler done)
@@ -70,7 +61,7 @@ void PortalGlobalShortcuts::bind(const QList<Shortcut> &shortcuts, BindHandler d
             m_bus.connect(PortalRequest::service, PortalRequest::path, interfaceName, QStringLiteral("Activated"), this,
                           SLOT(activated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
 
-            QList<ShortcutEntry> entries;
+            QList<PortalShortcutEntry> entries;
             for (const Shortcut &shortcut : shortcuts)
                 entries.append({shortcut.id,
                                 {{QStringLiteral("description"), shortcut.description},
@@ -83,10 +74,10 @@ void PortalGlobalShortcuts::bind(const QList<Shortcut> &shortcuts, BindHandler d
                                         done({}, failureText(bound, "binding the shortcuts"));
                                         return;
                                     }
-                                    QList<ShortcutEntry> entries;
+                                    QList<PortalShortcutEntry> entries;
                                     bound.results.value(QStringLiteral("shortcuts")).value<QDBusArgument>() >> entries;
                                     QList<Bound> result;
-                                    for (const ShortcutEntry &entry : std::as_const(entries))
+                                    for (const PortalShortcutEntry &entry : std::as_const(entries))
                                         result.append({entry.id,
                                                        entry.properties.value(QStringLiteral("trigger_description")).toString()});
                                     done(result, {});

@@ -9,6 +9,19 @@
 
 #include <functional>
 
+class QDBusArgument;
+
+// One entry of the portal's a(sa{sv}) shortcut lists as it goes over the bus: an id and its
+// properties ("description", "preferred_trigger", "trigger_description").
+struct PortalShortcutEntry
+{
+    QString id;
+    QVariantMap properties;
+};
+Q_DECLARE_METATYPE(PortalShortcutEntry)
+QDBusArgument &operator<<(QDBusArgument &argument, const PortalShortcutEntry &entry);
+const QDBusArgument &operator>>(const QDBusArgument &argument, PortalShortcutEntry &entry);
+
 // System-wide keys on a Wayland desktop that offers the GlobalShortcuts portal (KDE Plasma):
 // the program names its shortcuts and the keys it would like, and the desktop decides which keys
 // they get and says when one is pressed.

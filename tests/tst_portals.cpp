@@ -19,34 +19,6 @@
 
 namespace {
 
-struct ShortcutEntry
-{
-    QString id;
-    QVariantMap properties;
-};
-
-} // namespace
-
-Q_DECLARE_METATYPE(ShortcutEntry)
-
-namespace {
-
-QDBusArgument &operator<<(QDBusArgument &argument, const ShortcutEntry &entry)
-{
-    argument.beginStructure();
-    argument << entry.id << entry.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument &operator>>(const QDBusArgument &argument, ShortcutEntry &entry)
-{
-    argument.beginStructure();
-    argument >> entry.id >> entry.properties;
-    argument.endStructure();
-    return argument;
-}
-
 // Answers every request on a connection of its own, as the real portal would: the request's
 // path at once, then its Response signal with what the test set.
 class FakePortal : public QDBusVirtualObject
@@ -89,7 +61,7 @@ public:
                             .arg(sender, options.value(QStringLiteral("session_handle_token")).toString());
             results = {{QStringLiteral("session_handle"), m_session}};
         } else if (message.member() == u"BindShortcuts") {
-            QList<ShortcutEntry> bound = qdbus_cast<QList<ShortcutEntry>>(message.arguments().at(1));
+            QList<PortalShortcutEntry> bound = qdbus_cast<QList<PortalShortcutEntry>>(message.arguments().at(1));
             // The desktop gives the first shortcut the keys asked for and the second none.
             for (qsizetype i = 0; i < bound.size(); ++i)
                 bound[i].properties.insert(QStringLiteral("trigger_description"),
@@ -132,8 +104,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run me under dbus-run-session");
-        qDBusRegisterMetaType<ShortcutEntry>();
-        qDBusRegisterMetaType<QList<ShortcutEntry>>();
+        qDBusRegisterMetaType<PortalShortcutEntry>();
+        qDBusRegisterMetaType<QList<PortalShortcutEntry>>();
     }
 
     void screenshot_data()
