@@ -46,16 +46,8 @@ fail() {
     [[ -f $WORK/pixdrift.log ]] && sed 's/^/  pixdrift: /' "$WORK/pixdrift.log" | tail -20
     exit 1
 }
-step() { STEP=$1; echo "-- $1"; }
-# wait_for <seconds> <command...>: true once the command succeeds, false after the time.
-wait_for() {
-    local until=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        ((SECONDS >= until)) && return 1
-        sleep 0.1
-    done
-}
+# shellcheck source=steps.sh
+source "$(dirname "$0")/steps.sh"
 start() { "$@" >"$WORK/$(basename "$1").out" 2>&1 & PIDS+=($!); }
 
 # ---- an X server with a window manager, a tray and known pixels on the root window

@@ -31,7 +31,7 @@ if [[ ${1:-} != --inside ]]; then
     mkdir -p "$SESSION/run" "$SESSION/home" "$SESSION/shots"
     # The session's user must reach the program and this script wherever the build lives.
     cp "$PIXDRIFT" "$SESSION/pixdrift"
-    cp "$0" "$HERE/rfb.py" "$SESSION/"
+    cp "$0" "$HERE/rfb.py" "$HERE/steps.sh" "$SESSION/"
     # scripts/bench runs its Wayland benchmark in this session: SWAY_BENCH=<script> <rounds>.
     [[ -n ${SWAY_BENCH:-} ]] && cp "$SWAY_BENCH" "$SESSION/bench_sway.py"
     chmod 755 "$SESSION" "$SESSION/pixdrift"
@@ -75,15 +75,8 @@ fail() {
     done
     exit 1
 }
-step() { STEP=$1; echo "-- $1"; }
-wait_for() {
-    local until=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        ((SECONDS >= until)) && return 1
-        sleep 0.1
-    done
-}
+# shellcheck source=steps.sh
+source "$SESSION/steps.sh"
 
 # The outputs: HEADLESS-1 at scale 2 (1280 x 800 points) and HEADLESS-2 at scale 1 to its right.
 export WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman XDG_CURRENT_DESKTOP=sway

@@ -1,0 +1,11 @@
+# Sourced by the end-to-end tests: the step a failure names, and waits with a bound.
+step() { STEP=$1; echo "-- $1"; }
+# wait_for <seconds> <command...>: true once the command succeeds, false after the time.
+wait_for() {
+    local until=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS >= until)) && return 1
+        sleep 0.1
+    done
+}
