@@ -43,8 +43,8 @@ void PixdriftDelegate::applicationDidFinishLaunching()
     m_menu->addAction(::tr("menu.open"), this, &PixdriftDelegate::openWindow);
     m_menu->addAction(::tr("capture.area"), this, &PixdriftDelegate::captureArea);
     m_menu->addAction(::tr("capture.full"), this, &PixdriftDelegate::captureFull);
-    for (const auto &[key, seconds] : {std::pair{"capture.in3", 3}, std::pair{"capture.in10", 10}}) {
-        m_menu->addAction(::tr(key), this, [seconds] {
+    for (const std::pair<const char *, int> &delayed : {std::pair{"capture.in3", 3}, std::pair{"capture.in10", 10}}) {
+        m_menu->addAction(::tr(delayed.first), this, [seconds = delayed.second] {
             if (CaptureModel *model = CaptureModel::shared())
                 model->takeAfter(false, seconds);
         });
