@@ -1,6 +1,6 @@
 #include "app/PixdriftApp.h"
 
-#include "app/tr.h"
+#include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "overlay/AreaSelectionOverlay.h"
 #include "platform/LogLine.h"
@@ -47,6 +47,7 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
         m_screenCapture = m_x11Capture.get();
         m_hotKeys = std::make_unique<X11HotKeyService>();
         GlobalShortcuts::setService(m_hotKeys.get());
+        GlobalShortcuts::setPressHandler([this](bool full) { model().take(full); });
     }
     qApp->installNativeEventFilter(&m_pointer);
 }
@@ -55,6 +56,7 @@ PixdriftApp::~PixdriftApp()
 {
     qApp->removeNativeEventFilter(&m_pointer);
     GlobalShortcuts::setService(nullptr);
+    GlobalShortcuts::setPressHandler({});
     GlobalShortcuts::setDesktopKeysText({});
     PixdriftDelegate::openMain = nullptr;
     delete m_settings;

@@ -1,6 +1,6 @@
 #include "app/PixdriftDelegate.h"
 
-#include "app/tr.h"
+#include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "platform/ApplicationWindows.h"
 #include "platform/LogLine.h"

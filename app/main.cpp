@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/PixdriftApp.h"
-#include "app/tr.h"
+#include "text/tr.h"
 #include "platform/DBusInstance.h"
 #include "platform/LogLine.h"
 #include "platform/QuitSignals.h"

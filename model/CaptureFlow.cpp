@@ -2,7 +2,7 @@
 
 #include "model/CaptureModel.h"
 
-#include "app/tr.h"
+#include "text/tr.h"
 #include "platform/ApplicationWindows.h"
 #include "platform/LogLine.h"
 #include "platform/ScreenCaptureService.h"

@@ -1,6 +1,6 @@
 #include "model/CaptureModel.h"
 
-#include "app/tr.h"
+#include "text/tr.h"
 #include "platform/UserDefaults.h"
 #include "shortcuts/GlobalShortcuts.h"
 

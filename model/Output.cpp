@@ -2,7 +2,7 @@
 
 #include "model/CaptureModel.h"
 
-#include "app/tr.h"
+#include "text/tr.h"
 #include "model/MarkDrawing.h"
 #include "model/PngEncoder.h"
 #include "platform/SavePanel.h"

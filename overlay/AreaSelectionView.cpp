@@ -1,6 +1,6 @@
 #include "overlay/AreaSelectionView.h"
 
-#include "app/tr.h"
+#include "text/tr.h"
 #include "overlay/AreaSelectionOverlay.h"
 #include "overlay/SelectionGeometry.h"
 #include "platform/Beep.h"

@@ -1,7 +1,6 @@
 #include "shortcuts/GlobalShortcuts.h"
 
-#include "app/tr.h"
-#include "model/CaptureModel.h"
+#include "text/tr.h"
 #include "platform/LogLine.h"
 #include "platform/Trace.h"
 #include "shortcuts/ShortcutText.h"
@@ -103,13 +102,8 @@ std::int32_t GlobalShortcuts::eventCallback(const HotKeyEvent &event)
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [number] {
-            CaptureModel *model = CaptureModel::shared();
-            if (!model)
-                return;
-            if (number == 1)
-                model->take(false);
-            else if (number == 2)
-                model->take(true);
+            if (s_pressHandler && (number == 1 || number == 2))
+                s_pressHandler(number == 2);
         },
         Qt::QueuedConnection);
     return HotKeyStatus::noError;

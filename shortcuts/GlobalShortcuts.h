@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // A key code and the modifier mask that goes with it.
@@ -31,6 +32,9 @@ public:
 
     // The service presses come from; set once at start-up (tests set a fake).
     static void setService(HotKeyService *service);
+    // What a press of hot key 1 (area, `full` false) or 2 (full) starts, on a later turn of the
+    // GUI thread's loop; set by the application.
+    static void setPressHandler(std::function<void(bool full)> handler) { s_pressHandler = std::move(handler); }
 
     // On a Wayland desktop the keys are the desktop's: nothing is registered here, and `text` is
     // what the status line says about them instead. Empty (the start): the registrations apply.
@@ -52,7 +56,7 @@ public:
     [[nodiscard]] static QString outcomeText(bool installed, const char *successKey, const char *failureKey,
                                              const QString &area, const QString &full);
 
-    // Receives every press: logs it and queues the capture on the GUI thread.
+    // Receives every press: logs it and queues the press handler on the GUI thread.
     static std::int32_t eventCallback(const HotKeyEvent &event);
 
 private:
@@ -66,4 +70,5 @@ private:
     static inline std::int32_t s_lastRegistrationError = 0;
     static inline std::int32_t s_handlerInstallError = 0;
     static inline QString s_desktopKeysText;
+    static inline std::function<void(bool)> s_pressHandler;
 };

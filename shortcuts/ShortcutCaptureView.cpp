@@ -1,6 +1,6 @@
 #include "shortcuts/ShortcutCaptureView.h"
 
-#include "app/tr.h"
+#include "text/tr.h"
 #include "platform/Beep.h"
 #include "platform/X11KeyPositions.h"
 #include "shortcuts/ShortcutText.h"

@@ -1,6 +1,6 @@
 #include "shortcuts/ShortcutSettings.h"
 
-#include "app/tr.h"
+#include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "shortcuts/ShortcutCaptureView.h"

@@ -1,4 +1,4 @@
-#include "app/tr.h"
+#include "text/tr.h"
 #include "overlay/AreaSelectionOverlay.h"
 #include "overlay/AreaSelectionView.h"
 #include "overlay/SelectionGeometry.h"

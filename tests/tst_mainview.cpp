@@ -1,5 +1,5 @@
 #include "app/PixdriftDelegate.h"
-#include "app/tr.h"
+#include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "platform/UserDefaults.h"
 #include "shortcuts/GlobalShortcuts.h"

@@ -1,4 +1,4 @@
-#include "app/tr.h"
+#include "text/tr.h"
 #include "platform/Beep.h"
 #include "shortcuts/ShortcutCaptureView.h"
 #include "shortcuts/ShortcutRecorder.h"

@@ -1,4 +1,4 @@
-#include "app/tr.h"
+#include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "platform/Autostart.h"
 #include "platform/UserDefaults.h"

@@ -1,6 +1,6 @@
 #include "app/PixdriftApp.h"
 #include "app/PixdriftDelegate.h"
-#include "app/tr.h"
+#include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "platform/UserDefaults.h"
 #include "shortcuts/GlobalShortcuts.h"

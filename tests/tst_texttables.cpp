@@ -1,5 +1,5 @@
-#include "app/TextKeys.h"
-#include "app/tr.h"
+#include "text/TextKeys.h"
+#include "text/tr.h"
 
 #include <QCoreApplication>
 #include <QTest>

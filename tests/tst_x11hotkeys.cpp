@@ -1,6 +1,6 @@
 // The hot keys on a real X server, pressed with xdotool.
 
-#include "app/tr.h"
+#include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "platform/UserDefaults.h"
 #include "platform/X11HotKeyService.h"
@@ -55,6 +55,7 @@ private Q_SLOTS:
         m_capture.answering = FakeScreenCapture::Answering::WhenTold;
         m_model.setCaptureEnvironment({.screenCapture = &m_capture});
         GlobalShortcuts::setService(&m_service);
+        GlobalShortcuts::setPressHandler([this](bool full) { m_model.take(full); });
     }
 
     void pressesReachTheCallback_data()

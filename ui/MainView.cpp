@@ -1,7 +1,7 @@
 #include "ui/MainView.h"
 
 #include "app/PixdriftDelegate.h"
-#include "app/tr.h"
+#include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "model/Mark.h"
 #include "shortcuts/GlobalShortcuts.h"

@@ -1,4 +1,4 @@
-#include "app/tr.h"
+#include "text/tr.h"
 
 #include <QCoreApplication>
 #include <QTranslator>
