@@ -46,3 +46,8 @@ QList<CaptureDisplay> displays(const std::function<QSize(const QScreen *)> &pixe
 }
 
 } // namespace QtScreenList
+
+std::uint32_t QtScreensCaptureService::mainDisplayId() const
+{
+    return QtScreenList::displayNumber(QGuiApplication::primaryScreen());
+}

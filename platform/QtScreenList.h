@@ -2,6 +2,8 @@
 
 #include "platform/ScreenCaptureService.h"
 
+#include <QObject>
+
 #include <functional>
 
 class QScreen;
@@ -19,3 +21,15 @@ namespace QtScreenList {
 [[nodiscard]] QList<CaptureDisplay> displays(const std::function<QSize(const QScreen *)> &pixelSize);
 
 } // namespace QtScreenList
+
+// A capture service over Qt's screens: the displays, their numbers and the main one come from
+// Qt's list; the services differ only in how they read the pixels.
+class QtScreensCaptureService : public QObject, public ScreenCaptureService
+{
+public:
+    using QObject::QObject;
+
+    [[nodiscard]] std::uint32_t mainDisplayId() const override;
+    [[nodiscard]] QList<CaptureScreen> screens() const override { return QtScreenList::screens(); }
+    [[nodiscard]] std::optional<CaptureScreen> mainScreen() const override { return QtScreenList::mainScreen(); }
+};

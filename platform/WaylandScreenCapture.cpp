@@ -57,7 +57,7 @@ WaylandScreenCapture::WaylandScreenCapture(QObject *parent)
 
 WaylandScreenCapture::WaylandScreenCapture(Backend preferred, QString grim, const QDBusConnection &bus,
                                            QObject *parent)
-    : QObject(parent)
+    : QtScreensCaptureService(parent)
     , m_backend(grim.isEmpty() ? Backend::Portal : preferred)
     , m_grim(std::move(grim))
     , m_bus(bus)
@@ -250,17 +250,3 @@ QImage WaylandScreenCapture::cutScreen(const QImage &picture, const QRect &deskt
     return part;
 }
 
-std::uint32_t WaylandScreenCapture::mainDisplayId() const
-{
-    return QtScreenList::displayNumber(QGuiApplication::primaryScreen());
-}
-
-QList<CaptureScreen> WaylandScreenCapture::screens() const
-{
-    return QtScreenList::screens();
-}
-
-std::optional<CaptureScreen> WaylandScreenCapture::mainScreen() const
-{
-    return QtScreenList::mainScreen();
-}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ScreenCaptureService.h"
+#include "platform/QtScreenList.h"
 
 #include <QDBusConnection>
 #include <QImage>
@@ -15,7 +15,7 @@ class QScreen;
 // pipe, with no file), else through the desktop's Screenshot portal, whose file is read into
 // memory and, where it was left in a temporary folder, removed (it holds the user's screen and
 // anyone may read it).
-class WaylandScreenCapture : public QObject, public ScreenCaptureService
+class WaylandScreenCapture : public QtScreensCaptureService
 {
     Q_OBJECT
 
@@ -29,9 +29,6 @@ public:
 
     void requestShareableContent(ContentHandler done) override;
     void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) override;
-    [[nodiscard]] std::uint32_t mainDisplayId() const override;
-    [[nodiscard]] QList<CaptureScreen> screens() const override;
-    [[nodiscard]] std::optional<CaptureScreen> mainScreen() const override;
 
     [[nodiscard]] Backend backend() const { return m_backend; }
 

@@ -99,7 +99,7 @@ X11ScreenCapture::X11ScreenCapture(QObject *parent)
 }
 
 X11ScreenCapture::X11ScreenCapture(Backend preferred, QObject *parent)
-    : QObject(parent)
+    : QtScreensCaptureService(parent)
 {
     if (auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
         m_connection = x11->connection();
@@ -239,21 +239,6 @@ void X11ScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, int
     CaptureResult<QImage> result = grab(displayId, pixelWidth, pixelHeight);
     QMetaObject::invokeMethod(
         this, [done = std::move(done), result = std::move(result)] { done(result); }, Qt::QueuedConnection);
-}
-
-std::uint32_t X11ScreenCapture::mainDisplayId() const
-{
-    return QtScreenList::displayNumber(QGuiApplication::primaryScreen());
-}
-
-QList<CaptureScreen> X11ScreenCapture::screens() const
-{
-    return QtScreenList::screens();
-}
-
-std::optional<CaptureScreen> X11ScreenCapture::mainScreen() const
-{
-    return QtScreenList::mainScreen();
 }
 
 CaptureResult<QImage> X11ScreenCapture::grab(std::uint32_t displayId, int pixelWidth, int pixelHeight)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ScreenCaptureService.h"
+#include "platform/QtScreenList.h"
 
 #include <QObject>
 
@@ -14,7 +14,7 @@ class QScreen;
 // request and no pixel data over the socket. The segment is kept for the next capture.
 // Servers without MIT-SHM, or that cannot attach our segments (a remote connection), are read
 // through QScreen::grabWindow instead.
-class X11ScreenCapture : public QObject, public ScreenCaptureService
+class X11ScreenCapture : public QtScreensCaptureService
 {
     Q_OBJECT
 
@@ -28,9 +28,6 @@ public:
 
     void requestShareableContent(ContentHandler done) override;
     void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) override;
-    [[nodiscard]] std::uint32_t mainDisplayId() const override;
-    [[nodiscard]] QList<CaptureScreen> screens() const override;
-    [[nodiscard]] std::optional<CaptureScreen> mainScreen() const override;
 
     // The screen's area of the root window in device pixels, as the X server reports it.
     [[nodiscard]] QRect deviceGeometry(const QScreen *screen) const;
