@@ -10,7 +10,7 @@
 #include "platform/X11HotKeyService.h"
 #include "platform/X11ScreenCapture.h"
 #include "shortcuts/GlobalShortcuts.h"
-#include "shortcuts/ShortcutSettings.h"
+#include "ui/ShortcutSettings.h"
 #include "shortcuts/ShortcutText.h"
 #include "ui/MainView.h"
 
@@ -110,7 +110,8 @@ void PixdriftApp::buildMainWindow()
     window->setAttribute(Qt::WA_DeleteOnClose, false);
 
     // The content keeps the minimum size; the menu bar comes on top of it.
-    m_mainView = new MainView(model(), [this] { openMainWindow(); });
+    // Each time the window appears, the tray's "Open" and the capture flow reach it again.
+    m_mainView = new MainView(model(), [this] { PixdriftDelegate::openMain = [this] { openMainWindow(); }; });
     window->setCentralWidget(m_mainView);
 
     QMenu *appMenu = window->menuBar()->addMenu(::tr("Pixdrift"));

@@ -6,7 +6,7 @@
 #include "platform/QtApplicationWindows.h"
 #include "platform/QtSavePanel.h"
 #include "platform/X11PointerFilter.h"
-#include "shortcuts/ShortcutSettings.h"
+#include "ui/ShortcutSettings.h"
 #include "ui/MainView.h"
 
 #include <QMainWindow>

@@ -15,6 +15,14 @@ inline constexpr std::int32_t hotKeyExists = -9878;      // the combination is t
 inline constexpr std::int32_t hotKeyInvalid = -9879;     // the key does not exist on this keyboard
 } // namespace HotKeyStatus
 
+// The modifier bits of a registration.
+namespace ShortcutMask {
+inline constexpr std::uint32_t control = 0x1000;
+inline constexpr std::uint32_t option = 0x0800;
+inline constexpr std::uint32_t shift = 0x0200;
+inline constexpr std::uint32_t command = 0x0100;
+} // namespace ShortcutMask
+
 struct HotKeyId
 {
     std::uint32_t signature = 0;

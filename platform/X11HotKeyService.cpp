@@ -1,7 +1,6 @@
 #include "platform/X11HotKeyService.h"
 
 #include "platform/X11KeyPositions.h"
-#include "shortcuts/ShortcutText.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

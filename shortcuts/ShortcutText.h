@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/HotKeyService.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -10,13 +12,6 @@
 // name, e.g. "control+option+command+4". Key codes are the hardware key codes of the Apple
 // keyboard layout and masks are the classic event-manager modifier bits; the X11 adapters
 // translate both.
-
-namespace ShortcutMask {
-inline constexpr std::uint32_t control = 0x1000;
-inline constexpr std::uint32_t option = 0x0800;
-inline constexpr std::uint32_t shift = 0x0200;
-inline constexpr std::uint32_t command = 0x0100;
-} // namespace ShortcutMask
 
 struct KeyTableEntry
 {

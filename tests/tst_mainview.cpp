@@ -1,9 +1,8 @@
-#include "app/PixdriftDelegate.h"
 #include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "platform/UserDefaults.h"
 #include "shortcuts/GlobalShortcuts.h"
-#include "shortcuts/ShortcutSettings.h"
+#include "ui/ShortcutSettings.h"
 #include "support/FakeHotKeyService.h"
 #include "ui/DisplayMapping.h"
 #include "ui/ImageArea.h"
@@ -72,7 +71,6 @@ private Q_SLOTS:
     void cleanup()
     {
         m_model.reset();
-        PixdriftDelegate::openMain = nullptr;
         GlobalShortcuts::setService(nullptr);
     }
 
@@ -269,11 +267,9 @@ private Q_SLOTS:
         QMainWindow window;
         int opened = 0;
         window.setCentralWidget(new MainView(*m_model, [&] { ++opened; }));
-        QVERIFY(!PixdriftDelegate::openMain);
+        QCOMPARE(opened, 0);
         window.show();
         QCOMPARE(m_model->status(), status);
-        QVERIFY(PixdriftDelegate::openMain);
-        PixdriftDelegate::openMain();
         QCOMPARE(opened, 1);
     }
 

@@ -1,7 +1,7 @@
 #include "text/tr.h"
 #include "platform/Beep.h"
-#include "shortcuts/ShortcutCaptureView.h"
-#include "shortcuts/ShortcutRecorder.h"
+#include "ui/ShortcutCaptureView.h"
+#include "ui/ShortcutRecorder.h"
 
 #include <QAction>
 #include <QFontMetricsF>

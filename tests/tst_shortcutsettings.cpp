@@ -3,9 +3,9 @@
 #include "platform/Autostart.h"
 #include "platform/UserDefaults.h"
 #include "shortcuts/GlobalShortcuts.h"
-#include "shortcuts/ShortcutCaptureView.h"
-#include "shortcuts/ShortcutRecorder.h"
-#include "shortcuts/ShortcutSettings.h"
+#include "ui/ShortcutCaptureView.h"
+#include "ui/ShortcutRecorder.h"
+#include "ui/ShortcutSettings.h"
 #include "support/FakeHotKeyService.h"
 #include "support/TestUtilities.h"
 

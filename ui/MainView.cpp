@@ -1,11 +1,10 @@
 #include "ui/MainView.h"
 
-#include "app/PixdriftDelegate.h"
 #include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "model/Mark.h"
 #include "shortcuts/GlobalShortcuts.h"
-#include "shortcuts/ShortcutSettings.h"
+#include "ui/ShortcutSettings.h"
 #include "shortcuts/ShortcutText.h"
 #include "ui/FlowLayout.h"
 #include "ui/ImageArea.h"
@@ -93,10 +92,10 @@ protected:
 
 } // namespace
 
-MainView::MainView(CaptureModel &model, std::function<void()> openWindow, QWidget *parent)
+MainView::MainView(CaptureModel &model, std::function<void()> onAppear, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
-    , m_openWindow(std::move(openWindow))
+    , m_onAppear(std::move(onAppear))
 {
     setMinimumSize(720, 520);
     auto *layout = new QVBoxLayout(this);
@@ -389,7 +388,8 @@ void MainView::appear()
     if (m_settings)
         m_settings->close();
 
-    PixdriftDelegate::openMain = m_openWindow;
+    if (m_onAppear)
+        m_onAppear();
     const bool ok = GlobalShortcuts::install(m_model.areaShortcut(), m_model.fullShortcut());
     if (m_keepStatusOnAppear)
         return;

@@ -25,9 +25,9 @@ class MainView : public QWidget
 public:
     static inline const QString homePage = QStringLiteral("https://pixdrift.app");
 
-    // `openWindow` opens the main window; it is what the rest of the program is handed, through
-    // the delegate's openMain hook, each time this view appears.
-    MainView(CaptureModel &model, std::function<void()> openWindow, QWidget *parent = nullptr);
+    // `onAppear` runs each time this view appears, before it registers the hot keys: the
+    // application hands the rest of the program its way to open the window there.
+    MainView(CaptureModel &model, std::function<void()> onAppear, QWidget *parent = nullptr);
     ~MainView() override;
 
     [[nodiscard]] QColor color() const { return m_color; }
@@ -56,7 +56,7 @@ private:
     void exitCommand();
 
     CaptureModel &m_model;
-    std::function<void()> m_openWindow;
+    std::function<void()> m_onAppear;
     QColor m_color = Qt::red;
     bool m_appearPending = true;
     bool m_keepStatusOnAppear = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shortcuts/ShortcutCaptureView.h"
+#include "ui/ShortcutCaptureView.h"
 
 #include "model/Binding.h"
 

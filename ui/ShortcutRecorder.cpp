@@ -1,6 +1,6 @@
-#include "shortcuts/ShortcutRecorder.h"
+#include "ui/ShortcutRecorder.h"
 
-#include "shortcuts/ShortcutCaptureView.h"
+#include "ui/ShortcutCaptureView.h"
 
 ShortcutRecorder::ShortcutRecorder(Binding<QString> value, Binding<bool> recording, QWidget *parent)
     : m_value(std::move(value))

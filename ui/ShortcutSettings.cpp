@@ -1,11 +1,11 @@
-#include "shortcuts/ShortcutSettings.h"
+#include "ui/ShortcutSettings.h"
 
 #include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "shortcuts/GlobalShortcuts.h"
-#include "shortcuts/ShortcutCaptureView.h"
+#include "ui/ShortcutCaptureView.h"
 #include "platform/Autostart.h"
-#include "shortcuts/ShortcutRecorder.h"
+#include "ui/ShortcutRecorder.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "shortcuts/ShortcutCaptureView.h"
+#include "ui/ShortcutCaptureView.h"
 
 #include "text/tr.h"
 #include "platform/Beep.h"
