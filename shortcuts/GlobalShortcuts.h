@@ -60,7 +60,7 @@ public:
     static std::int32_t eventCallback(const HotKeyEvent &event);
 
 private:
-    friend class GlobalShortcutsTest;
+    friend class ShortcutsTest;
 
     static bool registerShortcut(const QString &shortcut, std::uint32_t number, std::size_t slot);
 

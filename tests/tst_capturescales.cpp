@@ -17,12 +17,6 @@
 
 namespace {
 
-// Every pixel tells its own position.
-QRgb patternPixel(int x, int y)
-{
-    return qRgb(x & 0xff, y & 0xff, ((x >> 8) << 4 | (y >> 8)) & 0xff);
-}
-
 // Makes `image` the root window's background, so it stays whatever is shown above it.
 void showOnRoot(xcb_connection_t *connection, const QImage &image)
 {
@@ -56,12 +50,7 @@ private Q_SLOTS:
         auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
         QVERIFY2(x11, "needs an X11 display");
         const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(x11->connection())).data;
-        m_pattern = QImage(screen->width_in_pixels, screen->height_in_pixels, QImage::Format_RGB32);
-        for (int y = 0; y < m_pattern.height(); ++y) {
-            auto *line = reinterpret_cast<QRgb *>(m_pattern.scanLine(y));
-            for (int x = 0; x < m_pattern.width(); ++x)
-                line[x] = patternPixel(x, y);
-        }
+        m_pattern = patternImage({screen->width_in_pixels, screen->height_in_pixels});
         showOnRoot(x11->connection(), m_pattern);
         qApp->installNativeEventFilter(&m_pointer);
     }

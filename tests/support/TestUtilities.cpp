@@ -41,6 +41,45 @@ void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseBu
     QCoreApplication::sendEvent(widget, &event);
 }
 
+void drag(QWidget *widget, QPointF from, QPointF to)
+{
+    sendMouse(widget, QEvent::MouseButtonPress, from);
+    sendMouse(widget, QEvent::MouseMove, to);
+    sendMouse(widget, QEvent::MouseButtonRelease, to);
+}
+
+QImage patternImage(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = qRgb((x * 7) & 0xff, (y * 5 + x) & 0xff, (x ^ y) & 0xff);
+    }
+    return image;
+}
+
+namespace {
+QStringList capturedLines;
+QtMessageHandler previousHandler = nullptr;
+void captureLine(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtInfoMsg)
+        capturedLines.append(message);
+    else if (previousHandler)
+        previousHandler(type, context, message);
+}
+} // namespace
+
+LogCapture::LogCapture()
+{
+    capturedLines.clear();
+    previousHandler = qInstallMessageHandler(captureLine);
+}
+
+LogCapture::~LogCapture() { qInstallMessageHandler(previousHandler); }
+QStringList LogCapture::lines() const { return capturedLines; }
+
 FileSizeLimit::FileSizeLimit(rlim_t bytes)
 {
     getrlimit(RLIMIT_FSIZE, &m_previous);

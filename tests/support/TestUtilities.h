@@ -1,25 +1,35 @@
 #pragma once
 
-#include <QByteArray>
 #include <QEvent>
-#include <QPointF>
-#include <QString>
+#include <QImage>
 #include <QStringList>
 
 #include <sys/resource.h>
 
 class QWidget;
 
-// The whole content of a file, or nothing when it cannot be read.
-[[nodiscard]] QByteArray readFile(const QString &path);
-// Writes `bytes` to a new or emptied file; false when that failed.
+[[nodiscard]] QByteArray readFile(const QString &path); // nothing when it cannot be read
 [[nodiscard]] bool writeFile(const QString &path, const QByteArray &bytes);
-
-// Runs xdotool with the arguments; false (with its complaint printed) when it failed.
+// Runs xdotool; false (with its complaint printed) when it failed.
 [[nodiscard]] bool xdotool(const QStringList &arguments);
-
 // A mouse event at a fractional position, with the left button unless told otherwise.
 void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseButton button = Qt::LeftButton);
+// A press, a move and a release.
+void drag(QWidget *widget, QPointF from, QPointF to);
+// A screenshot-like image in which every pixel differs from its neighbours, so a stale or
+// shifted pixel shows.
+[[nodiscard]] QImage patternImage(QSize size);
+
+// Collects the lines logged (qInfo) while it exists.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture &) = delete;
+    LogCapture &operator=(const LogCapture &) = delete;
+    [[nodiscard]] QStringList lines() const;
+};
 
 // While it lives, a write that makes a file larger than `bytes` fails with EFBIG instead of
 // killing the process: the way to make writes fail part-way when running as root.

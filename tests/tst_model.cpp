@@ -1,0 +1,391 @@
+// The capture model's output: the crop, Copy and Save, files that never replace or cut off
+// another, the marks drawn into the output, the PNG encoder, and the stored shortcuts' migration.
+
+#include "model/MarkDrawing.h"
+#include "model/PngEncoder.h"
+#include "support/Fakes.h"
+#include "support/TestUtilities.h"
+#include "text/tr.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QMimeData>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <thread>
+
+class ModelTest : public QObject
+{
+    Q_OBJECT
+
+    std::optional<CaptureRig> m_rig;
+    std::optional<QTemporaryDir> m_dir;
+    CaptureModel &model() { return m_rig->model; }
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(!loadTranslations(QLocale(QLocale::English)).isEmpty()); }
+    void init()
+    {
+        m_rig.emplace();
+        model().setImage(patternImage({200, 100}));
+        model().setCrop(QRectF(0, 0, 200, 100));
+        QVERIFY(m_dir.emplace().isValid());
+    }
+
+    void cropped_data()
+    {
+        QTest::addColumn<QRectF>("crop");
+        QTest::addColumn<bool>("full");
+        QTest::addColumn<QRect>("expected"); // null: no output
+        QTest::newRow("rounded outward") << QRectF(10.4, 20.6, 100.2, 50.1) << false << QRect(10, 20, 101, 51);
+        QTest::newRow("negative size") << QRectF(110.5, 70.5, -100.25, -50.25) << false << QRect(10, 20, 101, 51);
+        QTest::newRow("partly outside") << QRectF(-10, -10, 50, 40) << false << QRect(0, 0, 40, 30);
+        QTest::newRow("past the far corner") << QRectF(180, 90, 50, 50) << false << QRect(180, 90, 20, 10);
+        QTest::newRow("wholly outside") << QRectF(300, 0, 10, 10) << false << QRect();
+        QTest::newRow("no area") << QRectF(10, 10, 0, 5) << false << QRect();
+        QTest::newRow("full capture ignores the crop") << QRectF(10, 10, 5, 5) << true << QRect(0, 0, 200, 100);
+    }
+    void cropped()
+    {
+        QFETCH(QRectF, crop);
+        QFETCH(bool, full);
+        QFETCH(QRect, expected);
+        model().setCrop(crop);
+        model().setFull(full);
+        QCOMPARE(model().cropped(), expected.isNull() ? QImage() : model().image().copy(expected));
+        if (!expected.isNull())
+            return;
+        // Nothing to output: neither Copy nor Save does anything.
+        model().setStatus(QStringLiteral("before"));
+        model().output(true);
+        model().output(false);
+        QCoreApplication::processEvents();
+        QCOMPARE(model().status(), QStringLiteral("before"));
+        QVERIFY(m_rig->panel.proposedNames.isEmpty());
+    }
+
+    void copyPutsOnlyThePngOfTheCrop()
+    {
+        model().setCrop(QRectF(10.4, 20.6, 100.2, 50.1));
+        model().addMark(Mark({0, 0}, {200, 100}, Qt::red, QStringLiteral("tool.pen"))); // not in the copy
+        model().output(true);
+        QCOMPARE(model().status(), QStringLiteral("Copied to the clipboard."));
+        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(data->formats(), QStringList{QStringLiteral("image/png")});
+        QImage copied;
+        QVERIFY(copied.loadFromData(data->data(QStringLiteral("image/png")), "PNG"));
+        QCOMPARE(copied.convertToFormat(QImage::Format_RGB32), model().image().copy(10, 20, 101, 51));
+    }
+
+    // The second save of the same second gets the next free name, in the folder of the first.
+    void savingTwiceInOneSecondKeepsBothFiles()
+    {
+        const QString name = QStringLiteral("Pixdrift-2026-03-03-14-05-09");
+        m_rig->panel.answer = path(name + ".png");
+        model().output(false);
+        QCOMPARE(m_rig->panel.proposedNames, QStringList{name + ".png"});
+        QTRY_COMPARE(model().status(), "Saved " + name + ".png.");
+        const QByteArray first = readFile(path(name + ".png"));
+        model().setCrop(QRectF(0, 0, 20, 20));
+        model().output(false);
+        QTRY_COMPARE(model().status(), "Saved " + name + " 2.png.");
+        QCOMPARE(m_rig->panel.folders, (QStringList{QString(), m_dir->path()}));
+        QCOMPARE(readFile(path(name + ".png")), first);
+        QCOMPARE(QImage(path(name + " 2.png")).size(), QSize(20, 20));
+        // The file is written even when the model is gone by then.
+        m_rig->panel.answer = path(QStringLiteral("late.png"));
+        model().output(false);
+        m_rig.reset();
+        QTRY_VERIFY(QFile::exists(path(QStringLiteral("late.png"))));
+    }
+
+    void savesThatWriteNothing()
+    {
+        m_rig->panel.answer.reset(); // cancelled
+        model().output(false);
+        QTest::qWait(20);
+        QCOMPARE(model().status(), QStringLiteral("Ready."));
+        QVERIFY(QDir(m_dir->path()).isEmpty());
+        QVERIFY(writeFile(path(QStringLiteral("plain")), {}));
+        m_rig->panel.answer = path(QStringLiteral("plain/shot.png"));
+        model().output(false);
+        QTRY_COMPARE(model().status(), QStringLiteral("Could not save: ") + qt_error_string(ENOTDIR));
+    }
+
+    void numberedNames_data()
+    {
+        QTest::addColumn<QString>("proposed");
+        QTest::addColumn<QStringList>("written");
+        QTest::newRow("png") << "shot.png" << QStringList{"shot.png", "shot 2.png", "shot 3.png"};
+        QTest::newRow("no extension") << "shot" << QStringList{"shot.png", "shot 2.png"};
+        QTest::newRow("jpg kept") << "shot.jpg" << QStringList{"shot.jpg", "shot 2.jpg"};
+        QTest::newRow("two dots") << "a.b.png" << QStringList{"a.b.png", "a.b 2.png"};
+        QTest::newRow("spaces") << "my shot 2.png" << QStringList{"my shot 2.png", "my shot 2 2.png"};
+    }
+    void numberedNames()
+    {
+        QFETCH(QString, proposed);
+        QFETCH(QStringList, written);
+        for (const QString &name : written) {
+            const auto result = CaptureModel::writeWithoutOverwriting(name.toUtf8(), path(proposed));
+            QCOMPARE(result.error, 0);
+            QCOMPARE(result.path, path(name));
+        }
+        for (const QString &name : written) // nothing was replaced
+            QCOMPARE(readFile(path(name)), name.toUtf8());
+        QCOMPARE(QFileInfo(path(written.first())).permissions() & QFile::WriteOther, QFile::Permissions());
+    }
+
+    void concurrentSavesNeverShareAFile()
+    {
+        constexpr int writers = 12;
+        std::vector<CaptureModel::WriteResult> results(writers);
+        std::vector<std::thread> threads;
+        for (int i = 0; i < writers; ++i)
+            threads.emplace_back([&, i] {
+                results[std::size_t(i)] = CaptureModel::writeWithoutOverwriting(QByteArray(100000, char('a' + i)), path("race.png"));
+            });
+        for (std::thread &thread : threads)
+            thread.join();
+        QSet<QString> paths;
+        for (int i = 0; i < writers; ++i) {
+            QCOMPARE(results[std::size_t(i)].error, 0);
+            paths.insert(results[std::size_t(i)].path);
+            QCOMPARE(readFile(results[std::size_t(i)].path), QByteArray(100000, char('a' + i)));
+        }
+        QCOMPARE(paths.size(), writers);
+    }
+
+    // A write that fails half-way, or a save killed at any moment, leaves a complete file or none.
+    void noCutOffFiles()
+    {
+        {
+            const FileSizeLimit limit(4096);
+            QCOMPARE(CaptureModel::writeWithoutOverwriting(QByteArray(100000, 'x'), path("big.png")).error, EFBIG);
+        }
+        QVERIFY(QDir(m_dir->path()).isEmpty());
+
+        QByteArray bytes(4 << 20, Qt::Uninitialized);
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(i * 131 + (i >> 12));
+        int complete = 0;
+        for (int round = 0; round < 25; ++round) {
+            const pid_t child = ::fork();
+            if (child == 0)
+                for (;;)
+                    (void)CaptureModel::writeWithoutOverwriting(bytes, path("killed.png"));
+            QVERIFY(child > 0);
+            std::this_thread::sleep_for(std::chrono::microseconds(QRandomGenerator::global()->bounded(500, 20000)));
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            const QStringList saved = QDir(m_dir->path()).entryList({QStringLiteral("*.png")}, QDir::Files);
+            for (const QString &name : saved) {
+                QVERIFY2(readFile(path(name)) == bytes, qPrintable(name + " is cut off"));
+                QVERIFY(QFile::remove(path(name)));
+            }
+            complete += int(saved.size());
+        }
+        QVERIFY(complete > 0);
+    }
+
+    // A translation's text is data: only the first "%@" takes the file name.
+    void savedStatusAndTimestamp()
+    {
+        const QList<std::pair<QString, QString>> rows{{"Saved %@.", "Saved shot.png."},
+                                                      {"%1$@ saved", "shot.png saved"},
+                                                      {"status.saved", "status.saved"},
+                                                      {"100%% saved: %@", "100% saved: shot.png"},
+                                                      {"%d %s %n %@ %x", "%d %s %n shot.png %x"},
+                                                      {"%@ and %@", "shot.png and %@"},
+                                                      {"done %", "done %"}};
+        for (const auto &[format, expected] : rows)
+            QCOMPARE(CaptureModel::formatSavedStatus(format, QStringLiteral("shot.png")), expected);
+        const QLocale previous;
+        QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+        const QString stamp = CaptureModel::timestamp(QDateTime(QDate(2026, 3, 3), QTime(14, 5, 9)));
+        QLocale::setDefault(previous);
+        QCOMPARE(stamp, QStringLiteral("2026-03-03-14-05-09"));
+    }
+
+    // With "Include marks" the output has the marks drawn in, 4 points wide at the screen's scale
+    // and cut to the crop; without it, only the captured pixels.
+    void marksInTheOutput_data()
+    {
+        QTest::addColumn<bool>("include");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<int>("changed"); // pixels that differ from the capture; -1: pixelated
+        QTest::newRow("off: the capture alone") << false << 1.0 << "tool.pen" << 0;
+        QTest::newRow("line at scale 1") << true << 1.0 << "tool.pen" << 160 * 4;
+        QTest::newRow("line at scale 2") << true << 2.0 << "tool.pen" << 160 * 8;
+        QTest::newRow("pixelate") << true << 1.0 << "tool.pixelate" << -1;
+        QTest::newRow("pixelate, off") << false << 1.0 << "tool.pixelate" << 0;
+    }
+    void marksInTheOutput()
+    {
+        QFETCH(bool, include);
+        QFETCH(double, scale);
+        QFETCH(QString, tool);
+        QFETCH(int, changed);
+        QImage capture = patternImage({200, 100}); // a line on flat grey; the pixelation over a pattern
+        if (tool == u"tool.pen")
+            capture.fill(QColor(90, 90, 90));
+        const QRect crop(20, 10, 160, 80);
+        model().setImage(capture);
+        model().setImageScale(scale);
+        model().setIncludeMarks(include);
+        model().setCrop(crop);
+        model().addMark(tool == u"tool.pen" ? Mark({0, 50}, {200, 50}, Qt::red, tool) : Mark({30, 20}, {90, 61}, Qt::red, tool));
+        const QImage out = model().outputImage().convertToFormat(QImage::Format_RGB32);
+        const QImage before = capture.copy(crop);
+        QCOMPARE(out.size(), crop.size());
+        const QRect area(30, 20, 60, 41);
+        int differ = 0;
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = 0; x < out.width(); ++x) {
+                differ += out.pixel(x, y) != before.pixel(x, y) ? 1 : 0;
+                // Pixelated blocks of 12 from the mark's corner are one colour each.
+                const QPoint p = QPoint(x, y) + crop.topLeft();
+                if (changed < 0 && area.contains(p))
+                    QCOMPARE(out.pixel(x, y), out.pixel(area.topLeft() + QPoint((p.x() - area.left()) / 12 * 12, (p.y() - area.top()) / 12 * 12) - crop.topLeft()));
+            }
+        if (changed >= 0) {
+            QCOMPARE(differ, changed);
+            QVERIFY(changed == 0 || QColor(out.pixel(80, 40)) == QColor(Qt::red));
+        } else {
+            QVERIFY(differ > 0 && differ <= area.width() * area.height());
+            QVERIFY(out.pixel(area.topLeft() - crop.topLeft()) != out.pixel(area.topLeft() + QPoint(12, 0) - crop.topLeft()));
+        }
+    }
+
+    void marksOnScreen()
+    {
+        const auto draw = [](const QList<Mark> &marks, qreal scale) {
+            QImage image(200, 120, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            MarkDrawing::drawMarks(painter, marks, scale);
+            return image;
+        };
+        const auto mark = [](QPointF from, QPointF to, QColor colour, const char *tool) { return Mark(from, to, colour, QString::fromLatin1(tool)); };
+        // The arrow's head reaches back to (105.6, 60 ± 7); the pen has none; flat caps.
+        const QImage arrow = draw({mark({20, 60}, {120, 60}, Qt::black, "tool.arrow")}, 1);
+        const QImage pen = draw({mark({20, 60}, {120, 60}, Qt::black, "tool.pen")}, 1);
+        QVERIFY(arrow.pixel(107, 66) != qRgb(255, 255, 255) && arrow.pixel(107, 54) != qRgb(255, 255, 255));
+        QCOMPARE(pen.pixel(107, 66), qRgb(255, 255, 255));
+        QCOMPARE(arrow.pixel(17, 60), qRgb(255, 255, 255));
+        // A rectangle is an outline, the same whichever way it was dragged.
+        const QImage box = draw({mark({30, 20}, {150, 90}, Qt::blue, "tool.rectangle")}, 1);
+        QCOMPARE(box, draw({mark({150, 90}, {30, 20}, Qt::blue, "tool.rectangle")}, 1));
+        QVERIFY(box.pixel(30, 50) != qRgb(255, 255, 255) && box.pixel(90, 50) == qRgb(255, 255, 255));
+        // Lines are 4 wide on screen at any scale; later marks cover earlier ones.
+        for (const qreal scale : {1.0, 0.5, 2.5}) {
+            const QImage line = draw({mark(QPointF(0, 40) / scale, QPointF(200, 40) / scale, Qt::black, "tool.pen")}, scale);
+            int rows = 0;
+            for (int y = 0; y < line.height(); ++y)
+                rows += line.pixel(100, y) == qRgb(0, 0, 0) ? 1 : 0;
+            QCOMPARE(rows, 4);
+        }
+        const QImage crossing = draw({mark({0, 50}, {200, 50}, Qt::red, "tool.pen"), mark({100, 0}, {100, 120}, Qt::blue, "tool.pen")}, 1);
+        QCOMPARE(crossing.pixelColor(100, 50), QColor(Qt::blue));
+    }
+
+    // The PNG decodes to the pixels encoded, whatever the size, the pieces and the alpha, and
+    // passes pngcheck; opaque images carry no alpha channel; buffers reused carry nothing over.
+    void pngRoundTrip()
+    {
+        const auto translucent = [](QImage image) {
+            image = image.convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    image.setPixel(x, y, (image.pixel(x, y) & 0xffffff) | uint((x * 13 + y * 7) & 0xff) << 24);
+            return image;
+        };
+        const QList<std::pair<QImage, int>> rows{
+            {patternImage({1, 1}), 0},        {patternImage({1, 37}), 5},
+            {translucent(patternImage({41, 1})), 3}, {patternImage({333, 77}), 7},
+            {translucent(patternImage({257, 129})), 4}, {patternImage({64, 16}), 16},
+            {translucent(patternImage({99, 33})).convertToFormat(QImage::Format_ARGB32_Premultiplied), 0},
+            {patternImage({50, 20}).convertToFormat(QImage::Format_ARGB32), 2}, {patternImage({1200, 900}), 0}};
+        for (const auto &[image, pieces] : rows) {
+            const QByteArray png = encodePng(image, pieces);
+            QImage decoded;
+            QVERIFY(decoded.loadFromData(png, "PNG"));
+            QCOMPARE(decoded.convertToFormat(QImage::Format_ARGB32), image.convertToFormat(QImage::Format_ARGB32));
+            const bool opaque = image.convertToFormat(QImage::Format_RGB32).convertToFormat(QImage::Format_ARGB32) ==
+                                image.convertToFormat(QImage::Format_ARGB32);
+            QCOMPARE(quint8(png.at(25)), opaque ? quint8(2) : quint8(6)); // the colour type
+            QVERIFY(writeFile(path("image.png"), png));
+            QProcess check;
+            check.start(QStringLiteral("pngcheck"), {path("image.png")});
+            QVERIFY(check.waitForFinished(30000));
+            QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
+        }
+        QVERIFY(encodePng(QImage()).isEmpty());
+    }
+
+    // Stored shortcuts from before version 3 are reset to the defaults once; later ones stay.
+    void shortcutMigration_data()
+    {
+        QTest::addColumn<QByteArray>("stored"); // empty: no file yet
+        QTest::addColumn<QString>("area");
+        QTest::addColumn<QString>("full");
+        const QString a = CaptureModel::defaultAreaShortcut, f = CaptureModel::defaultFullShortcut;
+        QTest::newRow("first start") << QByteArray() << a << f;
+        QTest::newRow("version 2") << QByteArray(R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b","pd.shortcutDefaultsVersion":2})") << a << f;
+        QTest::newRow("no version") << QByteArray(R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b"})") << a << f;
+        QTest::newRow("version as text") << QByteArray(R"({"pd.areaShortcut":"control+a","pd.shortcutDefaultsVersion":"3"})") << a << f;
+        QTest::newRow("version 3 kept") << QByteArray(R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b","pd.shortcutDefaultsVersion":3})") << "control+a" << "control+b";
+        QTest::newRow("version 7 kept") << QByteArray(R"({"pd.areaShortcut":"shift+f5","pd.fullShortcut":"","pd.shortcutDefaultsVersion":7})") << "shift+f5" << "";
+        QTest::newRow("a number as shortcut") << QByteArray(R"({"pd.areaShortcut":5,"pd.fullShortcut":"control+b","pd.shortcutDefaultsVersion":3})") << a << "control+b";
+    }
+    void shortcutMigration()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, area);
+        QFETCH(QString, full);
+        const QString file = path(QStringLiteral("defaults.json"));
+        QVERIFY(stored.isEmpty() || writeFile(file, stored));
+        const bool migrates = area == CaptureModel::defaultAreaShortcut && full == CaptureModel::defaultFullShortcut;
+        {
+            UserDefaults defaults(file);
+            CaptureModel model(defaults);
+            QCOMPARE(model.areaShortcut(), area);
+            QCOMPARE(model.fullShortcut(), full);
+        }
+        const QJsonObject after = QJsonDocument::fromJson(readFile(file)).object();
+        if (!migrates) {
+            QCOMPARE(readFile(file), stored);
+            return;
+        }
+        QCOMPARE(after.value(QStringLiteral("pd.areaShortcut")), QJsonValue(CaptureModel::defaultAreaShortcut));
+        QCOMPARE(after.value(QStringLiteral("pd.shortcutDefaultsVersion")), QJsonValue(3));
+        // Once: a shortcut saved afterwards survives the next start.
+        QVERIFY(UserDefaults(file).setString(QStringLiteral("pd.areaShortcut"), QStringLiteral("control+z")));
+        UserDefaults defaults(file);
+        QCOMPARE(CaptureModel(defaults).areaShortcut(), QStringLiteral("control+z"));
+    }
+
+    // The shared model is the newest one, and never one that is gone.
+    void sharedFollowsTheNewestModel()
+    {
+        QCOMPARE(CaptureModel::shared(), &model());
+        {
+            CaptureModel second(*m_rig->defaults);
+            QCOMPARE(CaptureModel::shared(), &second);
+        }
+        QCOMPARE(CaptureModel::shared(), nullptr);
+    }
+};
+
+QTEST_MAIN(ModelTest)
+#include "tst_model.moc"

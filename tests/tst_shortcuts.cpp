@@ -1,0 +1,313 @@
+// The hot keys against a fake service, the recorder field and the settings sheet.
+
+#include "platform/Autostart.h"
+#include "platform/Beep.h"
+#include "shortcuts/GlobalShortcuts.h"
+#include "support/Fakes.h"
+#include "support/TestUtilities.h"
+#include "text/tr.h"
+#include "ui/ShortcutCaptureView.h"
+#include "ui/ShortcutRecorder.h"
+#include "ui/ShortcutSettings.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// X11 key codes of an evdev keyboard.
+enum X11Key : quint32 { kEscape = 9, k4 = 13, k5 = 14, kTab = 23, kReturn = 36, kControl = 37, kA = 38, kAlt = 64,
+                        kSpace = 65, kF5 = 71, kKeypad4 = 83, kLeft = 113, kSuper = 133, kF13 = 191 };
+
+struct Press
+{
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    quint32 keycode;
+};
+
+void send(QWidget *widget, const Press &press)
+{
+    QKeyEvent down(QEvent::KeyPress, press.key, press.modifiers, press.keycode, 0, 0);
+    QCoreApplication::sendEvent(widget, &down);
+    QKeyEvent up(QEvent::KeyRelease, press.key, press.modifiers, press.keycode, 0, 0);
+    QCoreApplication::sendEvent(widget, &up);
+}
+
+// A field bound to plain variables, which logs every write in order.
+struct RecorderRig
+{
+    QString value = QStringLiteral("control+option+command+4");
+    bool recording = false;
+    QStringList writes;
+    int beeps = 0;
+    ShortcutRecorder recorder{Binding<QString>([this] { return value; }, [this](const QString &v) { writes << "value=" + v, value = v; }),
+                              Binding<bool>([this] { return recording; }, [this](bool v) { writes << QStringLiteral("recording=%1").arg(v), recording = v; })};
+    RecorderRig()
+    {
+        recorder.view()->resize(190, 36);
+        recorder.update();
+        setBeepHandler([this] { ++beeps; });
+    }
+    ~RecorderRig() { setBeepHandler({}); }
+    ShortcutCaptureView *view() const { return recorder.view(); }
+    void click() const { QTest::mouseClick(view(), Qt::LeftButton); }
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Press)
+
+class ShortcutsTest : public QObject
+{
+    Q_OBJECT
+
+    FakeHotKeyService m_service;
+    std::optional<QTemporaryDir> m_dir;
+    std::optional<UserDefaults> m_defaults;
+    std::optional<CaptureModel> m_model;
+    QString stored(const char *key) const { return m_defaults->string(QString::fromLatin1(key)).value_or(QString()); }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(!loadTranslations(QLocale(QLocale::English)).isEmpty()); }
+    void init()
+    {
+        m_service = FakeHotKeyService();
+        GlobalShortcuts::s_refs = {};
+        GlobalShortcuts::s_handlerInstalled = false;
+        GlobalShortcuts::s_lastRegistrationError = GlobalShortcuts::s_handlerInstallError = 0;
+        GlobalShortcuts::setService(&m_service);
+        GlobalShortcuts::setPressHandler({});
+        QVERIFY(m_dir.emplace().isValid());
+        m_defaults.emplace(m_dir->filePath(QStringLiteral("defaults.json")));
+        m_model.emplace(*m_defaults);
+    }
+    void cleanup()
+    {
+        m_model.reset();
+        GlobalShortcuts::setService(nullptr);
+    }
+
+    // Installing again replaces the pair; one shortcut that fails leaves the other working, and
+    // the full one's refusal is the one kept.
+    void installing()
+    {
+        QVERIFY(GlobalShortcuts::install(QStringLiteral("control+option+command+4"), QStringLiteral("control+option+command+3")));
+        QVERIFY(GlobalShortcuts::install(QStringLiteral("control+a"), QStringLiteral("shift+command+space")));
+        QCOMPARE(m_service.registered.size(), 2u);
+        QCOMPARE(m_service.handlerInstalls, 1);
+        QVERIFY(m_service.isRegistered(0, 0x1000) && m_service.isRegistered(49, 0x0300));
+
+        QVERIFY(!GlobalShortcuts::install(QStringLiteral("control+return"), QStringLiteral("control+option+command+3")));
+        QCOMPARE(m_service.registered.size(), 1u);
+        QVERIFY(m_service.isRegistered(20, 0x1900));
+        QCOMPARE(GlobalShortcuts::lastRegistrationError(), 0); // an invalid text records nothing
+
+        m_service.refuse = {{1, -9879}, {2, -9878}};
+        QVERIFY(!GlobalShortcuts::install(QStringLiteral("control+a"), QStringLiteral("control+b")));
+        QCOMPARE(GlobalShortcuts::lastRegistrationError(), -9878);
+        m_service.refuse = {{2, -9878}};
+        QVERIFY(!GlobalShortcuts::install(QStringLiteral("control+option+command+4"), QStringLiteral("control+b")));
+        QVERIFY(m_service.isRegistered(21, 0x1900));
+    }
+
+    // The handler is tried again until it installs; a refusal's status stays afterwards.
+    void handlerFailureThenSuccess()
+    {
+        m_service.handlerStatus = -9868;
+        m_service.refuse[1] = -9878;
+        QVERIFY(!GlobalShortcuts::install(QStringLiteral("control+a"), QStringLiteral("control+b")));
+        QCOMPARE(GlobalShortcuts::handlerInstallError(), -9868);
+        m_service.handlerStatus = 0;
+        m_service.refuse.clear();
+        QVERIFY(GlobalShortcuts::install(QStringLiteral("control+a"), QStringLiteral("control+b")));
+        QVERIFY(GlobalShortcuts::install(QStringLiteral("control+a"), QStringLiteral("control+b")));
+        QCOMPARE(GlobalShortcuts::handlerInstallError(), 0);
+        QCOMPARE(GlobalShortcuts::lastRegistrationError(), -9878);
+        QCOMPARE(m_service.handlerInstalls, 2);
+    }
+
+    // A press is logged and starts its capture on a later turn; foreign presses are returned.
+    void presses()
+    {
+        QList<bool> started;
+        LogCapture log;
+        QCOMPARE(m_service.press(HotKeyEvent{HotKeyId{GlobalShortcuts::signature, 1}}), -9874); // no handler installed yet
+        QVERIFY(GlobalShortcuts::install(QStringLiteral("control+a"), QStringLiteral("control+b")));
+        QCOMPARE(m_service.press(HotKeyEvent{HotKeyId{GlobalShortcuts::signature, 1}}), 0); // nobody to start it
+        QCoreApplication::processEvents();
+        GlobalShortcuts::setPressHandler([&](bool full) { started << full; });
+        for (const uint number : {1u, 2u, 3u})
+            QCOMPARE(m_service.press(HotKeyEvent{HotKeyId{GlobalShortcuts::signature, number}}), 0);
+        QCOMPARE(m_service.press(HotKeyEvent{HotKeyId{0x41424344u, 1}}), -9874);
+        QCOMPARE(m_service.press(HotKeyEvent{}), -9870);
+        QVERIFY(started.isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(started, (QList<bool>{false, true}));
+        QCOMPARE(log.lines().size(), 4);
+        QCOMPARE(log.lines().last(), QStringLiteral("Pixdrift received global hotkey id=3"));
+    }
+
+    void recordsByKeyPosition_data()
+    {
+        QTest::addColumn<QList<Press>>("presses");
+        QTest::addColumn<QString>("recorded"); // empty: a beep, still recording
+        const auto ctrl = Qt::ControlModifier, alt = Qt::AltModifier, shift = Qt::ShiftModifier, meta = Qt::MetaModifier;
+        QTest::newRow("shift+A") << QList<Press>{{Qt::Key_A, shift, kA}} << "shift+a";
+        QTest::newRow("shift+4 is not $") << QList<Press>{{Qt::Key_Dollar, shift, k4}} << "shift+4";
+        QTest::newRow("modifiers one by one") << QList<Press>{{Qt::Key_Meta, meta, kSuper}, {Qt::Key_Alt, meta | alt, kAlt},
+                                                              {Qt::Key_Control, meta | alt | ctrl, kControl}, {Qt::Key_4, meta | alt | ctrl, k4}}
+                                              << "control+option+command+4";
+        QTest::newRow("shift+command+space") << QList<Press>{{Qt::Key_Space, shift | meta, kSpace}} << "shift+command+space";
+        QTest::newRow("control+F5") << QList<Press>{{Qt::Key_F5, ctrl, kF5}} << "control+f5";
+        QTest::newRow("4 alone") << QList<Press>{{Qt::Key_4, {}, k4}} << "";
+        QTest::newRow("control+Return") << QList<Press>{{Qt::Key_Return, ctrl, kReturn}} << "";
+        QTest::newRow("Tab") << QList<Press>{{Qt::Key_Tab, {}, kTab}} << "";
+        QTest::newRow("control+Left") << QList<Press>{{Qt::Key_Left, ctrl, kLeft}} << "";
+        QTest::newRow("control+F13") << QList<Press>{{Qt::Key_F13, ctrl, kF13}} << "";
+        QTest::newRow("control+keypad 4") << QList<Press>{{Qt::Key_4, ctrl | Qt::KeypadModifier, kKeypad4}} << "";
+        QTest::newRow("Escape cancels") << QList<Press>{{Qt::Key_Escape, {}, kEscape}} << "-";
+        QTest::newRow("control+shift+Escape cancels") << QList<Press>{{Qt::Key_Escape, ctrl | shift, kEscape}} << "-";
+    }
+    void recordsByKeyPosition()
+    {
+        QFETCH(QList<Press>, presses);
+        QFETCH(QString, recorded);
+        RecorderRig rig;
+        rig.click();
+        for (const Press &press : presses)
+            send(rig.view(), press);
+        if (recorded == u"-") {
+            QCOMPARE(rig.writes, QStringList({"recording=1", "recording=0"}));
+            QCOMPARE(rig.view()->displayText(), QStringLiteral("Ctrl+Alt+Super+4"));
+        } else if (recorded.isEmpty()) {
+            QVERIFY(rig.recording && rig.view()->recording());
+            QCOMPARE(rig.value, QStringLiteral("control+option+command+4"));
+        } else {
+            // The shortcut is written before the flag drops.
+            QCOMPARE(rig.writes, QStringList({"recording=1", "value=" + recorded, "recording=0"}));
+        }
+        QCOMPARE(rig.beeps, recorded.isEmpty() ? 1 : 0);
+    }
+
+    // Keys belong to the field only while it records; then a window's shortcuts wait.
+    void keysWhileRecording()
+    {
+        QWidget window;
+        auto *quit = new QAction(&window);
+        quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+        window.addAction(quit);
+        int fired = 0;
+        connect(quit, &QAction::triggered, this, [&] { ++fired; });
+        RecorderRig rig;
+        rig.view()->setParent(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(rig.view(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(fired, 1);
+        QCOMPARE(rig.value, QStringLiteral("control+option+command+4"));
+        rig.click();
+        QTest::keyClick(rig.view(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(fired, 1);
+        QCOMPARE(rig.value, QStringLiteral("control+q"));
+        rig.view()->setParent(nullptr);
+    }
+
+    void invalidPairsChangeNothing_data()
+    {
+        QTest::addColumn<QString>("area");
+        QTest::addColumn<QString>("full");
+        QTest::newRow("not a shortcut") << "control+return" << "control+option+command+3";
+        QTest::newRow("no modifier") << "control+option+command+4" << "3";
+        QTest::newRow("the same combination") << "control+option+command+3" << "control+option+command+3";
+        QTest::newRow("the same, written two ways") << "ctrl+alt+cmd+4" << "Control+Option+Command+4";
+    }
+    void invalidPairsChangeNothing()
+    {
+        QFETCH(QString, area);
+        QFETCH(QString, full);
+        QVERIFY(GlobalShortcuts::install(m_model->areaShortcut(), m_model->fullShortcut()));
+        m_model->setAreaShortcut(area);
+        m_model->setFullShortcut(full);
+        m_model->saveShortcuts();
+        QCOMPARE(m_model->status(), ::tr("status.shortcutInvalid"));
+        QCOMPARE(stored("pd.areaShortcut"), CaptureModel::defaultAreaShortcut);
+        QCOMPARE(stored("pd.fullShortcut"), CaptureModel::defaultFullShortcut);
+        QVERIFY(m_service.isRegistered(21, 0x1900) && m_service.isRegistered(20, 0x1900));
+    }
+
+    // Saved shortcuts are stored and registered; a refusal is reported but stays stored; a
+    // settings file that cannot be written keeps the shortcuts in force and on screen.
+    void saving()
+    {
+        QVERIFY(GlobalShortcuts::install(m_model->areaShortcut(), m_model->fullShortcut()));
+        m_model->setAreaShortcut(QStringLiteral("control+shift+f5"));
+        m_model->saveShortcuts();
+        QCOMPARE(m_model->status(), ::tr("status.shortcutSaved") + " Ctrl+Shift+F5 · Ctrl+Alt+Super+3");
+        QVERIFY(m_service.isRegistered(96, 0x1200) && !m_service.isRegistered(21, 0x1900));
+        QCOMPARE(UserDefaults(m_dir->filePath("defaults.json")).string("pd.areaShortcut"), QStringLiteral("control+shift+f5"));
+
+        m_model->setAreaShortcut(QStringLiteral("control+shift+a"));
+        {
+            const FileSizeLimit limit(16);
+            m_model->saveShortcuts();
+        }
+        QVERIFY2(m_model->status().startsWith(::tr("status.shortcutSaveFailed") + " ("), qPrintable(m_model->status()));
+        QCOMPARE(m_model->areaShortcut(), QStringLiteral("control+shift+f5"));
+        QVERIFY(m_service.isRegistered(96, 0x1200));
+
+        m_service.refuse[1] = -1;
+        m_model->setAreaShortcut(QStringLiteral("control+shift+a"));
+        m_model->saveShortcuts();
+        QCOMPARE(m_model->status(), ::tr("status.shortcutConflict") + " (-1, 0)");
+        QCOMPARE(stored("pd.areaShortcut"), QStringLiteral("control+shift+a"));
+    }
+
+    // Cancel keeps the recorded shortcut in the model but neither stores nor registers it;
+    // Escape and Return while a field records belong to the field, not to the sheet.
+    void theSheet()
+    {
+        QVERIFY(GlobalShortcuts::install(m_model->areaShortcut(), m_model->fullShortcut()));
+        QPointer<ShortcutSettings> sheet = new ShortcutSettings(*m_model);
+        sheet->show();
+        QVERIFY(QTest::qWaitForWindowActive(sheet));
+        ShortcutCaptureView *field = sheet->areaRecorder().view();
+        QTest::mouseClick(field, Qt::LeftButton);
+        QTest::keyClick(field, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(sheet->isVisible() && !field->recording());
+        QTest::mouseClick(field, Qt::LeftButton);
+        send(field, {Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, kA});
+        QCOMPARE(m_model->areaShortcut(), QStringLiteral("control+shift+a"));
+        QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY(!sheet);
+        QCOMPARE(m_model->areaShortcut(), QStringLiteral("control+shift+a"));
+        QCOMPARE(stored("pd.areaShortcut"), CaptureModel::defaultAreaShortcut);
+        QVERIFY(m_service.isRegistered(21, 0x1900) && !m_service.isRegistered(0, 0x1200));
+    }
+
+    // The box writes and removes the autostart entry, and shows whether it is there.
+    void startAtLoginFollowsTheAutostartEntry()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        const QString entry = Autostart::entryPath();
+        QVERIFY(entry.contains(QStringLiteral("qttest")));
+        QFile::remove(entry);
+        ShortcutSettings settings(*m_model);
+        auto *box = settings.findChild<QCheckBox *>(QStringLiteral("startAtLogin"));
+        QVERIFY(!box->isChecked());
+        box->click();
+        QVERIFY(readFile(entry).contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
+        QVERIFY(ShortcutSettings(*m_model).findChild<QCheckBox *>(QStringLiteral("startAtLogin"))->isChecked());
+        box->click();
+        QVERIFY(!QFile::exists(entry));
+    }
+};
+
+QTEST_MAIN(ShortcutsTest)
+#include "tst_shortcuts.moc"
