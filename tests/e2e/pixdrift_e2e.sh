@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Drives the whole program on its own X server as a user would: hot keys, the overlay, marks,
-# copy, save, the tray menu, the settings, a conflicting client, two monitors, the command line
-# reaching the running program, and quitting. Run it inside its own session bus
+# copy, save, the tray menu, the settings, two monitors, the command line reaching the running
+# program, and quitting. Run it inside its own session bus
 # (dbus-run-session).
 #
-#   pixdrift_e2e.sh <pixdrift> <grab_key helper> <Qt scale factor> <folder for screenshots>
+#   pixdrift_e2e.sh <pixdrift> <Qt scale factor> <folder for screenshots>
 #
 # Every wait looks for its condition again and again until a generous bound (never a fixed
 # sleep and one look), so a busy machine makes the run slower, not red. A failure names its
@@ -12,32 +12,15 @@
 # on the way out.
 set -uo pipefail
 
-PIXDRIFT=$1
-GRAB_KEY=$2
-SCALE=$3
-OUT=$4
-SCREEN_W=2880
-SCREEN_H=1800
+PIXDRIFT=$1 SCALE=$2 OUT=$3 SCREEN_W=2880 SCREEN_H=1800
 
 mkdir -p "$OUT"
 rm -f "$OUT/scale$SCALE-"*.png
 WORK=$(mktemp -d)
 [[ -n ${KEEP_WORK:-} ]] && echo "work folder: $WORK"
-PIDS=()
-STEP=start
 PIXDRIFT_PID=
 PIXDRIFT_PIDS=()
-
-cleanup() {
-    for pid in "${PIDS[@]}"; do
-        kill "$pid" 2>/dev/null
-    done
-    for pid in "${PIDS[@]}"; do
-        wait "$pid" 2>/dev/null
-    done
-    [[ -n ${KEEP_WORK:-} ]] || rm -rf "$WORK"
-}
-trap cleanup EXIT
+trap 'cleanup; [[ -n ${KEEP_WORK:-} ]] || rm -rf "$WORK"' EXIT
 
 shot() { import -display "$DISPLAY" -window root "$OUT/scale$SCALE-$1.png" 2>/dev/null || true; }
 fail() {
@@ -101,15 +84,23 @@ start_pixdrift() {
     # The window registers the keys again as it appears; a key pressed before may be lost.
     wait_for 30 main_window || fail "the main window did not open"
 }
+# ended_ok <what>: the program ends by itself within 30 s, with status 0.
+ended_ok() {
+    wait_for 30 sh -c "! kill -0 $PIXDRIFT_PID" || fail "pixdrift is still running after $1"
+    wait "$PIXDRIFT_PID"
+    local code=$?
+    ((code == 0)) || fail "pixdrift exited with $code after $1"
+}
 # started_with <text>: the start-up line holds the text.
 started_with() { wait_for 30 grep -q "Pixdrift startup shortcuts $1" "$WORK/pixdrift.log"; }
 # clip_is <file> <W>x<H>: the clipboard holds a PNG of that size, now saved in the file.
 clip_is() {
     xclip -selection clipboard -t image/png -o >"$1" 2>/dev/null && [[ $(identify -format '%wx%h' "$1" 2>/dev/null) == "$2" ]]
 }
-# copy_to <file> <W>x<H>: presses Copy and waits for the clipboard to hold a PNG of that size.
+# copy_to <file> <W>x<H>: Copy (Ctrl+C in the main window), then the clipboard holds a PNG of that size.
 copy_to() {
-    xdotool mousemove "$COPY_X" "$BUTTON_Y" click 1
+    xdotool windowactivate --sync "$(main_window)" 2>/dev/null
+    key ctrl+c
     wait_for 30 clip_is "$1" "$2"
 }
 # open_tray_menu: clicks the tray icon and waits for the menu, a new window of the program.
@@ -146,29 +137,6 @@ key() { xdotool key --clearmodifiers "$@"; }
 grab() { import -window root "$1"; }
 same_pixels() { [[ $(compare -metric AE "$1" "$2" null: 2>&1) == 0 ]]; }
 
-# The centres of the header's right-hand buttons (Save, Copy, Cancel), found by their borders
-# on the row through the Save button.
-find_buttons() {
-    local id
-    id=$(main_window)
-    geometry "$id"
-    grab "$WORK/header.png"
-    local column=$((X + WIDTH - 16 * SCALE))
-    local top bottom
-    read -r top bottom < <(convert "$WORK/header.png" -crop "1x$((200 * SCALE))+$column+$Y" txt:- |
-        awk -F'[,: ]+' '/#ABABAB/ {print $2}' | awk 'NR == 1 || $1 > last + 3 {runs[n++] = $1} {last = $1}
-        END {print runs[0], runs[1]}')
-    [[ -n $bottom ]] || fail "no button border in the header"
-    BUTTON_Y=$((Y + (top + bottom) / 2))
-    # Just below the top border: the side borders are there, the label's grey pixels are not.
-    local scan=$((Y + top + 4 * SCALE))
-    mapfile -t BUTTONS < <(convert "$WORK/header.png" -crop "$((WIDTH / 2))x1+$((X + WIDTH / 2))+$scan" txt:- |
-        awk -F'[,: ]+' -v x0=$((X + WIDTH / 2)) '/#ABABAB/ {print $1 + x0}' |
-        awk 'NR == 1 || $1 > last + 3 {runs[n++] = $1} {last = $1} END {for (i = n - 1; i > 0; i -= 2) print int((runs[i] + runs[i - 1]) / 2)}')
-    ((${#BUTTONS[@]} >= 3)) || fail "found ${#BUTTONS[@]} buttons in the header, not 3"
-    SAVE_X=${BUTTONS[0]} COPY_X=${BUTTONS[1]} CANCEL_X=${BUTTONS[2]}
-}
-
 # ---- 1. start-up
 step startup
 start_pixdrift
@@ -203,7 +171,6 @@ MX=$((X + WIDTH * 3 / 4)) MY=$((Y + HEIGHT * 3 / 4))
 xdotool mousemove $MX $MY mousedown 1 mousemove $((MX + 40)) $((MY + 10)) mousemove $((MX + 120)) $((MY + 30)) mouseup 1
 mark_drawn() { grab "$WORK/after-mark.png" && ! same_pixels "$WORK/before-mark.png" "$WORK/after-mark.png"; }
 wait_for 30 mark_drawn || fail "the mark was not drawn"
-find_buttons
 copy_to "$WORK/clip.png" "$((X1 - X0))x$((Y1 - Y0))" ||
     fail "the clipboard holds no PNG of the crop: $(identify -format '%wx%h' "$WORK/clip.png" 2>&1)"
 targets=$(xclip -selection clipboard -t TARGETS -o | grep -v -e TARGETS -e MULTIPLE -e TIMESTAMP -e SAVE_TARGETS)
@@ -214,7 +181,8 @@ same_pixels "$WORK/clip.png" "$WORK/expected.png" || fail "the copied pixels dif
 # ---- 4. Save with the proposed name, then again under the same name
 step save
 save_as() {
-    xdotool mousemove "$SAVE_X" "$BUTTON_Y" click 1
+    xdotool windowactivate --sync "$(main_window)" 2>/dev/null
+    key ctrl+s
     wait_for 30 sh -c '[ "$(xdotool getactivewindow getwindowname)" = "Save As" ]' || fail "no save dialog in front"
     sleep 0.5
     shot "4-save-dialog${1:+-again}"
@@ -241,7 +209,6 @@ shot 5-tray-menu
 key Down Down Down Return
 sleep 2
 wait_for 30 main_window || fail "no main window after the full capture"
-find_buttons
 copy_to "$WORK/full.png" "${SCREEN_W}x${SCREEN_H}" ||
     fail "the full capture is $(identify -format '%wx%h' "$WORK/full.png" 2>&1)"
 
@@ -277,9 +244,7 @@ overlay_gone || fail "the old shortcut still captures"
 step restart
 # SIGTERM ends the program in order, through its event loop.
 kill -TERM "$PIXDRIFT_PID"
-wait "$PIXDRIFT_PID" 2>/dev/null
-code=$?
-((code == 0)) || fail "SIGTERM ended pixdrift with status $code"
+ended_ok SIGTERM
 # From now on marks go into the copies (the setting "Include marks", as the menu stores it).
 python3 - "$HOME/config/Pixdrift/defaults.json" <<'PY' || fail "could not turn on Include marks"
 import json, sys
@@ -291,15 +256,11 @@ start_pixdrift
 started_with "registered=YES area=control+shift+a full=control+option+command+3" ||
     fail "after a restart: $(grep startup "$WORK/pixdrift.log")"
 sleep 1
-key ctrl+shift+a
-wait_for 30 overlay_shown || fail "the saved shortcut does not capture after a restart"
-key Escape
-wait_for 30 overlay_gone || fail "Escape did not close the overlay"
 
 # ---- 5b. with "Include marks" a drag inside the crop draws, and the copy holds the mark
 step marks-in-copy
 key ctrl+shift+a
-wait_for 30 overlay_shown || fail "no overlay for the marked copy"
+wait_for 30 overlay_shown || fail "the saved shortcut does not capture after a restart"
 sleep 0.5
 xdotool mousemove $X0 $Y0 mousedown 1 mousemove 900 700 mousemove $X1 $Y1
 sleep 0.3
@@ -314,40 +275,16 @@ CX=$((X + WIDTH / 2)) CY=$((Y + HEIGHT / 2))
 xdotool mousemove $((CX - 60 * SCALE)) "$CY" mousedown 1 mousemove "$CX" "$CY" mousemove $((CX + 60 * SCALE)) "$CY" mouseup 1
 sleep 0.5
 shot 7-mark-inside-crop
-find_buttons
 copy_to "$WORK/marked.png" "$((X1 - X0))x$((Y1 - Y0))" ||
     fail "the crop moved or the clipboard holds no PNG of it: $(identify -format '%wx%h' "$WORK/marked.png" 2>&1)"
 red=$(convert "$WORK/marked.png" -fill black +opaque '#ff0000' -fill white -opaque '#ff0000' -format '%[fx:int(mean*w*h+0.5)]' info:)
 ((red > 200 * SCALE)) || fail "the copied PNG holds $red pixels of the mark's red"
 
-# ---- 6. another client holds the full shortcut: start-up reports it, the area one works
-step conflict
-kill "$PIXDRIFT_PID"
-wait "$PIXDRIFT_PID" 2>/dev/null
-mkfifo "$WORK/hold"
-"$GRAB_KEY" 12 76 <"$WORK/hold" >"$WORK/grab.out" 2>&1 &
-GRABBER=$!
-PIDS+=("$GRABBER")
-exec 9>"$WORK/hold"
-wait_for 30 grep -q grabbed "$WORK/grab.out" || fail "the other client could not grab: $(cat "$WORK/grab.out")"
-start_pixdrift
-started_with "registered=NO area=control+shift+a full=control+option+command+3 status=-9878 handler=0" ||
-    fail "conflict start-up line: $(grep startup "$WORK/pixdrift.log")"
-wait_for 30 main_window || fail "no main window beside the conflict"
-sleep 1
-# The status line reports the refused registration; a picture of it for a person to read.
-import -window "$(main_window)" "$OUT/scale$SCALE-7-conflict-status.png"
-key ctrl+shift+a
-wait_for 30 overlay_shown || fail "the area shortcut does not capture beside the conflict"
-key Escape
-wait_for 30 overlay_gone || fail "Escape did not close the overlay"
-exec 9>&-
-
 # ---- 7. two monitors, the primary left of and below the other: an overlay on each, a selection
 # on the second, and a cancel that closes both
 step two-monitors
-kill "$PIXDRIFT_PID"
-wait "$PIXDRIFT_PID" 2>/dev/null
+kill -TERM "$PIXDRIFT_PID"
+ended_ok SIGTERM
 # RandR monitors on the one Xvfb screen; the one holding the screen's output takes its place.
 xrandr --setmonitor RIGHT 1280/340x800/210+1600+0 none || fail "xrandr could not add a monitor"
 xrandr --setmonitor '*LEFT' 1600/420x1000/260+0+800 screen || fail "xrandr could not add the primary"
@@ -364,7 +301,6 @@ xdotool mouseup 1
 wait_for 30 overlay_gone || fail "an overlay stayed after the selection"
 wait_for 30 main_window || fail "the main window did not come back"
 sleep 0.5
-find_buttons
 copy_to "$WORK/second.png" "$((X1 - X0))x$((Y1 - Y0))" || fail "no copy of the selection on the second monitor"
 convert "$WORK/pattern.png" -crop "$((X1 - X0))x$((Y1 - Y0))+$X0+$Y0" +repage "$WORK/expected-second.png"
 same_pixels "$WORK/second.png" "$WORK/expected-second.png" ||
@@ -385,21 +321,24 @@ wait_for 30 main_window || fail "a second start did not bring the window back"
 "$PIXDRIFT" --full >>"$WORK/second.log" 2>&1 || fail "--full failed: $(cat "$WORK/second.log")"
 sleep 1.5
 wait_for 30 main_window || fail "no main window after --full"
-find_buttons
 copy_to "$WORK/primary.png" 1600x1000 ||
     fail "--full captured $(identify -format '%wx%h' "$WORK/primary.png" 2>&1), not the primary monitor"
 (($(grep -c "Pixdrift startup" "$WORK/pixdrift.log") == 1)) || fail "a second program started"
 
-# ---- 9. quit from the tray
-step quit
+# ---- 9. closing the window keeps the program and the tray's Open brings it back; Quit ends it
+step close-and-quit
+xdotool windowactivate --sync "$(main_window)" 2>/dev/null
+key alt+F4
+no_main_window() { [[ -z $(main_window) ]]; }
+wait_for 30 no_main_window || fail "the window did not close"
+kill -0 "$PIXDRIFT_PID" || fail "closing the window ended pixdrift"
+open_tray_menu
+key Down Return
+wait_for 30 main_window || fail "the tray's Open did not bring the window back"
 open_tray_menu
 shot 8-quit-menu
 key Up Return
-for _ in $(seq 300); do kill -0 "$PIXDRIFT_PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$PIXDRIFT_PID" 2>/dev/null && fail "pixdrift is still running after Quit"
-wait "$PIXDRIFT_PID"
-code=$?
-((code == 0)) || fail "pixdrift exited with $code"
+ended_ok "Quit in the tray menu"
 for pid in "${PIXDRIFT_PIDS[@]}"; do
     kill -0 "$pid" 2>/dev/null && fail "pixdrift $pid is still running"
 done
@@ -414,9 +353,6 @@ key Escape
 wait_for 30 overlay_gone || fail "Escape did not close the overlay"
 dbus-send --session --print-reply --dest=app.pixdrift.Pixdrift /app/pixdrift/Pixdrift app.pixdrift.Pixdrift.Quit \
     >/dev/null || fail "Quit over the bus failed"
-for _ in $(seq 300); do kill -0 "$PIXDRIFT_PID" 2>/dev/null || break; sleep 0.1; done
-wait "$PIXDRIFT_PID"
-code=$?
-((code == 0)) || fail "pixdrift --area exited with $code after Quit"
+ended_ok "Quit over the bus"
 
 echo "end to end at scale $SCALE: all steps passed"

@@ -56,14 +56,7 @@ SESSION=$2
 BENCH_ROUNDS=${3:-}
 cd "$SESSION" || exit 1
 PIXDRIFT=$SESSION/pixdrift
-PIDS=()
-STEP=start
 SHOT=0
-
-cleanup() {
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-    for pid in "${PIDS[@]}"; do wait "$pid" 2>/dev/null; done
-}
 trap cleanup EXIT
 start() { local log=$1; shift; "$@" >"$SESSION/$log.log" 2>&1 & PIDS+=($!); }
 shot() { SHOT=$((SHOT + 1)); grim "$SESSION/shots/sway-$SHOT-$1.png" 2>/dev/null || true; }
