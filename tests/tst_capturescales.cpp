@@ -15,30 +15,6 @@
 
 #include <xcb/xcb.h>
 
-namespace {
-
-// Makes `image` the root window's background, so it stays whatever is shown above it.
-void showOnRoot(xcb_connection_t *connection, const QImage &image)
-{
-    xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    const xcb_pixmap_t pixmap = xcb_generate_id(connection);
-    xcb_create_pixmap(connection, 24, pixmap, screen->root, std::uint16_t(image.width()), std::uint16_t(image.height()));
-    const xcb_gcontext_t gc = xcb_generate_id(connection);
-    xcb_create_gc(connection, gc, pixmap, 0, nullptr);
-    const std::size_t maxBytes = std::size_t(xcb_get_maximum_request_length(connection)) * 4 - 64;
-    const int rows = int(std::max<std::size_t>(1, maxBytes / std::size_t(image.bytesPerLine())));
-    for (int y = 0; y < image.height(); y += rows) {
-        const int band = std::min(rows, image.height() - y);
-        xcb_put_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, std::uint16_t(image.width()),
-                      std::uint16_t(band), 0, std::int16_t(y), 0, 24, std::uint32_t(band * image.bytesPerLine()),
-                      image.constScanLine(y));
-    }
-    xcb_change_window_attributes(connection, screen->root, XCB_CW_BACK_PIXMAP, &pixmap);
-    xcb_clear_area(connection, 0, screen->root, 0, 0, 0, 0);
-    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
-}
-
-} // namespace
 
 class CaptureScalesTest : public QObject
 {
@@ -51,7 +27,7 @@ private Q_SLOTS:
         QVERIFY2(x11, "needs an X11 display");
         const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(x11->connection())).data;
         m_pattern = patternImage({screen->width_in_pixels, screen->height_in_pixels});
-        showOnRoot(x11->connection(), m_pattern);
+        QVERIFY(showOnRoot(m_pattern));
         qApp->installNativeEventFilter(&m_pointer);
     }
 

@@ -1,13 +1,11 @@
-// The settings store and the application's windows.
+// The settings store: what survives, what is never lost, and what a bad file cannot do.
 
-#include "platform/QtApplicationWindows.h"
 #include "platform/UserDefaults.h"
 #include "support/TestUtilities.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -129,37 +127,6 @@ private Q_SLOTS:
         QVERIFY(!under.setInteger(QStringLiteral("v"), 1));
         QCOMPARE(under.integer(QStringLiteral("v")), std::nullopt);
         QCOMPARE(log.lines().size(), 2);
-    }
-
-    // A capture hides and shows again only what was visible, never the overlay or a menu; the
-    // main window alone can be ordered out.
-    void applicationWindows()
-    {
-        QWidget main, settings, closed, overlay;
-        main.setObjectName(QStringLiteral("main"));
-        overlay.setProperty(QtApplicationWindows::excludedProperty, true);
-        QtApplicationWindows windows;
-        main.show(), settings.show(), overlay.show();
-        windows.hideApplication();
-        QVERIFY(!main.isVisible() && !settings.isVisible() && overlay.isVisible());
-        QVERIFY(windows.anyVisible()); // taken away by the capture, so still counted
-        windows.unhideApplication();
-        QVERIFY(main.isVisible() && settings.isVisible() && !closed.isVisible());
-
-        windows.orderOutMainWindow();
-        QVERIFY(!main.isVisible() && settings.isVisible());
-        settings.close(), overlay.close();
-        QVERIFY(windows.anyVisible());
-        windows.bringMainWindowToFront();
-        QVERIFY(main.isVisible());
-        main.close(); // closed by the user after it came back: no longer counted
-        QVERIFY(!windows.anyVisible());
-        QMenu menu;
-        menu.addAction(QStringLiteral("x"));
-        menu.popup(QPoint(10, 10));
-        QVERIFY(!windows.anyVisible());
-        windows.hideApplication();
-        QVERIFY(menu.isVisible());
     }
 };
 

@@ -2,9 +2,12 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QWidget>
+
+#include <xcb/xcb.h>
 
 #include <csignal>
 #include <cstdio>
@@ -57,6 +60,31 @@ QImage patternImage(QSize size)
             line[x] = qRgb((x * 7) & 0xff, (y * 5 + x) & 0xff, (x ^ y) & 0xff);
     }
     return image;
+}
+
+bool showOnRoot(const QImage &image)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return false;
+    xcb_connection_t *connection = x11->connection();
+    xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_pixmap_t pixmap = xcb_generate_id(connection);
+    xcb_create_pixmap(connection, 24, pixmap, screen->root, std::uint16_t(image.width()), std::uint16_t(image.height()));
+    const xcb_gcontext_t gc = xcb_generate_id(connection);
+    xcb_create_gc(connection, gc, pixmap, 0, nullptr);
+    const std::size_t maxBytes = std::size_t(xcb_get_maximum_request_length(connection)) * 4 - 64;
+    const int rows = int(std::max<std::size_t>(1, maxBytes / std::size_t(image.bytesPerLine())));
+    for (int y = 0; y < image.height(); y += rows) {
+        const int band = std::min(rows, image.height() - y);
+        xcb_put_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, std::uint16_t(image.width()),
+                      std::uint16_t(band), 0, std::int16_t(y), 0, 24, std::uint32_t(band * image.bytesPerLine()),
+                      image.constScanLine(y));
+    }
+    xcb_change_window_attributes(connection, screen->root, XCB_CW_BACK_PIXMAP, &pixmap);
+    xcb_clear_area(connection, 0, screen->root, 0, 0, 0, 0);
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    return true;
 }
 
 namespace {

@@ -19,6 +19,8 @@ void drag(QWidget *widget, QPointF from, QPointF to);
 // A screenshot-like image in which every pixel differs from its neighbours, so a stale or
 // shifted pixel shows.
 [[nodiscard]] QImage patternImage(QSize size);
+// Makes `image` the X11 root window's background, which stays whatever is shown above it.
+[[nodiscard]] bool showOnRoot(const QImage &image);
 
 // Collects the lines logged (qInfo) while it exists.
 class LogCapture
