@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Drives the whole program on its own X server as a user would: hot keys, the overlay, marks,
 # copy, save, the tray menu, the settings, two monitors, the command line reaching the running
-# program, and quitting. Run it inside its own session bus
-# (dbus-run-session).
+# program, and quitting. Run it inside its own session bus (dbus-run-session).
 #
 #   pixdrift_e2e.sh <pixdrift> <Qt scale factor> <folder for screenshots>
 #
@@ -136,6 +135,30 @@ key() { xdotool key --clearmodifiers "$@"; }
 # Pixels of the root window as plain RGB rows, for comparisons.
 grab() { import -window root "$1"; }
 same_pixels() { [[ $(compare -metric AE "$1" "$2" null: 2>&1) == 0 ]]; }
+# is_screen <file> <x0> <y0> <x1> <y1>: the file holds exactly that part of the screen's pattern.
+is_screen() {
+    convert "$WORK/pattern.png" -crop "$(($4 - $2))x$(($5 - $3))+$2+$3" +repage "$WORK/expected.png" &&
+        same_pixels "$1" "$WORK/expected.png"
+}
+# select_area <x0> <y0> <x1> <y1> <shot>: a drag on the shown overlay; the main window comes back.
+select_area() {
+    wait_for 30 overlay_shown || fail "the overlay did not appear"
+    sleep 0.5
+    xdotool mousemove "$1" "$2" mousedown 1 mousemove $((($1 + $3) / 2)) $((($2 + $4) / 2)) mousemove "$3" "$4"
+    sleep 0.5
+    shot "$5"
+    xdotool mouseup 1
+    wait_for 30 overlay_gone || fail "an overlay stayed after the selection"
+    wait_for 30 main_window || fail "the main window did not come back"
+    sleep 0.5
+}
+# escape_overlay <what>: the overlay the last key showed closes with Escape.
+escape_overlay() {
+    wait_for 30 overlay_shown || fail "no overlay: $1"
+    sleep 0.3
+    key Escape
+    wait_for 30 overlay_gone || fail "Escape left an overlay on screen"
+}
 
 # ---- 1. start-up
 step startup
@@ -150,17 +173,9 @@ shot 1-started
 step area-capture
 X0=400 Y0=300 X1=1600 Y1=1100
 key ctrl+alt+super+4
-wait_for 30 overlay_shown || fail "the overlay did not appear"
-sleep 0.5
-xdotool mousemove $X0 $Y0 mousedown 1 mousemove 900 700 mousemove $X1 $Y1
-sleep 0.5
-shot 2-overlay-drag
-xdotool mouseup 1
-wait_for 30 overlay_gone || fail "the overlay stayed"
-wait_for 30 main_window || fail "the main window did not come back"
+select_area $X0 $Y0 $X1 $Y1 2-overlay-drag
 MAIN=$(main_window)
 wait_for 30 sh -c "[ \"\$(xdotool getactivewindow)\" = $MAIN ]" || fail "the main window is not in front"
-sleep 0.5
 shot 3-crop
 
 # ---- 3. a mark, then Copy: the clipboard holds exactly the crop's pixels, without the mark
@@ -175,8 +190,7 @@ copy_to "$WORK/clip.png" "$((X1 - X0))x$((Y1 - Y0))" ||
     fail "the clipboard holds no PNG of the crop: $(identify -format '%wx%h' "$WORK/clip.png" 2>&1)"
 targets=$(xclip -selection clipboard -t TARGETS -o | grep -v -e TARGETS -e MULTIPLE -e TIMESTAMP -e SAVE_TARGETS)
 [[ $targets == image/png ]] || fail "clipboard formats: $targets"
-convert "$WORK/pattern.png" -crop "$((X1 - X0))x$((Y1 - Y0))+$X0+$Y0" +repage "$WORK/expected.png"
-same_pixels "$WORK/clip.png" "$WORK/expected.png" || fail "the copied pixels differ from the screen"
+is_screen "$WORK/clip.png" $X0 $Y0 $X1 $Y1 || fail "the copied pixels differ from the screen"
 
 # ---- 4. Save with the proposed name, then again under the same name
 step save
@@ -233,9 +247,7 @@ for attempt in 1 2 3; do
 done
 stored || fail "the new shortcut was not stored"
 key ctrl+shift+a
-wait_for 30 overlay_shown || fail "the new shortcut does not capture"
-key Escape
-wait_for 30 overlay_gone || fail "Escape did not close the overlay"
+escape_overlay "the new shortcut does not capture"
 sleep 0.5
 key ctrl+alt+super+4
 sleep 1.5
@@ -260,16 +272,8 @@ sleep 1
 # ---- 5b. with "Include marks" a drag inside the crop draws, and the copy holds the mark
 step marks-in-copy
 key ctrl+shift+a
-wait_for 30 overlay_shown || fail "the saved shortcut does not capture after a restart"
-sleep 0.5
-xdotool mousemove $X0 $Y0 mousedown 1 mousemove 900 700 mousemove $X1 $Y1
-sleep 0.3
-xdotool mouseup 1
-wait_for 30 overlay_gone || fail "the overlay stayed"
-wait_for 30 main_window || fail "the main window did not come back"
-MAIN=$(main_window)
-sleep 0.5
-geometry "$MAIN"
+select_area $X0 $Y0 $X1 $Y1 6-marks-overlay
+geometry "$(main_window)"
 # The window's middle shows the middle of the screen, inside the crop.
 CX=$((X + WIDTH / 2)) CY=$((Y + HEIGHT / 2))
 xdotool mousemove $((CX - 60 * SCALE)) "$CY" mousedown 1 mousemove "$CX" "$CY" mousemove $((CX + 60 * SCALE)) "$CY" mouseup 1
@@ -292,24 +296,12 @@ start_pixdrift
 overlays() { [[ $(xdotool search --onlyvisible --name '^Pixdrift selection$' | wc -l) == "$1" ]]; }
 key ctrl+shift+a
 wait_for 30 overlays 2 || fail "not one overlay on each monitor: $(overlay_shown | wc -l)"
-sleep 0.5
-X0=1700 Y0=100 X1=2500 Y1=600
-xdotool mousemove $X0 $Y0 mousedown 1 mousemove 2100 350 mousemove $X1 $Y1
-sleep 0.5
-shot 9-two-monitors
-xdotool mouseup 1
-wait_for 30 overlay_gone || fail "an overlay stayed after the selection"
-wait_for 30 main_window || fail "the main window did not come back"
-sleep 0.5
-copy_to "$WORK/second.png" "$((X1 - X0))x$((Y1 - Y0))" || fail "no copy of the selection on the second monitor"
-convert "$WORK/pattern.png" -crop "$((X1 - X0))x$((Y1 - Y0))+$X0+$Y0" +repage "$WORK/expected-second.png"
-same_pixels "$WORK/second.png" "$WORK/expected-second.png" ||
-    fail "the copy from the second monitor is $(identify -format '%wx%h' "$WORK/second.png") of other pixels"
+select_area 1700 100 2500 600 9-two-monitors
+copy_to "$WORK/second.png" 800x500 || fail "no copy of the selection on the second monitor"
+is_screen "$WORK/second.png" 1700 100 2500 600 || fail "the copy from the second monitor holds other pixels"
 key ctrl+shift+a
 wait_for 30 overlays 2 || fail "no overlays for the cancel"
-sleep 0.3
-key Escape
-wait_for 30 overlay_gone || fail "Escape left an overlay on screen"
+escape_overlay "for the cancel"
 
 # ---- 8. the command line reaches the running program: a second start raises its window,
 # --full captures (the primary monitor), and neither starts a second program
@@ -349,8 +341,7 @@ step area-from-the-command-line
 PIXDRIFT_PID=$!
 PIDS+=("$PIXDRIFT_PID")
 wait_for 30 overlays 2 || fail "pixdrift --area showed no overlay"
-key Escape
-wait_for 30 overlay_gone || fail "Escape did not close the overlay"
+escape_overlay "pixdrift --area"
 dbus-send --session --print-reply --dest=app.pixdrift.Pixdrift /app/pixdrift/Pixdrift app.pixdrift.Pixdrift.Quit \
     >/dev/null || fail "Quit over the bus failed"
 ended_ok "Quit over the bus"

@@ -121,23 +121,12 @@ wait_for 10 bash -c "grim -o HEADLESS-2 -t ppm - | cmp -s -n 64 - /dev/null; tes
 # look at, and moves only to drag.
 vnc vnc2 move $((W2 - 1)) $((H2 - 1))
 sleep 0.5
-grim -t ppm -o HEADLESS-1 ref1.ppm && grim -t ppm -o HEADLESS-2 ref2.ppm || fail "grim cannot read the outputs"
+for output in HEADLESS-1 HEADLESS-2; do grim -t ppm -o $output ref-$output.ppm || fail "grim cannot read $output"; done
 
-# pixel <ppm file> <x> <y>: the pixel's red, green and blue as one number.
-pixel() { python3 -c '
-import sys
-d = open(sys.argv[1], "rb").read()
-parts = d.split(maxsplit=4)
-w = int(parts[1]); x, y = int(sys.argv[2]), int(sys.argv[3])
-o = len(d) - w * int(parts[2]) * 3 + (y * w + x) * 3
-print(sum(d[o:o + 3]))' "$@"; }
+# pixel <ppm file> <x> <y>: the pixel's red, green and blue added.
+pixel() { convert "$1" -format "%[fx:int(255*(p{$2,$3}.r+p{$2,$3}.g+p{$2,$3}.b)+0.5)]" info:; }
 # darker <output> <x> <y>: the output's pixel now is clearly darker than on the wallpaper.
-darker() {
-    local ref=ref1.ppm
-    [[ $1 == HEADLESS-2 ]] && ref=ref2.ppm
-    grim -t ppm -o "$1" now.ppm || return 1
-    (($(pixel now.ppm "$2" "$3") * 10 < $(pixel "$ref" "$2" "$3") * 7))
-}
+darker() { grim -t ppm -o "$1" now.ppm && (($(pixel now.ppm "$2" "$3") * 10 < $(pixel "ref-$1.ppm" "$2" "$3") * 7)); }
 dbus_has() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:"$1" \
         | grep -q "boolean true"
@@ -146,11 +135,8 @@ overlays() { swaymsg -t get_tree | grep -c '"name": "Pixdrift selection"'; }
 # clipboard_is <output> <x> <y> <w> <h>: the clipboard holds a PNG of exactly that part of the
 # output's wallpaper, pixel for pixel.
 clipboard_is() {
-    local ref=ref1.ppm
-    [[ $1 == HEADLESS-2 ]] && ref=ref2.ppm
-    wl-paste -t image/png >clip.png 2>/dev/null || return 1
-    [[ $(identify -format '%wx%h' clip.png) == "$4x$5" ]] || { echo "clipboard: $(identify -format '%wx%h' clip.png)"; return 1; }
-    convert clip.png -depth 8 rgb:clip.rgb && convert "$ref" -crop "$4x$5+$2+$3" -depth 8 rgb:want.rgb && cmp -s clip.rgb want.rgb
+    wl-paste -t image/png >clip.png 2>/dev/null && [[ $(identify -format '%wx%h' clip.png) == "$4x$5" ]] &&
+        convert clip.png -depth 8 rgb:clip.rgb && convert "ref-$1.ppm" -crop "$4x$5+$2+$3" -depth 8 rgb:want.rgb && cmp -s clip.rgb want.rgb
 }
 
 step start
