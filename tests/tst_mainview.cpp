@@ -74,8 +74,6 @@ QPushButton *button(QWidget *view, const QString &text)
 
 } // namespace
 
-Q_DECLARE_METATYPE(G::Handle)
-
 class MainViewTest : public QObject
 {
     Q_OBJECT
@@ -157,29 +155,19 @@ private Q_SLOTS:
         QCOMPARE(model().marks().size(), 1);
     }
 
-    void handleRule_data()
-    {
-        QTest::addColumn<G::Handle>("handle");
-        QTest::addColumn<QPointF>("by");
-        QTest::addColumn<QRectF>("expected");
-        // From (100, 100, 200, 100) on a 400 × 300 image; 30 is the smallest side.
-        QTest::newRow("bottom-right, pushed back inside") << G::Handle::BottomRight << QPointF(150, 50) << QRectF(50, 100, 350, 150);
-        QTest::newRow("left, stopped at the minimum") << G::Handle::Left << QPointF(190, 0) << QRectF(290, 100, 30, 100);
-        QTest::newRow("left, past the right edge") << G::Handle::Left << QPointF(300, 0) << QRectF(300, 100, 100, 100);
-        QTest::newRow("right, past the left edge") << G::Handle::Right << QPointF(-250, 0) << QRectF(100, 100, 50, 100);
-        QTest::newRow("right, stopped at the minimum") << G::Handle::Right << QPointF(-190, 0) << QRectF(100, 100, 30, 100);
-        QTest::newRow("top, past the image's top") << G::Handle::Top << QPointF(0, -150) << QRectF(100, 0, 200, 250);
-        QTest::newRow("top-left") << G::Handle::TopLeft << QPointF(-20, -30) << QRectF(80, 70, 220, 130);
-        QTest::newRow("bottom-left") << G::Handle::BottomLeft << QPointF(10, 20) << QRectF(110, 100, 190, 120);
-        QTest::newRow("top-right") << G::Handle::TopRight << QPointF(30, 40) << QRectF(100, 140, 230, 60);
-        QTest::newRow("bottom, stopped at the minimum") << G::Handle::Bottom << QPointF(0, -80) << QRectF(100, 100, 200, 30);
-    }
+    // A handle moves its edges, keeps 30 points at least, may cross the opposite edge, and the
+    // box stays on the 400 × 300 image.
     void handleRule()
     {
-        QFETCH(G::Handle, handle);
-        QFETCH(QPointF, by);
-        QFETCH(QRectF, expected);
-        QCOMPARE(G::resized(QRectF(100, 100, 200, 100), handle, by, {400, 300}), expected);
+        using H = G::Handle;
+        const QList<std::tuple<H, QPointF, QRectF>> rows{
+            {H::BottomRight, {150, 50}, {50, 100, 350, 150}},   {H::Left, {190, 0}, {290, 100, 30, 100}},
+            {H::Left, {300, 0}, {300, 100, 100, 100}},          {H::Right, {-250, 0}, {100, 100, 50, 100}},
+            {H::Right, {-190, 0}, {100, 100, 30, 100}},         {H::Top, {0, -150}, {100, 0, 200, 250}},
+            {H::TopLeft, {-20, -30}, {80, 70, 220, 130}},       {H::BottomLeft, {10, 20}, {110, 100, 190, 120}},
+            {H::TopRight, {30, 40}, {100, 140, 230, 60}},       {H::Bottom, {0, -80}, {100, 100, 200, 30}}};
+        for (const auto &[handle, by, expected] : rows)
+            QCOMPARE(G::resized(QRectF(100, 100, 200, 100), handle, by, {400, 300}), expected);
     }
 
     void cropBoxOnTheWidget()
@@ -261,40 +249,31 @@ private Q_SLOTS:
         model().setCrop(QRectF(0, 0, 100, 100));
         QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(model().status(), ::tr("status.copied"));
-        picker->setCurrentIndex(2);
-        Q_EMIT picker->activated(2);
-        QCOMPARE(model().tool(), QStringLiteral("tool.rectangle"));
         QTest::keyClick(view, Qt::Key_Escape);
         QVERIFY(!model().hasImage());
         QCOMPARE(model().status(), QStringLiteral("Ready."));
     }
 
-    void appearingRegistersTheHotKeys_data()
-    {
-        QTest::addColumn<int>("refusal");
-        QTest::addColumn<QString>("area");
-        QTest::addColumn<QString>("status");
-        const QString area = CaptureModel::defaultAreaShortcut;
-        QTest::newRow("registered") << 0 << area << "Shortcuts active: Ctrl+Alt+Super+4 · Ctrl+Alt+Super+3";
-        QTest::newRow("refused") << -9878 << area
-                                 << "The shortcuts could not be registered; another application may be using them (-9878, 0)";
-        QTest::newRow("stored text is no shortcut")
-            << 0 << "control+return\nx" << ::tr("status.shortcutInvalid") + QStringLiteral(" (control+return\nx)");
-    }
+    // Each appearance registers the hot keys and says how that went.
     void appearingRegistersTheHotKeys()
     {
-        QFETCH(int, refusal);
-        QFETCH(QString, area);
-        QFETCH(QString, status);
-        if (refusal != 0)
-            m_service.refuse[2] = refusal;
-        model().setAreaShortcut(area);
-        QMainWindow window;
-        int appeared = 0;
-        window.setCentralWidget(new MainView(model(), [&] { ++appeared; }));
-        window.show();
-        QCOMPARE(model().status(), status);
-        QCOMPARE(appeared, 1);
+        const QString area = CaptureModel::defaultAreaShortcut;
+        const QList<std::tuple<int, QString, QString>> rows{
+            {0, area, "Shortcuts active: Ctrl+Alt+Super+4 · Ctrl+Alt+Super+3"},
+            {-9878, area, "The shortcuts could not be registered; another application may be using them (-9878, 0)"},
+            {0, "control+return\nx", ::tr("status.shortcutInvalid") + " (control+return\nx)"}}; // stored text is no shortcut
+        for (const auto &[refusal, stored, status] : rows) {
+            m_service = FakeHotKeyService();
+            if (refusal != 0)
+                m_service.refuse[2] = refusal;
+            model().setAreaShortcut(stored);
+            QMainWindow window;
+            int appeared = 0;
+            window.setCentralWidget(new MainView(model(), [&] { ++appeared; }));
+            window.show();
+            QCOMPARE(model().status(), status);
+            QCOMPARE(appeared, 1);
+        }
     }
 
     // Only a window that was closed appears anew: hidden and shown by a capture, or reopened to

@@ -71,9 +71,8 @@ CaptureRig::CaptureRig()
     model.setCaptureEnvironment({.screenCapture = &capture,
                                  .windows = &windows,
                                  .presentOverlay =
-                                     [this](const QList<FrozenScreen> &screens, ScreensSelectionHandler done) {
+                                     [this](const QList<FrozenScreen> &, ScreensSelectionHandler done) {
                                          ++overlaysPresented;
-                                         frozen = screens;
                                          overlay = std::move(done);
                                      },
                                  .openMain = [this] { windows.calls << QStringLiteral("openMain"); },

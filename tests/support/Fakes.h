@@ -106,7 +106,6 @@ struct CaptureRig
     FakeSavePanel panel;
     CaptureModel model{*defaults};
     std::optional<ScreensSelectionHandler> overlay;
-    QList<FrozenScreen> frozen;
     int overlaysPresented = 0;
 
     CaptureRig();

@@ -10,7 +10,6 @@
 #include <xcb/xcb.h>
 
 #include <csignal>
-#include <cstdio>
 
 QByteArray readFile(const QString &path)
 {
@@ -26,14 +25,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 
 bool xdotool(const QStringList &arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    if (!process.waitForFinished(10000) || process.exitCode() != 0) {
-        std::fprintf(stderr, "xdotool %s failed: %s\n", qPrintable(arguments.join(u' ')),
-                     process.readAllStandardError().constData());
-        return false;
-    }
-    return true;
+    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
 }
 
 void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseButton button)

@@ -10,7 +10,7 @@ class QWidget;
 
 [[nodiscard]] QByteArray readFile(const QString &path); // nothing when it cannot be read
 [[nodiscard]] bool writeFile(const QString &path, const QByteArray &bytes);
-// Runs xdotool; false (with its complaint printed) when it failed.
+// Runs xdotool; false when it failed (its complaint goes to the test's output).
 [[nodiscard]] bool xdotool(const QStringList &arguments);
 // A mouse event at a fractional position, with the left button unless told otherwise.
 void sendMouse(QWidget *widget, QEvent::Type type, QPointF position, Qt::MouseButton button = Qt::LeftButton);
