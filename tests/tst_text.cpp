@@ -79,11 +79,8 @@ private Q_SLOTS:
         const QList<std::tuple<QString, QString, QString>> rows{
             {"control+option+command+4", "Ctrl+Alt+Super+4", "CTRL+ALT+LOGO+4"},
             {"command+shift+control+option+a", "Ctrl+Alt+Shift+Super+A", "CTRL+ALT+SHIFT+LOGO+a"},
-            {"ctrl+alt+cmd+meta+x", "Ctrl+Alt+Super+X", "CTRL+ALT+LOGO+x"},
             {"Control+Option+Command+A", "A", "a"}, // capitalised words are not modifiers
-            {"hyper+4", "4", "4"},
             {"shift+command+space", "Shift+Super+Space", "SHIFT+LOGO+space"},
-            {"control+option+f5", "Ctrl+Alt+F5", "CTRL+ALT+F5"},
             {"control+=", "Ctrl+=", "CTRL+equal"},
             {"", "", ""},
             {"++", "++", "++"}};

@@ -132,6 +132,15 @@ dbus_has() {
         | grep -q "boolean true"
 }
 overlays() { swaymsg -t get_tree | grep -c '"name": "Pixdrift selection"'; }
+no_overlay() { [[ $(overlays) == 0 ]]; }
+main_window() { swaymsg -t get_tree | grep -q '"name": "Pixdrift"'; }
+# quit_ok: Quit over the bus ends the program last started, with status 0.
+quit_ok() {
+    dbus-send --session --print-reply --dest=app.pixdrift.Pixdrift /app/pixdrift/Pixdrift app.pixdrift.Pixdrift.Quit >/dev/null \
+        || fail "Quit was not answered"
+    wait_for 10 bash -c "! kill -0 ${PIDS[-1]} 2>/dev/null" || fail "Pixdrift did not end"
+    wait "${PIDS[-1]}" || fail "Pixdrift ended with $?"
+}
 # clipboard_is <output> <x> <y> <w> <h>: the clipboard holds a PNG of exactly that part of the
 # output's wallpaper, pixel for pixel.
 clipboard_is() {
@@ -142,7 +151,7 @@ clipboard_is() {
 step start
 start pixdrift "$PIXDRIFT"
 wait_for 20 dbus_has app.pixdrift.Pixdrift || fail "Pixdrift did not take its name"
-wait_for 10 bash -c "swaymsg -t get_tree | grep -q '\"name\": \"Pixdrift\"'" || fail "no main window"
+wait_for 10 main_window || fail "no main window"
 shot start
 grep -q "leaves the keys to the desktop" pixdrift.log || fail "the keys are not left to the desktop"
 
@@ -164,8 +173,7 @@ for output in HEADLESS-1 HEADLESS-2; do
         vnc vnc2 drag 100 50 740 530
         X=100 Y=50 CW=640 CH=480
     fi
-    wait_for 10 bash -c "[[ \$(swaymsg -t get_tree | grep -c '\"name\": \"Pixdrift selection\"') == 0 ]]" \
-        || fail "the overlays stayed"
+    wait_for 10 no_overlay || fail "the overlays stayed"
     shot "selected-$output"
 
     step "copy-$output"
@@ -176,27 +184,19 @@ for output in HEADLESS-1 HEADLESS-2; do
 done
 
 step quit
-dbus-send --session --print-reply --dest=app.pixdrift.Pixdrift /app/pixdrift/Pixdrift app.pixdrift.Pixdrift.Quit >/dev/null \
-    || fail "Quit was not answered"
-wait_for 10 bash -c "! kill -0 ${PIDS[-1]} 2>/dev/null" || fail "Pixdrift did not end"
-wait "${PIDS[-1]}"
-code=$?
-((code == 0)) || fail "Pixdrift ended with $code"
+quit_ok
 
 step full-through-portal
 # grim is here; the portal path is taken on request. No Pixdrift runs: this start captures the
 # main output at once and then shows its window.
 vnc vnc2 move $((W2 - 1)) $((H2 - 1))
 start pixdrift-portal env PIXDRIFT_CAPTURE=portal "$PIXDRIFT" --full
-wait_for 30 bash -c "swaymsg -t get_tree | grep -q '\"name\": \"Pixdrift\"'" || fail "no main window after the full capture"
+wait_for 30 main_window || fail "no main window after the full capture"
 sleep 0.5
 shot full-portal
 wl-copy --clear 2>/dev/null
 vnc vnc1 keys ctrl+c
 wait_for 10 clipboard_is HEADLESS-1 0 0 "$W1" "$H1" || fail "the full capture through the portal is not the screen"
 grep -q "Pixdrift capture failed" pixdrift-portal.log && fail "the capture failed"
-dbus-send --session --print-reply --dest=app.pixdrift.Pixdrift /app/pixdrift/Pixdrift app.pixdrift.Pixdrift.Quit >/dev/null
-wait "${PIDS[-1]}"
-code=$?
-((code == 0)) || fail "Pixdrift ended with $code"
+quit_ok
 echo "PASS"
