@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ShortcutSettings.h"
+
 #include <QColor>
 #include <QPointer>
 #include <QWidget>
@@ -13,7 +15,6 @@ class QLabel;
 class QPushButton;
 class QStackedWidget;
 class QToolButton;
-class ShortcutSettings;
 
 // The content of the main window: the header with the capture buttons, the tool, colour and
 // undo controls and the output buttons; the image area or the empty state; the footer with
