@@ -42,6 +42,8 @@ QImage onScreen(QWidget &widget)
 
 } // namespace
 
+Q_DECLARE_METATYPE(std::optional<QRect>)
+
 class AreaSelectionTest : public QObject
 {
     Q_OBJECT
@@ -49,28 +51,51 @@ class AreaSelectionTest : public QObject
 private Q_SLOTS:
     void initTestCase() { loadTranslations(QLocale(QLocale::English)); }
 
-    void geometry()
+    // A selection in points → the crop in the capture's pixels, rounded outward, not clamped.
+    void pixelRect_data()
     {
-        // Selection in points, the view, the capture's pixels → the crop in pixels, rounded outward.
-        const QList<std::tuple<QRectF, QSizeF, QSizeF, std::optional<QRect>>> rows{
-            {QRectF(100, 650, 200, 150), {1440, 900}, {2880, 1800}, QRect(200, 1300, 400, 300)},
-            {QRectF(10.5, 3.25, 20.2, 5.5), {100, 100}, {100, 100}, QRect(10, 3, 21, 6)},
-            {QRectF(-50, 880, 100, 40), {1440, 900}, {2880, 1800}, QRect(-100, 1760, 200, 80)}, // not clamped
-            {QRectF(10, 10, 10, 10), {100, 50}, {150, 100}, QRect(15, 20, 15, 20)},
-            // Between screen pixels at scale 1.75, on a 1366 × 768 screen (781 × 439 points).
-            {QRectF(QPointF(300, 203) / 1.75, QPointF(1001, 607) / 1.75), QSizeF(1366, 768) / 1.75, {1366, 768}, QRect(300, 203, 701, 404)},
-            {QRectF(0, 0, 10, 10), {0, 900}, {2880, 1800}, std::nullopt},
-            {QRectF(0, 0, 10, 10), {10, 0}, {2880, 1800}, std::nullopt}};
-        for (const auto &[selection, bounds, pixels, expected] : rows)
-            QCOMPARE(G::pixelRect(selection, bounds, pixels), expected);
+        QTest::addColumn<QRectF>("selection");
+        QTest::addColumn<QSizeF>("view");
+        QTest::addColumn<QSizeF>("pixels");
+        QTest::addColumn<std::optional<QRect>>("expected");
+        QTest::newRow("scale 2") << QRectF(100, 650, 200, 150) << QSizeF(1440, 900) << QSizeF(2880, 1800)
+                                 << std::optional<QRect>(QRect(200, 1300, 400, 300));
+        QTest::newRow("rounded outward") << QRectF(10.5, 3.25, 20.2, 5.5) << QSizeF(100, 100) << QSizeF(100, 100)
+                                         << std::optional<QRect>(QRect(10, 3, 21, 6));
+        QTest::newRow("outside the view") << QRectF(-50, 880, 100, 40) << QSizeF(1440, 900) << QSizeF(2880, 1800)
+                                          << std::optional<QRect>(QRect(-100, 1760, 200, 80));
+        QTest::newRow("different scales") << QRectF(10, 10, 10, 10) << QSizeF(100, 50) << QSizeF(150, 100)
+                                          << std::optional<QRect>(QRect(15, 20, 15, 20));
+        // Between screen pixels at scale 1.75, on a 1366 × 768 screen (781 × 439 points).
+        QTest::newRow("fractional scale") << QRectF(QPointF(300, 203) / 1.75, QPointF(1001, 607) / 1.75)
+                                          << QSizeF(1366, 768) / 1.75 << QSizeF(1366, 768)
+                                          << std::optional<QRect>(QRect(300, 203, 701, 404));
+        QTest::newRow("view without width") << QRectF(0, 0, 10, 10) << QSizeF(0, 900) << QSizeF(2880, 1800)
+                                            << std::optional<QRect>();
+        QTest::newRow("view without height") << QRectF(0, 0, 10, 10) << QSizeF(10, 0) << QSizeF(2880, 1800)
+                                             << std::optional<QRect>();
+    }
+    void pixelRect()
+    {
+        QFETCH(QRectF, selection);
+        QFETCH(QSizeF, view);
+        QFETCH(QSizeF, pixels);
+        QFETCH(std::optional<QRect>, expected);
+        QCOMPARE(G::pixelRect(selection, view, pixels), expected);
+    }
+
+    void labelAndCancelButton()
+    {
         QCOMPARE(G::sizeLabel(QRectF(0, 0, 100.7, 50.2), {800, 600}, {1600, 1200}), QStringLiteral("201 × 100 px"));
-        QCOMPARE(G::sizeLabel(QRectF(0, 0, 701 / 1.75, 404 / 1.75), QSizeF(1366, 768) / 1.75, {1366, 768}), QStringLiteral("701 × 404 px"));
+        QCOMPARE(G::sizeLabel(QRectF(0, 0, 701 / 1.75, 404 / 1.75), QSizeF(1366, 768) / 1.75, {1366, 768}),
+                 QStringLiteral("701 × 404 px"));
         // The cancel button (1264, 20, 156, 38) takes its left and bottom edges, not its right and top.
         const QList<std::pair<QPointF, bool>> presses{{{1264, 40}, true}, {{1420, 40}, false}, {{1419.9, 40}, true},
                                                       {{1300, 58}, true}, {{1300, 20}, false}, {{1300, 20.1}, true},
                                                       {{1263.9, 40}, false}};
         for (const auto &[point, hits] : presses)
-            QVERIFY2(G::hitsCancelButton(point, {1440, 900}) == hits, qPrintable(QStringLiteral("%1, %2").arg(point.x()).arg(point.y())));
+            QVERIFY2(G::hitsCancelButton(point, {1440, 900}) == hits,
+                     qPrintable(QStringLiteral("%1, %2").arg(point.x()).arg(point.y())));
     }
 
     void drags()
@@ -138,7 +163,8 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         sendMouse(&rig.view, QEvent::MouseButtonPress, {300, 200});
         for (const QPointF &point : {QPointF(320, 230), QPointF(280, 260), QPointF(150.5, 90.25), QPointF(500, 390),
-                                     QPointF(301, 201), QPointF(299, 199), QPointF(620, 20), QPointF(40, 380), QPointF(333.3, 222.2)}) {
+                                     QPointF(301, 201), QPointF(299, 199), QPointF(620, 20), QPointF(40, 380),
+                                     QPointF(333.3, 222.2)}) {
             QCoreApplication::processEvents();
             sendMouse(&rig.view, QEvent::MouseMove, point);
         }

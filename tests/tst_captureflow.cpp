@@ -15,63 +15,85 @@ class CaptureFlowTest : public QObject
 private Q_SLOTS:
     void initTestCase() { QVERIFY(!loadTranslations(QLocale(QLocale::English)).isEmpty()); }
 
+    void windowsAndStatus_data()
+    {
+        QTest::addColumn<bool>("full");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<bool>("select");
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("full, window open") << true << true << true << QStringList{"orderOut", "openMain", "activate"};
+        QTest::newRow("full, no window") << true << false << true << QStringList{"openMain", "activate"};
+        QTest::newRow("area, window open, selected")
+            << false << true << true << QStringList{"hide", "unhide", "openMain", "activate"};
+        QTest::newRow("area, window open, cancelled")
+            << false << true << false << QStringList{"hide", "unhide", "activate", "front:first"};
+        QTest::newRow("area, no window, selected") << false << false << true << QStringList{"openMain", "activate"};
+        QTest::newRow("area, no window, cancelled") << false << false << false << QStringList{};
+    }
     // Which windows go and come back, and what the model holds, for each kind of capture.
     void windowsAndStatus()
     {
-        const QList<std::tuple<bool, bool, bool, QStringList>> rows{ // full, window open, selected
-            {true, true, true, {"orderOut", "openMain", "activate"}},
-            {true, false, true, {"openMain", "activate"}},
-            {false, true, true, {"hide", "unhide", "openMain", "activate"}},
-            {false, true, false, {"hide", "unhide", "activate", "front:first"}},
-            {false, false, true, {"openMain", "activate"}},
-            {false, false, false, {}}};
-        for (const auto &[full, visible, select, calls] : rows) {
-            CaptureRig rig;
-            rig.windows.visible = visible;
-            rig.model.setMarks({Mark({0, 0}, {1, 1}, Qt::red, QStringLiteral("tool.pen"))});
-            rig.model.take(full);
-            QCOMPARE(rig.model.status(), full ? "Capturing the full screen…" : "Capturing an area…");
-            QVERIFY(rig.model.marks().isEmpty());
-            if (full) {
-                QTRY_VERIFY(rig.model.hasImage());
-                QCOMPARE(rig.model.status(), QStringLiteral("Full screen captured."));
-            } else {
-                QTRY_COMPARE(rig.overlaysPresented, 1);
-                QCOMPARE(rig.model.status(), QStringLiteral("Adjust the crop, then copy or save."));
-                rig.finishOverlay(select ? std::optional<QRect>(QRect(-4, 10, 300, 200)) : std::nullopt);
-            }
-            QCOMPARE(rig.model.crop(), select && !full ? QRectF(-4, 10, 300, 200) : QRectF(0, 0, 1440, 900));
-            QCOMPARE(rig.model.full(), full);
-            QCOMPARE(rig.windows.calls, calls);
+        QFETCH(bool, full);
+        QFETCH(bool, visible);
+        QFETCH(bool, select);
+        QFETCH(QStringList, calls);
+        CaptureRig rig;
+        rig.windows.visible = visible;
+        rig.model.setMarks({Mark({0, 0}, {1, 1}, Qt::red, QStringLiteral("tool.pen"))});
+        rig.model.take(full);
+        QCOMPARE(rig.model.status(), full ? "Capturing the full screen…" : "Capturing an area…");
+        QVERIFY(rig.model.marks().isEmpty());
+        if (full) {
+            QTRY_VERIFY(rig.model.hasImage());
+            QCOMPARE(rig.model.status(), QStringLiteral("Full screen captured."));
+        } else {
+            QTRY_COMPARE(rig.overlaysPresented, 1);
+            QCOMPARE(rig.model.status(), QStringLiteral("Adjust the crop, then copy or save."));
+            rig.finishOverlay(select ? std::optional<QRect>(QRect(-4, 10, 300, 200)) : std::nullopt);
         }
+        QCOMPARE(rig.model.crop(), select && !full ? QRectF(-4, 10, 300, 200) : QRectF(0, 0, 1440, 900));
+        QCOMPARE(rig.model.full(), full);
+        QCOMPARE(rig.windows.calls, calls);
     }
 
-    // The capture's pixel size: the window system's for the main display (or the first), else
-    // points times the screen's scale, halves rounded away from zero.
-    void pixelSizeFollowsTheScreen()
+    void pixelSizeFollowsTheScreen_data()
     {
+        QTest::addColumn<QList<CaptureDisplay>>("displays");
+        QTest::addColumn<QList<CaptureScreen>>("screens");
+        QTest::addColumn<double>("mainScale");
+        QTest::addColumn<uint>("displayId");
+        QTest::addColumn<QSize>("pixels");
         using D = QList<CaptureDisplay>;
         using S = QList<CaptureScreen>;
-        const QList<std::tuple<D, S, double, uint, QSize>> rows{ // displays, screens, main scale, display, pixels
-            {D{{1, 1440, 900}}, S{{1, 2.0, nullptr}}, 1.0, 1u, QSize(2880, 1800)},
-            {D{{1, 3, 5}}, S{{1, 1.5, nullptr}}, 1.0, 1u, QSize(5, 8)},
-            {D{{7, 800, 600}, {1, 1440, 900}}, S{{7, 3.0, nullptr}, {1, 2.0, nullptr}}, 1.0, 1u, QSize(2880, 1800)},
-            {D{{7, 800, 600}, {8, 1440, 900}}, S{{7, 1.25, nullptr}}, 1.0, 7u, QSize(1000, 750)},
-            {D{{1, 1440, 900}}, S{}, 2.0, 1u, QSize(2880, 1800)},
-            // 1366 pixels at scale 1.5 are 911 points after rounding; 911 × 1.5 would ask for 1367.
-            {D{{1, 911, 512, QSize(1366, 768)}}, S{{1, 1.5, nullptr}}, 1.0, 1u, QSize(1366, 768)}};
-        for (const auto &[displays, screens, mainScale, displayId, pixels] : rows) {
-            CaptureRig rig;
-            rig.capture.displays = displays;
-            rig.capture.screenList = screens;
-            rig.capture.mainScreenInfo = CaptureScreen{99, mainScale, nullptr};
-            rig.model.take(true);
-            QTRY_VERIFY(rig.model.hasImage());
-            QCOMPARE(rig.capture.imageRequests.size(), 1);
-            QCOMPARE(rig.capture.imageRequests[0].displayId, displayId);
-            QCOMPARE(rig.model.image().size(), pixels);
-            QCOMPARE(rig.model.crop(), QRectF(QPointF(0, 0), QSizeF(pixels)));
-        }
+        QTest::newRow("scale 2") << D{{1, 1440, 900}} << S{{1, 2.0, nullptr}} << 1.0 << 1u << QSize(2880, 1800);
+        QTest::newRow("halves round away from zero") << D{{1, 3, 5}} << S{{1, 1.5, nullptr}} << 1.0 << 1u << QSize(5, 8);
+        QTest::newRow("main display not listed first")
+            << D{{7, 800, 600}, {1, 1440, 900}} << S{{7, 3.0, nullptr}, {1, 2.0, nullptr}} << 1.0 << 1u << QSize(2880, 1800);
+        QTest::newRow("main display missing: the first")
+            << D{{7, 800, 600}, {8, 1440, 900}} << S{{7, 1.25, nullptr}} << 1.0 << 7u << QSize(1000, 750);
+        QTest::newRow("no matching screen: the main screen's scale")
+            << D{{1, 1440, 900}} << S{} << 2.0 << 1u << QSize(2880, 1800);
+        // 1366 pixels at scale 1.5 are 911 points after rounding; 911 × 1.5 would ask for 1367.
+        QTest::newRow("the window system's pixel size wins")
+            << D{{1, 911, 512, QSize(1366, 768)}} << S{{1, 1.5, nullptr}} << 1.0 << 1u << QSize(1366, 768);
+    }
+    void pixelSizeFollowsTheScreen()
+    {
+        QFETCH(QList<CaptureDisplay>, displays);
+        QFETCH(QList<CaptureScreen>, screens);
+        QFETCH(double, mainScale);
+        QFETCH(uint, displayId);
+        QFETCH(QSize, pixels);
+        CaptureRig rig;
+        rig.capture.displays = displays;
+        rig.capture.screenList = screens;
+        rig.capture.mainScreenInfo = CaptureScreen{99, mainScale, nullptr};
+        rig.model.take(true);
+        QTRY_VERIFY(rig.model.hasImage());
+        QCOMPARE(rig.capture.imageRequests.size(), 1);
+        QCOMPARE(rig.capture.imageRequests[0].displayId, displayId);
+        QCOMPARE(rig.model.image().size(), pixels);
+        QCOMPARE(rig.model.crop(), QRectF(QPointF(0, 0), QSizeF(pixels)));
     }
 
     // An older request, a late image of one, a stale overlay or a delay overtaken by a newer

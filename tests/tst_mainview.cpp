@@ -73,6 +73,8 @@ QPushButton *button(QWidget *view, const QString &text)
 
 } // namespace
 
+Q_DECLARE_METATYPE(G::Handle)
+
 class MainViewTest : public QObject
 {
     Q_OBJECT
@@ -150,18 +152,29 @@ private Q_SLOTS:
     }
 
     // A handle moves its edges, keeps 30 points at least, may cross the opposite edge, and the
-    // box stays on the 400 × 300 image.
+    // box stays on the 400 × 300 image. From (100, 100, 200, 100):
+    void handleRule_data()
+    {
+        QTest::addColumn<G::Handle>("handle");
+        QTest::addColumn<QPointF>("by");
+        QTest::addColumn<QRectF>("expected");
+        QTest::newRow("bottom-right, pushed back") << G::Handle::BottomRight << QPointF(150, 50) << QRectF(50, 100, 350, 150);
+        QTest::newRow("left, stopped at the minimum") << G::Handle::Left << QPointF(190, 0) << QRectF(290, 100, 30, 100);
+        QTest::newRow("left, past the right edge") << G::Handle::Left << QPointF(300, 0) << QRectF(300, 100, 100, 100);
+        QTest::newRow("right, past the left edge") << G::Handle::Right << QPointF(-250, 0) << QRectF(100, 100, 50, 100);
+        QTest::newRow("right, stopped at the minimum") << G::Handle::Right << QPointF(-190, 0) << QRectF(100, 100, 30, 100);
+        QTest::newRow("top, past the image's top") << G::Handle::Top << QPointF(0, -150) << QRectF(100, 0, 200, 250);
+        QTest::newRow("top-left") << G::Handle::TopLeft << QPointF(-20, -30) << QRectF(80, 70, 220, 130);
+        QTest::newRow("bottom-left") << G::Handle::BottomLeft << QPointF(10, 20) << QRectF(110, 100, 190, 120);
+        QTest::newRow("top-right") << G::Handle::TopRight << QPointF(30, 40) << QRectF(100, 140, 230, 60);
+        QTest::newRow("bottom, stopped at the minimum") << G::Handle::Bottom << QPointF(0, -80) << QRectF(100, 100, 200, 30);
+    }
     void handleRule()
     {
-        using H = G::Handle;
-        const QList<std::tuple<H, QPointF, QRectF>> rows{
-            {H::BottomRight, {150, 50}, {50, 100, 350, 150}},   {H::Left, {190, 0}, {290, 100, 30, 100}},
-            {H::Left, {300, 0}, {300, 100, 100, 100}},          {H::Right, {-250, 0}, {100, 100, 50, 100}},
-            {H::Right, {-190, 0}, {100, 100, 30, 100}},         {H::Top, {0, -150}, {100, 0, 200, 250}},
-            {H::TopLeft, {-20, -30}, {80, 70, 220, 130}},       {H::BottomLeft, {10, 20}, {110, 100, 190, 120}},
-            {H::TopRight, {30, 40}, {100, 140, 230, 60}},       {H::Bottom, {0, -80}, {100, 100, 200, 30}}};
-        for (const auto &[handle, by, expected] : rows)
-            QCOMPARE(G::resized(QRectF(100, 100, 200, 100), handle, by, {400, 300}), expected);
+        QFETCH(G::Handle, handle);
+        QFETCH(QPointF, by);
+        QFETCH(QRectF, expected);
+        QCOMPARE(G::resized(QRectF(100, 100, 200, 100), handle, by, {400, 300}), expected);
     }
 
     void cropBoxOnTheWidget()
@@ -228,7 +241,8 @@ private Q_SLOTS:
             QVERIFY(control->isEnabled());
         QCOMPARE(view->findChild<QLabel *>(QStringLiteral("imageSize"))->text(), QStringLiteral("2880 × 1800 px"));
         // Undone marks come back newest first; a new mark forgets them.
-        const Mark first({1, 1}, {2, 2}, Qt::red, QStringLiteral("tool.pen")), second({3, 3}, {4, 4}, Qt::red, QStringLiteral("tool.pen"));
+        const Mark first({1, 1}, {2, 2}, Qt::red, QStringLiteral("tool.pen"));
+        const Mark second({3, 3}, {4, 4}, Qt::red, QStringLiteral("tool.pen"));
         const auto undo = [view] { QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier); };
         const auto redo = [view] { QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); };
         model().setMarks({first, second});

@@ -29,64 +29,6 @@ class ModelTest : public QObject
     CaptureModel &model() { return m_rig->model; }
     QString path(const QString &name) const { return m_dir->filePath(name); }
 
-    void checkMarksInTheOutput(bool include, double scale, const QString &tool, int changed)
-    {
-        m_rig.emplace();
-        QImage capture = patternImage({200, 100}); // a line on flat grey; the pixelation over a pattern
-        if (tool == u"tool.pen")
-            capture.fill(QColor(90, 90, 90));
-        const QRect crop(20, 10, 160, 80);
-        model().setImage(capture);
-        model().setImageScale(scale);
-        model().setIncludeMarks(include);
-        model().setCrop(crop);
-        model().addMark(tool == u"tool.pen" ? Mark({0, 50}, {200, 50}, Qt::red, tool) : Mark({30, 20}, {90, 61}, Qt::red, tool));
-        const QImage out = model().outputImage().convertToFormat(QImage::Format_RGB32);
-        const QImage before = capture.copy(crop);
-        QCOMPARE(out.size(), crop.size());
-        const QRect area(30, 20, 60, 41);
-        int differ = 0;
-        for (int y = 0; y < out.height(); ++y)
-            for (int x = 0; x < out.width(); ++x) {
-                differ += out.pixel(x, y) != before.pixel(x, y) ? 1 : 0;
-                // Pixelated blocks of 12 from the mark's corner are one colour each.
-                const QPoint p = QPoint(x, y) + crop.topLeft();
-                if (changed < 0 && area.contains(p))
-                    QCOMPARE(out.pixel(x, y), out.pixel(area.topLeft() + QPoint((p.x() - area.left()) / 12 * 12, (p.y() - area.top()) / 12 * 12) - crop.topLeft()));
-            }
-        if (changed >= 0) {
-            QCOMPARE(differ, changed);
-            QVERIFY(changed == 0 || QColor(out.pixel(80, 40)) == QColor(Qt::red));
-        } else {
-            QVERIFY(differ > 0 && differ <= area.width() * area.height());
-            QVERIFY(out.pixel(area.topLeft() - crop.topLeft()) != out.pixel(area.topLeft() + QPoint(12, 0) - crop.topLeft()));
-        }
-    }
-
-    void checkMigration(const QByteArray &stored, const QString &area, const QString &full)
-    {
-        const QString file = path(QStringLiteral("defaults.json"));
-        QVERIFY(stored.isEmpty() || writeFile(file, stored));
-        const bool migrates = area == CaptureModel::defaultAreaShortcut && full == CaptureModel::defaultFullShortcut;
-        {
-            UserDefaults defaults(file);
-            CaptureModel model(defaults);
-            QCOMPARE(model.areaShortcut(), area);
-            QCOMPARE(model.fullShortcut(), full);
-        }
-        const QJsonObject after = QJsonDocument::fromJson(readFile(file)).object();
-        if (!migrates) {
-            QCOMPARE(readFile(file), stored);
-            return;
-        }
-        QCOMPARE(after.value(QStringLiteral("pd.areaShortcut")), QJsonValue(CaptureModel::defaultAreaShortcut));
-        QCOMPARE(after.value(QStringLiteral("pd.shortcutDefaultsVersion")), QJsonValue(3));
-        // Once: a shortcut saved afterwards survives the next start.
-        QVERIFY(UserDefaults(file).setString(QStringLiteral("pd.areaShortcut"), QStringLiteral("control+z")));
-        UserDefaults defaults(file);
-        QCOMPARE(CaptureModel(defaults).areaShortcut(), QStringLiteral("control+z"));
-    }
-
 private Q_SLOTS:
     void initTestCase() { QVERIFY(!loadTranslations(QLocale(QLocale::English)).isEmpty()); }
     void init()
@@ -97,21 +39,30 @@ private Q_SLOTS:
         QVERIFY(m_dir.emplace().isValid());
     }
 
+    void cropped_data()
+    {
+        QTest::addColumn<QRectF>("crop");
+        QTest::addColumn<bool>("full");
+        QTest::addColumn<QRect>("expected"); // null: no output
+        QTest::newRow("rounded outward") << QRectF(10.4, 20.6, 100.2, 50.1) << false << QRect(10, 20, 101, 51);
+        QTest::newRow("negative size") << QRectF(110.5, 70.5, -100.25, -50.25) << false << QRect(10, 20, 101, 51);
+        QTest::newRow("partly outside") << QRectF(-10, -10, 50, 40) << false << QRect(0, 0, 40, 30);
+        QTest::newRow("past the far corner") << QRectF(180, 90, 50, 50) << false << QRect(180, 90, 20, 10);
+        QTest::newRow("full capture ignores the crop") << QRectF(10, 10, 5, 5) << true << QRect(0, 0, 200, 100);
+        QTest::newRow("wholly outside") << QRectF(300, 0, 10, 10) << false << QRect();
+        QTest::newRow("no area") << QRectF(10, 10, 0, 5) << false << QRect();
+    }
     // The crop is rounded outward and cut to the image; nothing left means no output at all.
     void cropped()
     {
-        const QList<std::tuple<QRectF, bool, QRect>> rows{{{10.4, 20.6, 100.2, 50.1}, false, {10, 20, 101, 51}},
-                                                          {{110.5, 70.5, -100.25, -50.25}, false, {10, 20, 101, 51}},
-                                                          {{-10, -10, 50, 40}, false, {0, 0, 40, 30}},
-                                                          {{180, 90, 50, 50}, false, {180, 90, 20, 10}},
-                                                          {{10, 10, 5, 5}, true, {0, 0, 200, 100}}, // a full capture
-                                                          {{300, 0, 10, 10}, false, {}},
-                                                          {{10, 10, 0, 5}, false, {}}};
-        for (const auto &[crop, full, expected] : rows) {
-            model().setCrop(crop);
-            model().setFull(full);
-            QCOMPARE(model().cropped(), expected.isNull() ? QImage() : model().image().copy(expected));
-        }
+        QFETCH(QRectF, crop);
+        QFETCH(bool, full);
+        QFETCH(QRect, expected);
+        model().setCrop(crop);
+        model().setFull(full);
+        QCOMPARE(model().cropped(), expected.isNull() ? QImage() : model().image().copy(expected));
+        if (!expected.isNull())
+            return;
         model().setStatus(QStringLiteral("before"));
         model().output(true);
         model().output(false);
@@ -180,7 +131,9 @@ private Q_SLOTS:
         std::array<CaptureModel::WriteResult, 12> results;
         std::vector<std::thread> threads;
         for (std::size_t i = 0; i < results.size(); ++i)
-            threads.emplace_back([&, i] { results[i] = CaptureModel::writeWithoutOverwriting(QByteArray(100000, char('a' + i)), path("race.png")); });
+            threads.emplace_back([&, i] {
+                results[i] = CaptureModel::writeWithoutOverwriting(QByteArray(100000, char('a' + i)), path("race.png"));
+            });
         for (std::thread &thread : threads)
             thread.join();
         QSet<QString> paths;
@@ -244,16 +197,56 @@ private Q_SLOTS:
 
     // With "Include marks" the output has the marks drawn in, 4 points wide at the screen's scale
     // and cut to the crop; without it, only the captured pixels.
+    void marksInTheOutput_data()
+    {
+        QTest::addColumn<bool>("include");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<int>("changed"); // pixels that differ from the capture; -1: pixelated
+        QTest::newRow("off: the capture alone") << false << 1.0 << "tool.pen" << 0;
+        QTest::newRow("line at scale 1") << true << 1.0 << "tool.pen" << 160 * 4;
+        QTest::newRow("line at scale 2") << true << 2.0 << "tool.pen" << 160 * 8;
+        QTest::newRow("pixelate") << true << 1.0 << "tool.pixelate" << -1;
+        QTest::newRow("pixelate, off") << false << 1.0 << "tool.pixelate" << 0;
+    }
     void marksInTheOutput()
     {
-        // Include marks, scale, tool, pixels that differ from the capture (-1: pixelated).
-        const QList<std::tuple<bool, double, QString, int>> rows{{false, 1.0, "tool.pen", 0}, {true, 1.0, "tool.pen", 160 * 4},
-                                                                 {true, 2.0, "tool.pen", 160 * 8}, {true, 1.0, "tool.pixelate", -1},
-                                                                 {false, 1.0, "tool.pixelate", 0}};
-        for (const auto &[include, scale, tool, changed] : rows)
-            if (checkMarksInTheOutput(include, scale, tool, changed), QTest::currentTestFailed())
-                return;
+        QFETCH(bool, include);
+        QFETCH(double, scale);
+        QFETCH(QString, tool);
+        QFETCH(int, changed);
+        QImage capture = patternImage({200, 100}); // a line on flat grey; the pixelation over a pattern
+        if (tool == u"tool.pen")
+            capture.fill(QColor(90, 90, 90));
+        const QRect crop(20, 10, 160, 80);
+        model().setImage(capture);
+        model().setImageScale(scale);
+        model().setIncludeMarks(include);
+        model().setCrop(crop);
+        model().addMark(tool == u"tool.pen" ? Mark({0, 50}, {200, 50}, Qt::red, tool) : Mark({30, 20}, {90, 61}, Qt::red, tool));
+        const QImage out = model().outputImage().convertToFormat(QImage::Format_RGB32);
+        const QImage before = capture.copy(crop);
+        QCOMPARE(out.size(), crop.size());
+        const QRect area(30, 20, 60, 41);
+        int differ = 0;
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = 0; x < out.width(); ++x) {
+                differ += out.pixel(x, y) != before.pixel(x, y) ? 1 : 0;
+                // Pixelated blocks of 12 from the mark's corner are one colour each.
+                const QPoint p = QPoint(x, y) + crop.topLeft();
+                if (changed < 0 && area.contains(p))
+                    QCOMPARE(out.pixel(x, y), out.pixel(area.left() + (p.x() - area.left()) / 12 * 12 - crop.left(),
+                                                        area.top() + (p.y() - area.top()) / 12 * 12 - crop.top()));
+            }
+        if (changed >= 0) {
+            QCOMPARE(differ, changed);
+            QVERIFY(changed == 0 || QColor(out.pixel(80, 40)) == QColor(Qt::red));
+        } else {
+            QVERIFY(differ > 0 && differ <= area.width() * area.height());
+            QVERIFY(out.pixel(area.topLeft() - crop.topLeft()) != out.pixel(area.topLeft() + QPoint(12, 0) - crop.topLeft()));
+        }
     }
+
     // On screen: the arrow has its head and flat caps, the pen neither; a rectangle is an
     // outline, the same whichever way it was dragged.
     void marksOnScreen()
@@ -283,7 +276,8 @@ private Q_SLOTS:
                                                        {patternImage({64, 16}).convertToFormat(QImage::Format_ARGB32), 16, 2}};
         for (const auto &[image, pieces, colourType] : rows) {
             const QByteArray png = encodePng(image, pieces);
-            QCOMPARE(QImage::fromData(png, "PNG").convertToFormat(QImage::Format_ARGB32), image.convertToFormat(QImage::Format_ARGB32));
+            QCOMPARE(QImage::fromData(png, "PNG").convertToFormat(QImage::Format_ARGB32),
+                     image.convertToFormat(QImage::Format_ARGB32));
             QCOMPARE(int(png.at(25)), colourType);
             QVERIFY(writeFile(path("image.png"), png));
             QProcess check;
@@ -294,22 +288,54 @@ private Q_SLOTS:
     }
 
     // Stored shortcuts from before version 3 are reset to the defaults once; later ones stay.
+    void shortcutMigration_data()
+    {
+        QTest::addColumn<QByteArray>("stored"); // empty: no file yet
+        QTest::addColumn<QString>("area");
+        QTest::addColumn<QString>("full");
+        const QString a = CaptureModel::defaultAreaShortcut, f = CaptureModel::defaultFullShortcut;
+        QTest::newRow("first start") << QByteArray() << a << f;
+        QTest::newRow("version 2")
+            << QByteArray(R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b","pd.shortcutDefaultsVersion":2})")
+            << a << f;
+        QTest::newRow("no version") << QByteArray(R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b"})") << a << f;
+        QTest::newRow("version as text") << QByteArray(R"({"pd.areaShortcut":"control+a","pd.shortcutDefaultsVersion":"3"})")
+            << a << f;
+        QTest::newRow("version 3 kept")
+            << QByteArray(R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b","pd.shortcutDefaultsVersion":3})")
+            << "control+a" << "control+b";
+        QTest::newRow("version 7 kept")
+            << QByteArray(R"({"pd.areaShortcut":"shift+f5","pd.fullShortcut":"","pd.shortcutDefaultsVersion":7})")
+            << "shift+f5" << "";
+        QTest::newRow("a number as shortcut")
+            << QByteArray(R"({"pd.areaShortcut":5,"pd.fullShortcut":"control+b","pd.shortcutDefaultsVersion":3})")
+            << a << "control+b";
+    }
     void shortcutMigration()
     {
-        const QString a = CaptureModel::defaultAreaShortcut, f = CaptureModel::defaultFullShortcut;
-        const QList<std::tuple<QByteArray, QString, QString>> rows{ // stored (none: a first start), area, full
-            {"", a, f},
-            {R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b","pd.shortcutDefaultsVersion":2})", a, f},
-            {R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b"})", a, f},
-            {R"({"pd.areaShortcut":"control+a","pd.shortcutDefaultsVersion":"3"})", a, f},
-            {R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b","pd.shortcutDefaultsVersion":3})", "control+a", "control+b"},
-            {R"({"pd.areaShortcut":"shift+f5","pd.fullShortcut":"","pd.shortcutDefaultsVersion":7})", "shift+f5", ""},
-            {R"({"pd.areaShortcut":5,"pd.fullShortcut":"control+b","pd.shortcutDefaultsVersion":3})", a, "control+b"}};
-        for (const auto &[stored, area, full] : rows) {
-            QVERIFY(m_dir.emplace().isValid());
-            if (checkMigration(stored, area, full), QTest::currentTestFailed())
-                return;
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, area);
+        QFETCH(QString, full);
+        const QString file = path(QStringLiteral("defaults.json"));
+        QVERIFY(stored.isEmpty() || writeFile(file, stored));
+        const bool migrates = area == CaptureModel::defaultAreaShortcut && full == CaptureModel::defaultFullShortcut;
+        {
+            UserDefaults defaults(file);
+            CaptureModel model(defaults);
+            QCOMPARE(model.areaShortcut(), area);
+            QCOMPARE(model.fullShortcut(), full);
         }
+        const QJsonObject after = QJsonDocument::fromJson(readFile(file)).object();
+        if (!migrates) {
+            QCOMPARE(readFile(file), stored);
+            return;
+        }
+        QCOMPARE(after.value(QStringLiteral("pd.areaShortcut")), QJsonValue(CaptureModel::defaultAreaShortcut));
+        QCOMPARE(after.value(QStringLiteral("pd.shortcutDefaultsVersion")), QJsonValue(3));
+        // Once: a shortcut saved afterwards survives the next start.
+        QVERIFY(UserDefaults(file).setString(QStringLiteral("pd.areaShortcut"), QStringLiteral("control+z")));
+        UserDefaults defaults(file);
+        QCOMPARE(CaptureModel(defaults).areaShortcut(), QStringLiteral("control+z"));
     }
 };
 

@@ -126,7 +126,8 @@ private Q_SLOTS:
     // User text is data, never format; control characters cannot forge a second line.
     void logLines()
     {
-        QCOMPARE(formatLogLine("registered=%@ status=%d handler=%d", {QStringLiteral("YES"), std::int64_t{-9878}, std::int64_t{0}}),
+        QCOMPARE(formatLogLine("registered=%@ status=%d handler=%d",
+                               {QStringLiteral("YES"), std::int64_t{-9878}, std::int64_t{0}}),
                  QStringLiteral("registered=YES status=-9878 handler=0"));
         QCOMPARE(formatLogLine("id=%u", {std::uint64_t{4294967295u}}), QStringLiteral("id=4294967295"));
         QCOMPARE(formatLogLine("100%% done, %d%%", {std::int64_t{5}}), QStringLiteral("100% done, 5%"));

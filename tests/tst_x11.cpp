@@ -22,8 +22,9 @@ struct OtherClient
     bool grab(int keycode, int modifiers)
     {
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-        xcb_generic_error_t *error = xcb_request_check(connection, xcb_grab_key_checked(connection, 1, root, std::uint16_t(modifiers), xcb_keycode_t(keycode),
-                                                                                        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        xcb_generic_error_t *error = xcb_request_check(
+            connection, xcb_grab_key_checked(connection, 1, root, std::uint16_t(modifiers), xcb_keycode_t(keycode),
+                                             XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
         std::free(error);
         return !error;
     }
@@ -97,7 +98,8 @@ private Q_SLOTS:
         {
             OtherClient holder;
             QVERIFY(holder.grab(keycode4, controlAltSuper));
-            QVERIFY(!GlobalShortcuts::install(QStringLiteral("control+option+command+4"), QStringLiteral("control+option+command+3")));
+            QVERIFY(!GlobalShortcuts::install(QStringLiteral("control+option+command+4"),
+                                              QStringLiteral("control+option+command+3")));
             QCOMPARE(GlobalShortcuts::lastRegistrationError(), -9878);
             QVERIFY(OtherClient().grab(keycode4, controlAltSuper | 2)); // the Caps Lock variant was given back
         }

@@ -44,7 +44,8 @@ for wrong in "--no-such-option" "--delay 5" "--area --delay 0" "--full --delay 6
     # shellcheck disable=SC2086 # the words are the arguments
     "$PIXDRIFT" $wrong >/dev/null 2>"$WORK/usage.txt"
     code=$?
-    [[ $code == 2 ]] && grep -q -- '--area' "$WORK/usage.txt" || fail "'pixdrift $wrong' exited with $code: $(head -2 "$WORK/usage.txt")"
+    [[ $code == 2 ]] && grep -q -- '--area' "$WORK/usage.txt" ||
+        fail "'pixdrift $wrong' exited with $code: $(head -2 "$WORK/usage.txt")"
 done
 
 export DISPLAY=:$n
@@ -274,7 +275,8 @@ sleep 0.5
 shot 7-mark-inside-crop
 copy_to "$WORK/marked.png" "$((X1 - X0))x$((Y1 - Y0))" ||
     fail "the crop moved or the clipboard holds no PNG of it: $(identify -format '%wx%h' "$WORK/marked.png" 2>&1)"
-red=$(convert "$WORK/marked.png" -fill black +opaque '#ff0000' -fill white -opaque '#ff0000' -format '%[fx:int(mean*w*h+0.5)]' info:)
+red=$(convert "$WORK/marked.png" -fill black +opaque '#ff0000' -fill white -opaque '#ff0000' \
+    -format '%[fx:int(mean*w*h+0.5)]' info:)
 ((red > 200 * SCALE)) || fail "the copied PNG holds $red pixels of the mark's red"
 
 # ---- 7. two monitors, the primary left of and below the other: an overlay on each, a selection

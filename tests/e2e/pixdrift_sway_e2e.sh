@@ -145,7 +145,8 @@ quit_ok() {
 # output's wallpaper, pixel for pixel.
 clipboard_is() {
     wl-paste -t image/png >clip.png 2>/dev/null && [[ $(identify -format '%wx%h' clip.png) == "$4x$5" ]] &&
-        convert clip.png -depth 8 rgb:clip.rgb && convert "ref-$1.ppm" -crop "$4x$5+$2+$3" -depth 8 rgb:want.rgb && cmp -s clip.rgb want.rgb
+        convert clip.png -depth 8 rgb:clip.rgb && convert "ref-$1.ppm" -crop "$4x$5+$2+$3" -depth 8 rgb:want.rgb &&
+        cmp -s clip.rgb want.rgb
 }
 
 step start
