@@ -8,7 +8,6 @@
 #include "text/tr.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QJsonDocument>
 #include <QPainter>
 #include <QProcess>

@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
