@@ -1,6 +1,5 @@
 #include "app/PixdriftApp.h"
 
-#include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "overlay/AreaSelectionOverlay.h"
 #include "platform/LogLine.h"
@@ -10,9 +9,10 @@
 #include "platform/X11HotKeyService.h"
 #include "platform/X11ScreenCapture.h"
 #include "shortcuts/GlobalShortcuts.h"
-#include "ui/ShortcutSettings.h"
 #include "shortcuts/ShortcutText.h"
+#include "text/tr.h"
 #include "ui/MainView.h"
+#include "ui/ShortcutSettings.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -6,8 +6,8 @@
 #include "platform/QtApplicationWindows.h"
 #include "platform/QtSavePanel.h"
 #include "platform/X11PointerFilter.h"
-#include "ui/ShortcutSettings.h"
 #include "ui/MainView.h"
+#include "ui/ShortcutSettings.h"
 
 #include <QMainWindow>
 #include <QObject>

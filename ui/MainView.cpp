@@ -1,11 +1,10 @@
 #include "ui/MainView.h"
 
-#include "text/tr.h"
 #include "model/CaptureModel.h"
 #include "model/Mark.h"
 #include "shortcuts/GlobalShortcuts.h"
-#include "ui/ShortcutSettings.h"
 #include "shortcuts/ShortcutText.h"
+#include "text/tr.h"
 #include "ui/FlowLayout.h"
 #include "ui/ImageArea.h"
 

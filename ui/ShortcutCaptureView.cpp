@@ -1,9 +1,9 @@
 #include "ui/ShortcutCaptureView.h"
 
-#include "text/tr.h"
 #include "platform/Beep.h"
 #include "platform/X11KeyPositions.h"
 #include "shortcuts/ShortcutText.h"
+#include "text/tr.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

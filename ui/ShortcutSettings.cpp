@@ -1,10 +1,10 @@
 #include "ui/ShortcutSettings.h"
 
-#include "text/tr.h"
 #include "model/CaptureModel.h"
-#include "shortcuts/GlobalShortcuts.h"
-#include "ui/ShortcutCaptureView.h"
 #include "platform/Autostart.h"
+#include "shortcuts/GlobalShortcuts.h"
+#include "text/tr.h"
+#include "ui/ShortcutCaptureView.h"
 #include "ui/ShortcutRecorder.h"
 
 #include <QCheckBox>
