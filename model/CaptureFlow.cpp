@@ -67,6 +67,12 @@ void CaptureModel::take(bool full)
         m_delay->stop();
         Q_EMIT delayChanged();
     }
+    // A capture that gives no new image puts back what the window shows now. Of several requests
+    // in a row, the first one knows what that was.
+    clearFailure();
+    if (!m_beforeCapture)
+        m_beforeCapture = BeforeCapture{shown(), std::exchange(m_discarded, std::nullopt)};
+    m_discarded.reset();
     m_redo.clear();
     const qint64 generation = ++m_captureGeneration;
     setImage({});
@@ -79,12 +85,51 @@ void CaptureModel::take(bool full)
 
 void CaptureModel::cancelCapture()
 {
+    clearFailure();
+    const bool dropped = hasImage();
+    if (dropped)
+        m_discarded = shown();
     m_redo.clear();
     setImage({});
     setCrop(QRectF(0, 0, 0, 0));
     setFull(false);
     setMarks({});
-    setStatus(::tr("status.ready"));
+    setStatus(::tr(dropped ? "status.discarded" : "status.ready"));
+}
+
+void CaptureModel::cropFullCapture()
+{
+    if (!hasImage() || !m_full)
+        return;
+    clearFailure();
+    setCrop(QRectF(0, 0, m_image.width(), m_image.height()));
+    setFull(false);
+    setStatus(::tr("status.adjustCrop"));
+}
+
+CaptureModel::Shown CaptureModel::shown() const
+{
+    return {m_image, m_crop, m_full, m_marks, m_redo, m_imageScale, m_status};
+}
+
+void CaptureModel::show(const Shown &shown)
+{
+    m_redo = shown.redo;
+    setImageScale(shown.imageScale);
+    setImage(shown.image);
+    setCrop(shown.crop);
+    setFull(shown.full);
+    setMarks(shown.marks);
+    setStatus(shown.status);
+}
+
+void CaptureModel::restoreBeforeCapture()
+{
+    if (!m_beforeCapture)
+        return;
+    const BeforeCapture before = *std::exchange(m_beforeCapture, std::nullopt);
+    show(before.shown);
+    m_discarded = before.discarded;
 }
 
 QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full, qint64 generation)
@@ -173,6 +218,8 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
     }
 
     const QImage &image = frozen.first().image;
+    if (full)
+        model->m_beforeCapture.reset();
     model->setImageScale(frozen.first().scale);
     model->setImage(image);
     model->setCrop(QRectF(0, 0, image.width(), image.height()));
@@ -212,6 +259,7 @@ void CaptureModel::deliverArea(std::optional<QRect> rect, const QImage &image, b
 {
     ApplicationWindows *windows = m_environment.windows;
     if (rect) {
+        m_beforeCapture.reset();
         // The selection was made on another display than the main one: its image is the capture.
         if (image.cacheKey() != m_image.cacheKey())
             setImage(image);
@@ -225,7 +273,8 @@ void CaptureModel::deliverArea(std::optional<QRect> rect, const QImage &image, b
             windows->activateApplication();
         return;
     }
-    // Cancelled: the whole capture stays in the model.
+    // Cancelled: the window shows again what it showed before.
+    restoreBeforeCapture();
     if (windowsWereVisible && windows) {
         windows->unhideApplication();
         windows->activateApplication();
@@ -235,8 +284,12 @@ void CaptureModel::deliverArea(std::optional<QRect> rect, const QImage &image, b
 
 void CaptureModel::captureFailed(const QString &description)
 {
-    setStatus(::tr("status.permission") + QStringLiteral(" (") + description + QStringLiteral(")"));
+    // Whatever the window showed stays; the failure is said over it.
+    restoreBeforeCapture();
     logLine("Pixdrift capture failed: %@", description);
+    const QString text = ::tr("status.permission") + QStringLiteral(" (") + description + QStringLiteral(")");
+    setStatus(text);
+    setFailure(text);
     ApplicationWindows *windows = m_environment.windows;
     if (windows)
         windows->unhideApplication();

@@ -2,6 +2,7 @@
 
 #include "text/tr.h"
 #include "platform/UserDefaults.h"
+#include "platform/LogLine.h"
 #include "shortcuts/GlobalShortcuts.h"
 
 namespace {
@@ -33,6 +34,8 @@ CaptureModel::CaptureModel(UserDefaults &defaults, QObject *parent)
     m_includeMarks = defaults.integer(includeMarksKey).value_or(0) == 1;
     s_shared = this;
     migrateShortcutDefaults();
+    if (const QString problem = defaults.loadProblem(); !problem.isEmpty())
+        setFailure(::tr("status.settingsDamaged") + QStringLiteral(" (") + problem + u')');
 }
 
 void CaptureModel::migrateShortcutDefaults()
@@ -48,6 +51,7 @@ void CaptureModel::migrateShortcutDefaults()
 
 void CaptureModel::setImage(const QImage &image) { publish(m_image, image, &CaptureModel::imageChanged); }
 void CaptureModel::setStatus(const QString &status) { publish(m_status, status, &CaptureModel::statusChanged); }
+void CaptureModel::setFailure(const QString &failure) { publish(m_failure, failure, &CaptureModel::failureChanged); }
 void CaptureModel::setCrop(const QRectF &crop) { publish(m_crop, crop, &CaptureModel::cropChanged); }
 void CaptureModel::setFull(bool full) { publish(m_full, full, &CaptureModel::fullChanged); }
 void CaptureModel::setTool(const QString &tool) { publish(m_tool, tool, &CaptureModel::toolChanged); }
@@ -63,8 +67,22 @@ void CaptureModel::setFullShortcut(const QString &shortcut)
     publish(m_fullShortcut, shortcut, &CaptureModel::fullShortcutChanged);
 }
 
+void CaptureModel::fail(const QString &text)
+{
+    logLine("Pixdrift: %@", text);
+    setStatus(text);
+    setFailure(text);
+}
+
+void CaptureModel::clearFailure()
+{
+    if (!m_failure.isEmpty())
+        setFailure({});
+}
+
 void CaptureModel::saveShortcuts()
 {
+    clearFailure();
     const std::optional<ParsedShortcut> area = GlobalShortcuts::parse(m_areaShortcut);
     const std::optional<ParsedShortcut> full = GlobalShortcuts::parse(m_fullShortcut);
     if (!area || !full || *area == *full) {
@@ -77,7 +95,7 @@ void CaptureModel::saveShortcuts()
         const QString reason = m_defaults.lastError();
         setAreaShortcut(m_defaults.string(areaShortcutKey).value_or(defaultAreaShortcut));
         setFullShortcut(m_defaults.string(fullShortcutKey).value_or(defaultFullShortcut));
-        setStatus(::tr("status.shortcutSaveFailed") + QStringLiteral(" (") + reason + u')');
+        fail(::tr("status.shortcutSaveFailed") + QStringLiteral(" (") + reason + u')');
         return;
     }
 

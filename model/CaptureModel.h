@@ -42,6 +42,9 @@ public:
     [[nodiscard]] const QImage &image() const { return m_image; }
     [[nodiscard]] bool hasImage() const { return !m_image.isNull(); }
     [[nodiscard]] const QString &status() const { return m_status; }
+    // What went wrong with the last action (a capture, Copy, Save, the settings file), said where
+    // it cannot be missed until the next action; empty when nothing did.
+    [[nodiscard]] const QString &failure() const { return m_failure; }
     // Image pixels, top-left origin.
     [[nodiscard]] const QRectF &crop() const { return m_crop; }
     [[nodiscard]] bool full() const { return m_full; }
@@ -52,6 +55,7 @@ public:
 
     void setImage(const QImage &image);
     void setStatus(const QString &status);
+    void setFailure(const QString &failure);
     void setCrop(const QRectF &crop);
     void setFull(bool full);
     void setTool(const QString &tool);
@@ -68,8 +72,11 @@ public:
     // delivers its image; an area capture then lets the user select the crop.
     void take(bool full = false);
     // Drops the current capture and returns to the empty state. A capture still running
-    // delivers its image afterwards.
+    // delivers its image afterwards. The dropped capture comes back with undo() until the next
+    // capture starts.
     void cancelCapture();
+    // Turns a full capture into an area capture whose crop is the whole image.
+    void cropFullCapture();
 
     // Validates both shortcuts, stores them and registers them again; the outcome is the
     // status text.
@@ -79,6 +86,9 @@ public:
     void addMark(const Mark &mark);
     // Removes the newest mark; nothing happens (and nothing is announced) when there is none.
     void undoMark();
+    // Undo as the window offers it: brings back a cancelled capture, or removes the newest mark.
+    void undo();
+    [[nodiscard]] bool canUndo() const { return !m_marks.isEmpty() || (!hasImage() && m_discarded); }
     // Puts back the newest mark undone; a new mark or a new capture forgets the undone ones.
     void redoMark();
     [[nodiscard]] bool canRedo() const { return !m_redo.isEmpty(); }
@@ -100,6 +110,9 @@ public:
     // The seconds left of a delayed capture; 0 when none is counting.
     [[nodiscard]] int delayLeft() const { return m_delayLeft; }
 
+    // The crop in whole pixels of the image, rounded outward and cut to it (the whole image after
+    // a full capture): the pixels the output consists of. Empty when nothing is left.
+    [[nodiscard]] QRect cropPixels() const;
     // The pixels the output consists of: the crop (the whole image after a full capture),
     // rounded outward to whole pixels and cut to the image. Null when nothing is left.
     [[nodiscard]] QImage cropped() const;
@@ -128,6 +141,7 @@ Q_SIGNALS:
     void objectWillChange();
     void imageChanged();
     void statusChanged();
+    void failureChanged();
     void cropChanged();
     void fullChanged();
     void toolChanged();
@@ -148,9 +162,28 @@ private:
         Q_EMIT(this->*changed)();
     }
 
+    // What the window shows of a capture, enough to put it back exactly.
+    struct Shown
+    {
+        QImage image;
+        QRectF crop;
+        bool full = false;
+        QList<Mark> marks;
+        QList<Mark> redo;
+        qreal imageScale = 1.0;
+        QString status;
+    };
+    [[nodiscard]] Shown shown() const;
+    void show(const Shown &shown);
+    // A capture that ends without a new image (cancelled in the overlay, or failed) puts back
+    // what the window showed before it started.
+    void restoreBeforeCapture();
+
     void migrateShortcutDefaults();
-    // The crop in whole pixels of the image, rounded outward and cut to it.
-    [[nodiscard]] QRect cropPixels() const;
+    // The status line and the failure line both say it, and the log keeps it.
+    void fail(const QString &text);
+    // An action begins: the failure of the one before has been seen.
+    void clearFailure();
 
     static QCoro::Task<> captureTask(QPointer<CaptureModel> model, bool full, qint64 generation);
     void deliverArea(std::optional<QRect> rect, const QImage &image, bool windowsWereVisible);
@@ -165,6 +198,7 @@ private:
     CaptureEnvironment m_environment;
     QImage m_image;
     QString m_status;
+    QString m_failure;
     QRectF m_crop;
     bool m_full = false;
     QString m_tool;
@@ -178,4 +212,14 @@ private:
     QString m_areaShortcut;
     QString m_fullShortcut;
     qint64 m_captureGeneration = 0;
+    // The capture Cancel dropped, until the next capture starts.
+    std::optional<Shown> m_discarded;
+    // What the window showed when the capture under way was asked for, and the dropped capture
+    // then waiting for undo.
+    struct BeforeCapture
+    {
+        Shown shown;
+        std::optional<Shown> discarded;
+    };
+    std::optional<BeforeCapture> m_beforeCapture;
 };

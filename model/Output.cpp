@@ -81,6 +81,18 @@ void CaptureModel::undoMark()
     setMarks(marks);
 }
 
+void CaptureModel::undo()
+{
+    clearFailure();
+    if (hasImage() || !m_discarded) {
+        undoMark();
+        return;
+    }
+    Shown discarded = *std::exchange(m_discarded, std::nullopt);
+    discarded.status = ::tr("status.restored");
+    show(discarded);
+}
+
 void CaptureModel::redoMark()
 {
     if (m_redo.isEmpty())
@@ -167,9 +179,13 @@ void CaptureModel::output(bool copy)
     const QImage image = outputImage();
     if (image.isNull())
         return;
+    clearFailure();
     const QByteArray png = encodePng(image);
-    if (png.isEmpty())
+    if (png.isEmpty()) {
+        fail(::tr(copy ? "status.copyFailed" : "status.saveFailed")
+             + QStringLiteral(" the image could not be encoded as PNG"));
         return;
+    }
 
     if (copy) {
         // Only PNG: QClipboard::setImage would add other formats beside it.
@@ -203,8 +219,9 @@ void CaptureModel::output(bool copy)
                 if (result.error == 0) {
                     model->setStatus(formatSavedStatus(::tr("status.saved"), QFileInfo(result.path).fileName()));
                     (void)model->m_defaults.setString(saveFolderKey, QFileInfo(result.path).absolutePath());
-                } else
-                    model->setStatus(::tr("status.saveFailed") + u' ' + qt_error_string(result.error));
+                } else {
+                    model->fail(::tr("status.saveFailed") + u' ' + qt_error_string(result.error));
+                }
             },
             Qt::QueuedConnection);
     });

@@ -103,8 +103,10 @@ void UserDefaults::load()
             m_writable = true;
             return;
         }
-        logLine("Pixdrift could not read the settings file %@ (%@); settings will not be saved", m_filePath,
-                qt_error_string(errno));
+        const QString reason = qt_error_string(errno);
+        logLine("Pixdrift could not read the settings file %@ (%@); settings will not be saved", m_filePath, reason);
+        m_loadProblem = m_filePath + QStringLiteral(" could not be read (") + reason
+                        + QStringLiteral("), so settings will not be saved");
         return;
     }
     QString problem;
@@ -147,10 +149,13 @@ void UserDefaults::load()
     if (QFile::rename(m_filePath, aside)) {
         logLine("Pixdrift settings file %@ %@; moved it to %@ and started with empty settings", m_filePath, problem,
                 aside);
+        m_loadProblem = m_filePath + u' ' + problem + QStringLiteral("; it was kept as ") + aside;
         m_writable = true;
     } else {
         logLine("Pixdrift settings file %@ %@ and could not be moved aside; settings will not be saved", m_filePath,
                 problem);
+        m_loadProblem = m_filePath + u' ' + problem + QStringLiteral("; it could not be moved aside, so settings "
+                                                                      "will not be saved");
     }
 }
 

@@ -41,6 +41,9 @@ public:
     [[nodiscard]] QString lastError() const { return m_lastError; }
 
     [[nodiscard]] QString filePath() const { return m_filePath; }
+    // What was wrong with the file when the store was opened (and where it went), for the user;
+    // empty when it was sound or absent.
+    [[nodiscard]] QString loadProblem() const { return m_loadProblem; }
 
 private:
     UserDefaults() = default;
@@ -56,4 +59,5 @@ private:
     // the user had.
     bool m_writable = false;
     QString m_lastError;
+    QString m_loadProblem;
 };

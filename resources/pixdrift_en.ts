@@ -208,12 +208,40 @@
         <translation>Arrow</translation>
     </message>
     <message id="tool.pen">
-        <source>Pen</source>
-        <translation>Pen</translation>
+        <source>Line</source>
+        <translation>Line</translation>
     </message>
     <message id="tool.rectangle">
         <source>Rectangle</source>
         <translation>Rectangle</translation>
+    </message>
+    <message id="action.crop">
+        <source>Crop</source>
+        <translation>Crop</translation>
+    </message>
+    <message id="action.dismiss">
+        <source>Dismiss</source>
+        <translation>Dismiss</translation>
+    </message>
+    <message id="marks.hint">
+        <source>Marks stay in this window: turn on “Include marks” to put them in the copy.</source>
+        <translation>Marks stay in this window: turn on “Include marks” to put them in the copy.</translation>
+    </message>
+    <message id="status.copyFailed">
+        <source>Could not copy:</source>
+        <translation>Could not copy:</translation>
+    </message>
+    <message id="status.discarded">
+        <source>Capture discarded. Undo (Ctrl+Z) brings it back.</source>
+        <translation>Capture discarded. Undo (Ctrl+Z) brings it back.</translation>
+    </message>
+    <message id="status.restored">
+        <source>Capture restored.</source>
+        <translation>Capture restored.</translation>
+    </message>
+    <message id="status.settingsDamaged">
+        <source>The settings file was damaged; Pixdrift started with its defaults</source>
+        <translation>The settings file was damaged; Pixdrift started with its defaults</translation>
     </message>
     <message id="Pixdrift">
         <source>Pixdrift</source>

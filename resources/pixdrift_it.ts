@@ -208,12 +208,40 @@
         <translation>Freccia</translation>
     </message>
     <message id="tool.pen">
-        <source>Pen</source>
-        <translation>Penna</translation>
+        <source>Line</source>
+        <translation>Linea</translation>
     </message>
     <message id="tool.rectangle">
         <source>Rectangle</source>
         <translation>Rettangolo</translation>
+    </message>
+    <message id="action.crop">
+        <source>Crop</source>
+        <translation>Ritaglia</translation>
+    </message>
+    <message id="action.dismiss">
+        <source>Dismiss</source>
+        <translation>Chiudi</translation>
+    </message>
+    <message id="marks.hint">
+        <source>Marks stay in this window: turn on “Include marks” to put them in the copy.</source>
+        <translation>I segni restano in questa finestra: attiva “Includi i segni” per metterli nella copia.</translation>
+    </message>
+    <message id="status.copyFailed">
+        <source>Could not copy:</source>
+        <translation>Copia non riuscita:</translation>
+    </message>
+    <message id="status.discarded">
+        <source>Capture discarded. Undo (Ctrl+Z) brings it back.</source>
+        <translation>Cattura scartata. Annulla (Ctrl+Z) la riporta.</translation>
+    </message>
+    <message id="status.restored">
+        <source>Capture restored.</source>
+        <translation>Cattura ripristinata.</translation>
+    </message>
+    <message id="status.settingsDamaged">
+        <source>The settings file was damaged; Pixdrift started with its defaults</source>
+        <translation>Il file delle impostazioni era danneggiato; Pixdrift è partito con le impostazioni predefinite</translation>
     </message>
     <message id="Pixdrift">
         <source>Pixdrift</source>

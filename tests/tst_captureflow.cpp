@@ -39,7 +39,14 @@ private Q_SLOTS:
         QFETCH(QStringList, calls);
         CaptureRig rig;
         rig.windows.visible = visible;
-        rig.model.setMarks({Mark({0, 0}, {1, 1}, Qt::red, QStringLiteral("tool.pen"))});
+        // The window shows an earlier full capture with a mark.
+        const QImage earlier = patternImage({64, 48});
+        const QList<Mark> marks{Mark({0, 0}, {1, 1}, Qt::red, QStringLiteral("tool.pen"))};
+        rig.model.setImage(earlier);
+        rig.model.setCrop(QRectF(0, 0, 64, 48));
+        rig.model.setFull(true);
+        rig.model.setMarks(marks);
+        rig.model.setStatus(QStringLiteral("Copied"));
         rig.model.take(full);
         QCOMPARE(rig.model.status(), full ? "Capturing the full screen…" : "Capturing an area…");
         QVERIFY(rig.model.marks().isEmpty());
@@ -51,9 +58,19 @@ private Q_SLOTS:
             QCOMPARE(rig.model.status(), QStringLiteral("Adjust the crop, then copy or save."));
             rig.finishOverlay(select ? std::optional<QRect>(QRect(-4, 10, 300, 200)) : std::nullopt);
         }
-        QCOMPARE(rig.model.crop(), select && !full ? QRectF(-4, 10, 300, 200) : QRectF(0, 0, 1440, 900));
-        QCOMPARE(rig.model.full(), full);
         QCOMPARE(rig.windows.calls, calls);
+        if (!select) {
+            // Escape in the overlay: the window shows what it showed before, exactly.
+            QCOMPARE(rig.model.image(), earlier);
+            QCOMPARE(rig.model.crop(), QRectF(0, 0, 64, 48));
+            QVERIFY(rig.model.full());
+            QCOMPARE(rig.model.marks(), marks);
+            QCOMPARE(rig.model.status(), QStringLiteral("Copied"));
+            return;
+        }
+        QCOMPARE(rig.model.image().size(), QSize(1440, 900));
+        QCOMPARE(rig.model.crop(), full ? QRectF(0, 0, 1440, 900) : QRectF(-4, 10, 300, 200));
+        QCOMPARE(rig.model.full(), full);
     }
 
     void pixelSizeFollowsTheScreen_data()
@@ -171,6 +188,7 @@ private Q_SLOTS:
             QCOMPARE(rig.model.status(), "The screen could not be captured (" + description + u')');
             QCOMPARE(log.lines(), QStringList{"Pixdrift capture failed: " + description});
             QVERIFY(!rig.model.hasImage());
+            QCOMPARE(rig.model.failure(), rig.model.status());
             QCOMPARE(rig.overlaysPresented, 0);
         }
     }

@@ -9,13 +9,16 @@
 #include "ui/DisplayMapping.h"
 #include "ui/ImageArea.h"
 #include "ui/MainView.h"
+#include "ui/MessageBar.h"
 #include "ui/SelectionBox.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QToolButton>
 
@@ -237,9 +240,18 @@ private Q_SLOTS:
         QCOMPARE(model().status(), QStringLiteral("unchanged"));
 
         model().setImage(flat({2880, 1800}));
+        model().setFull(true);
         for (QWidget *control : controls)
             QVERIFY(control->isEnabled());
-        QCOMPARE(view->findChild<QLabel *>(QStringLiteral("imageSize"))->text(), QStringLiteral("2880 × 1800 px"));
+        auto *size = view->findChild<QLabel *>(QStringLiteral("imageSize"));
+        QCOMPARE(size->text(), QStringLiteral("2880 × 1800 px"));
+        // Crop (C) turns the full capture into an area capture around the whole image; the
+        // footer then shows what Copy would write.
+        QTest::keyClick(view, Qt::Key_C);
+        QVERIFY(!model().full() && !button(view, "Crop")->isEnabled());
+        QCOMPARE(model().crop(), QRectF(0, 0, 2880, 1800));
+        model().setCrop(QRectF(10.5, 0, 300, 200));
+        QCOMPARE(size->text(), QStringLiteral("301 × 200 px"));
         // Undone marks come back newest first; a new mark forgets them.
         const Mark first({1, 1}, {2, 2}, Qt::red, QStringLiteral("tool.pen"));
         const Mark second({3, 3}, {4, 4}, Qt::red, QStringLiteral("tool.pen"));
@@ -257,9 +269,144 @@ private Q_SLOTS:
         model().setCrop(QRectF(0, 0, 100, 100));
         QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(model().status(), ::tr("status.copied"));
+
+        // Escape first closes the tool list, and lets go of it once it has given its choice.
+        picker->showPopup();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        picker->setFocus();
+        QTest::keyClick(picker, Qt::Key_Escape);
+        QVERIFY(model().hasImage());
+        // Then it cancels, and Undo brings the capture back exactly, until the next capture.
+        const QImage image = model().image();
+        const QList<Mark> marks = model().marks();
         QTest::keyClick(view, Qt::Key_Escape);
         QVERIFY(!model().hasImage());
-        QCOMPARE(model().status(), QStringLiteral("Ready."));
+        QCOMPARE(model().status(), ::tr("status.discarded"));
+        undo();
+        QCOMPARE(model().image(), image);
+        QCOMPARE(model().crop(), QRectF(0, 0, 100, 100));
+        QCOMPARE(model().marks(), marks);
+        QCOMPARE(model().status(), ::tr("status.restored"));
+        QTest::keyClick(view, Qt::Key_Escape);
+        model().take(true);
+        QTRY_VERIFY(model().hasImage());
+        undo(), undo(), undo();
+        QVERIFY(model().hasImage() && model().image() != image);
+    }
+
+    // A move keeps the crop's size in image pixels, however far it goes at whatever zoom; only a
+    // handle changes it.
+    void movingTheCropKeepsItsSize_data()
+    {
+        QTest::addColumn<QSize>("image");
+        QTest::addColumn<qreal>("zoom");
+        QTest::addColumn<QRectF>("crop");
+        QTest::addColumn<QPointF>("by"); // view points; multiples of 1/1.5 at scale 1.5
+        const QRectF crop(300, 200, 800, 500);
+        QTest::newRow("1:1") << QSize(2000, 1200) << 1.0 << crop << QPointF(184, 16);
+        QTest::newRow("1:1, scale 1.5") << QSize(2000, 1200) << 1.0 << crop << QPointF(50 + 2 / 3.0, 30 + 1 / 3.0);
+        QTest::newRow("preview zoom") << QSize(2880, 1800) << 0.3 << crop << QPointF(100, 100);
+        QTest::newRow("preview zoom, scale 1.5")
+            << QSize(2880, 1800) << 0.3 << QRectF(450, 300, 700, 400) << QPointF(184 + 2 / 3.0, 16 + 1 / 3.0);
+        QTest::newRow("zoomed in") << QSize(400, 300) << 1.7 << QRectF(20, 30, 100, 50) << QPointF(50, 30);
+        QTest::newRow("against the edge") << QSize(2880, 1800) << 0.3 << crop << QPointF(-500.3, 900.7);
+    }
+    void movingTheCropKeepsItsSize()
+    {
+        QFETCH(QSize, image);
+        QFETCH(qreal, zoom);
+        QFETCH(QRectF, crop);
+        QFETCH(QPointF, by);
+        ImageArea area(model(), [] { return QColor(Qt::red); });
+        // The image fills the area but for its 18-point margins and the 10-point inset.
+        area.resize(int(std::ceil(image.width() * zoom)) + 56, int(std::ceil(image.height() * zoom)) + 56);
+        model().setImage(flat(image));
+        model().setCrop(crop);
+        area.show();
+        const qreal shown = area.mapping()->scale;
+        QVERIFY(qAbs(shown - zoom) < 0.01);
+        const QPointF inside = QPointF(10, 10) + area.mapping()->offset + crop.center() * shown;
+        dragIn(&area, inside, inside + by);
+        QCOMPARE(model().cropPixels().size(), crop.size().toSize());
+        QVERIFY(model().crop() != crop);
+        const QPointF moved = model().crop().topLeft() - crop.topLeft();
+        QVERIFY(qAbs(moved.x()) <= qAbs(by.x() / shown) + 0.5 && qAbs(moved.y()) <= qAbs(by.y() / shown) + 0.5);
+    }
+
+    // At its minimum size the window fits a 1366 × 768 screen at 150 % (910 × 512 points) beside a
+    // panel and under a title bar, in either language, failure line included, and shows every
+    // control and the status line whole.
+    void fitsASmallScreen()
+    {
+        QCOMPARE(QGuiApplication::primaryScreen()->devicePixelRatio(), 1.5);
+        const auto english = qScopeGuard([] { (void)loadTranslations(QLocale(QLocale::English)); });
+        for (const QLocale &language : {QLocale(QLocale::Italian), QLocale(QLocale::English)}) {
+            QVERIFY(!loadTranslations(language).isEmpty());
+            QMainWindow window;
+            window.menuBar()->addMenu(::tr("Pixdrift"));
+            window.menuBar()->addMenu(::tr("Cattura"));
+            auto *view = new MainView(model(), [] {});
+            window.setCentralWidget(view);
+            model().setImage(flat({1366, 768}));
+            model().setFailure(::tr("status.saveFailed") + QStringLiteral(" No space left on device"));
+            window.show();
+            window.resize(1, 1);
+            QTRY_VERIFY(window.width() <= 900 && window.height() <= 460);
+            QTest::qWait(50);
+            QList<QWidget *> shown;
+            for (QWidget *w : view->findChildren<QWidget *>())
+                if ((qobject_cast<QAbstractButton *>(w) || qobject_cast<QComboBox *>(w) || w->objectName() == u"status"
+                     || w->objectName() == u"message")
+                    && w->isVisibleTo(&window))
+                    shown.append(w);
+            QCOMPARE(shown.size(), 15);
+            for (QWidget *w : shown) {
+                const QRect place(w->mapTo(&window, QPoint(0, 0)), w->size());
+                QVERIFY2(window.rect().contains(place), qPrintable(w->objectName() + u' ' + w->property("text").toString()));
+                QVERIFY(w->width() >= std::min(w->sizeHint().width(), 100));
+                for (QWidget *other : shown)
+                    if (other != w && !w->isAncestorOf(other) && !other->isAncestorOf(w))
+                        QVERIFY(!place.intersects(QRect(other->mapTo(&window, QPoint(0, 0)), other->size())));
+            }
+            QVERIFY(view->imageArea()->height() > 150);
+        }
+    }
+
+    // A failed save stays in sight until dismissed or the next action; the first mark drawn
+    // while marks stay out of the copy says so, once.
+    void failuresAndTheMarksHint()
+    {
+        QMainWindow window;
+        auto *view = new MainView(model(), [] {});
+        window.setCentralWidget(view);
+        window.resize(1100, 800);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *bar = view->findChild<MessageBar *>();
+        auto *dismiss = bar->findChild<QToolButton *>(QStringLiteral("dismiss"));
+        model().setImage(flat({800, 600}));
+        model().setFull(true);
+        m_rig->panel.answer = QStringLiteral("/dev/null/shot.png");
+        for (bool dismissed : {true, false}) {
+            QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+            QTRY_VERIFY(!bar->text().isEmpty());
+            QCOMPARE(bar->text(), model().status());
+            QCOMPARE(bar->kind(), MessageBar::Kind::Failure);
+            if (dismissed)
+                dismiss->click();
+            else
+                QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+            QVERIFY(bar->text().isEmpty());
+        }
+        const QPointF centre = QPointF(view->imageArea()->width(), view->imageArea()->height()) / 2;
+        for (const QString &hint : {::tr("marks.hint"), QString()}) {
+            dragIn(view->imageArea(), centre, centre + QPointF(40, 0));
+            QCOMPARE(bar->text(), hint);
+            dismiss->click();
+        }
+        QCOMPARE(model().marks().size(), 2);
     }
 
     // Each appearance registers the hot keys and says how that went.
@@ -322,5 +469,12 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(MainViewTest)
+int main(int argc, char *argv[])
+{
+    // The scale of a 1366 × 768 laptop screen as desktops set it: every test here at 150 %.
+    qputenv("QT_SCALE_FACTOR", "1.5");
+    QApplication app(argc, argv);
+    MainViewTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_mainview.moc"

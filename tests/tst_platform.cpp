@@ -1,5 +1,6 @@
 // The settings store: what survives, what is never lost, and what a bad file cannot do.
 
+#include "model/CaptureModel.h"
 #include "platform/UserDefaults.h"
 #include "support/TestUtilities.h"
 
@@ -103,6 +104,8 @@ private Q_SLOTS:
         QCOMPARE(aside.size(), 1);
         if (special.isEmpty())
             QCOMPARE(readFile(folder.filePath(aside.first())), content);
+        // The window says so where it cannot be missed, naming the file kept.
+        QVERIFY(CaptureModel(store).failure().contains(folder.filePath(aside.first())));
         QVERIFY(store.setString(QStringLiteral("pd.areaShortcut"), QStringLiteral("control+a")));
         QCOMPARE(UserDefaults(m_path).string(QStringLiteral("pd.areaShortcut")), QStringLiteral("control+a"));
     }

@@ -4,22 +4,23 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 53> textKeys = {
-    "action.cancel",           "action.copy",          "action.save",
+inline constexpr std::array<std::string_view, 60> textKeys = {
+    "action.cancel",           "action.copy",          "action.crop",          "action.dismiss",
+    "action.save",
     "annotation.color",        "annotation.redo",      "annotation.title",     "annotation.undo",
     "app.name",                "capture.area",         "capture.full",         "capture.in10",
     "capture.in3",
-    "empty.title",             "marks.include",        "marks.includeTip",     "menu.open",
+    "empty.title",             "marks.hint",           "marks.include",        "marks.includeTip",     "menu.open",
     "menu.quit",
     "overlay.selectHint",      "settings.startAtLogin", "shortcuts.area",       "shortcuts.button",
     "shortcuts.cancel",        "shortcuts.clickToRecord", "shortcuts.full",
     "shortcuts.help",          "shortcuts.pressNow",   "shortcuts.recordingTip",
     "shortcuts.save",          "shortcuts.title",      "status.adjustCrop",
-    "status.autostartFailed",  "status.captureArea",      "status.captureFull",   "status.copied",       "status.countdown",
-    "status.desktopKeys",      "status.desktopKeysAssigned",
+    "status.autostartFailed",  "status.captureArea",      "status.captureFull",   "status.copied",       "status.copyFailed",       "status.countdown",
+    "status.desktopKeys",      "status.discarded",      "status.desktopKeysAssigned",
     "status.fullCaptured",     "status.hotkeyConflict", "status.hotkeysActive",
-    "status.noTray",           "status.permission",    "status.ready",
-    "status.saveFailed",       "status.saved",         "status.shortcutConflict",
+    "status.noTray",           "status.permission",    "status.ready",         "status.restored",
+    "status.saveFailed",       "status.saved",        "status.settingsDamaged",         "status.shortcutConflict",
     "status.shortcutInvalid",  "status.shortcutSaveFailed", "status.shortcutSaved",
     "tool.arrow",              "tool.pen",             "tool.pixelate",        "tool.rectangle",
 };

@@ -28,7 +28,7 @@ QPointF handleCentre(const QRectF &r, Handle handle)
     return {r.left(), r.center().y()};
 }
 
-QRectF resized(const QRectF &o, Handle handle, QPointF translation, QSizeF bounds)
+QRectF resized(const QRectF &o, Handle handle, QPointF translation, QSizeF bounds, qreal minimum)
 {
     const qreal dx = translation.x();
     const qreal dy = translation.y();
@@ -61,8 +61,8 @@ QRectF resized(const QRectF &o, Handle handle, QPointF translation, QSizeF bound
     }
     // A size made negative by crossing the opposite edge counts by its magnitude; the position
     // is clamped after the size is settled.
-    w = std::max(minimumSize, std::abs(w));
-    h = std::max(minimumSize, std::abs(h));
+    w = std::max(minimum, std::abs(w));
+    h = std::max(minimum, std::abs(h));
     x = std::min(std::max(0.0, x), bounds.width() - w);
     y = std::min(std::max(0.0, y), bounds.height() - h);
     return {x, y, w, h};
@@ -70,8 +70,15 @@ QRectF resized(const QRectF &o, Handle handle, QPointF translation, QSizeF bound
 
 QPointF moved(const QRectF &o, QPointF translation, QSizeF bounds)
 {
-    return {std::min(std::max(0.0, o.x() + translation.x()), bounds.width() - o.width()),
-            std::min(std::max(0.0, o.y() + translation.y()), bounds.height() - o.height())};
+    // The edges keep their place between pixels: an edge moved by a fraction would take in one
+    // more pixel when the crop is rounded outward.
+    auto along = [](qreal start, qreal length, qreal by, qreal limit) {
+        const qreal lowest = std::ceil(-start);
+        const qreal highest = std::floor(limit - length - start);
+        return start + std::min(std::max(lowest, std::round(by)), highest);
+    };
+    return {along(o.x(), o.width(), translation.x(), bounds.width()),
+            along(o.y(), o.height(), translation.y(), bounds.height())};
 }
 
 std::optional<Hit> hitTest(const QRectF &rect, QPointF point)

@@ -7,7 +7,8 @@
 #include <optional>
 
 // The crop box's rules as plain functions. Rectangles are in the box's own coordinates: origin
-// at the displayed image's top-left corner, y down, view points.
+// at the displayed image's top-left corner, y down, in view points or, where a function says so,
+// in image pixels.
 namespace CropBoxGeometry {
 
 // Handles clockwise from the top-left corner, as they sit on the rectangle.
@@ -21,9 +22,13 @@ inline constexpr qreal dragThreshold = 10;
 [[nodiscard]] QPointF handleCentre(const QRectF &rect, Handle handle);
 
 // The rectangle while `handle` is dragged by `translation` (measured from the press) from
-// `origin`: at least 30 × 30, its position kept inside `bounds`, its size not limited.
-[[nodiscard]] QRectF resized(const QRectF &origin, Handle handle, QPointF translation, QSizeF bounds);
-// The rectangle's new top-left while its interior is dragged; the size does not change.
+// `origin`: at least `minimum` on each side, its position kept inside `bounds`, its size not
+// limited.
+[[nodiscard]] QRectF resized(const QRectF &origin, Handle handle, QPointF translation, QSizeF bounds,
+                             qreal minimum = minimumSize);
+// The rectangle's new top-left while its interior is dragged, all in image pixels. It moves by
+// whole pixels, so that the pixels it covers stay as many as before, and stays inside `bounds`
+// where it fits.
 [[nodiscard]] QPointF moved(const QRectF &origin, QPointF translation, QSizeF bounds);
 
 // What a press at `point` takes hold of: a handle anywhere on its circle, else the interior.

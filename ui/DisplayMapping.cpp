@@ -15,13 +15,3 @@ std::optional<DisplayMapping> DisplayMapping::fit(QSizeF area, QSizeF image)
                              (area.height() - mapping.displayed.height()) / 2);
     return mapping;
 }
-
-QRectF DisplayMapping::toBox(const QRectF &r) const
-{
-    return {r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale};
-}
-
-QRectF DisplayMapping::toImage(const QRectF &r) const
-{
-    return {r.x() / scale, r.y() / scale, r.width() / scale, r.height() / scale};
-}

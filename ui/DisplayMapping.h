@@ -19,7 +19,5 @@ struct DisplayMapping
     [[nodiscard]] static std::optional<DisplayMapping> fit(QSizeF area, QSizeF image);
 
     [[nodiscard]] QPointF toImage(QPointF areaPoint) const { return (areaPoint - offset) / scale; }
-    [[nodiscard]] QRectF toBox(const QRectF &imageRect) const;
-    [[nodiscard]] QRectF toImage(const QRectF &boxRect) const;
     [[nodiscard]] bool onImage(QPointF areaPoint) const { return QRectF(offset, displayed).contains(areaPoint); }
 };

@@ -15,12 +15,11 @@ ImageArea::ImageArea(CaptureModel &model, std::function<QColor()> currentColor, 
     , m_model(model)
     , m_currentColor(std::move(currentColor))
 {
-    m_box = new SelectionBox(Binding<QRectF>(
-                                 [this]() -> QRectF { return m_mapping ? m_mapping->toBox(m_model.crop()) : QRectF(); },
-                                 [this](const QRectF &r) {
-                                     if (m_mapping)
-                                         m_model.setCrop(m_mapping->toImage(r));
-                                 }),
+    m_box = new SelectionBox(Binding<QRectF>([this] { return m_model.crop(); },
+                                             [this](const QRectF &crop) {
+                                                 if (m_mapping)
+                                                     m_model.setCrop(crop);
+                                             }),
                              this);
     connect(&m_model, &CaptureModel::imageChanged, this, [this] {
         m_scaled = QPixmap();
@@ -48,7 +47,8 @@ void ImageArea::relayout()
     m_box->setGeometry(rect());
     m_box->setVisible(m_mapping && !m_model.full());
     if (m_mapping)
-        m_box->setImageGeometry(m_mapping->offset + QPointF(inset, inset), m_mapping->displayed);
+        m_box->setImageGeometry(m_mapping->offset + QPointF(inset, inset), QSizeF(m_model.image().size()),
+                                m_mapping->scale);
     update();
 }
 
@@ -128,4 +128,5 @@ void ImageArea::mouseReleaseEvent(QMouseEvent *event)
     // Not clamped: a drag that ends in the margin points outside the image.
     m_model.addMark(MarkDrawing::markFromDrag(*start, toArea(event->position()), m_mapping->offset,
                                               m_mapping->scale, m_currentColor(), m_model.tool()));
+    Q_EMIT markDrawn();
 }

@@ -29,6 +29,10 @@ public:
     [[nodiscard]] std::optional<DisplayMapping> mapping() const { return m_mapping; }
     [[nodiscard]] SelectionBox *selectionBox() const { return m_box; }
 
+Q_SIGNALS:
+    // The user has drawn a mark.
+    void markDrawn();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

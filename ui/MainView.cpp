@@ -7,6 +7,7 @@
 #include "text/tr.h"
 #include "ui/FlowLayout.h"
 #include "ui/ImageArea.h"
+#include "ui/MessageBar.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -96,11 +97,13 @@ MainView::MainView(CaptureModel &model, std::function<void()> onAppear, QWidget 
     , m_model(model)
     , m_onAppear(std::move(onAppear))
 {
-    setMinimumSize(720, 520);
+    setMinimumSize(minimumWidth, minimumHeight);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(buildHeader());
+    m_message = new MessageBar;
+    layout->addWidget(m_message);
 
     m_pages = new QStackedWidget;
     m_pages->addWidget(buildEmptyState());
@@ -110,9 +113,10 @@ MainView::MainView(CaptureModel &model, std::function<void()> onAppear, QWidget 
     layout->addWidget(buildFooter());
 
     // One handler for each exit key: two shortcuts on the same key would cancel each other out.
+    // The window's own keys only: an open pop-up (the tool list) or a dialog keeps its Escape.
     for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::META | Qt::Key_Period)}) {
         auto *shortcut = new QShortcut(key, this);
-        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, this, &MainView::exitCommand);
     }
 
@@ -126,9 +130,13 @@ MainView::MainView(CaptureModel &model, std::function<void()> onAppear, QWidget 
 
     for (auto signal : {&CaptureModel::imageChanged, &CaptureModel::statusChanged, &CaptureModel::toolChanged,
                         &CaptureModel::areaShortcutChanged, &CaptureModel::fullShortcutChanged,
-                        &CaptureModel::marksChanged, &CaptureModel::includeMarksChanged})
+                        &CaptureModel::marksChanged, &CaptureModel::includeMarksChanged, &CaptureModel::fullChanged})
         connect(&m_model, signal, this, &MainView::refresh);
+    connect(&m_model, &CaptureModel::cropChanged, this, &MainView::refreshSize);
+    connect(&m_model, &CaptureModel::failureChanged, this, &MainView::refreshFailure);
+    connect(m_imageArea, &ImageArea::markDrawn, this, &MainView::markDrawn);
     refresh();
+    refreshFailure();
 }
 
 MainView::~MainView() = default;
@@ -204,7 +212,7 @@ QWidget *MainView::buildHeader()
     m_undo->setObjectName(QStringLiteral("undo"));
     m_undo->setIcon(QIcon::fromTheme(QStringLiteral("edit-undo"), style()->standardIcon(QStyle::SP_ArrowBack)));
     m_undo->setToolTip(withKeys(::tr("annotation.undo"), QKeySequence::Undo));
-    connect(m_undo, &QToolButton::clicked, this, [this] { m_model.undoMark(); });
+    connect(m_undo, &QToolButton::clicked, this, [this] { m_model.undo(); });
     annotation->addWidget(m_undo);
 
     m_redo = new QToolButton;
@@ -227,6 +235,9 @@ QWidget *MainView::buildHeader()
     annotation->addWidget(m_includeMarks);
 
     QHBoxLayout *outputs = group();
+    m_crop = button("transform-crop", ::tr("action.crop"));
+    m_crop->setToolTip(::tr("action.crop") + QStringLiteral(" (C)"));
+    connect(m_crop, &QPushButton::clicked, this, [this] { m_model.cropFullCapture(); });
     m_cancel = button("dialog-cancel", ::tr("action.cancel"));
     m_cancel->setToolTip(::tr("action.cancel") + QStringLiteral(" (Esc)"));
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_model.cancelCapture(); });
@@ -236,13 +247,14 @@ QWidget *MainView::buildHeader()
     m_save = button("document-save", ::tr("action.save"));
     m_save->setToolTip(withKeys(::tr("action.save"), QKeySequence::Save));
     connect(m_save, &QPushButton::clicked, this, [this] { m_model.output(false); });
-    for (QPushButton *b : {m_cancel, m_copy, m_save})
+    for (QPushButton *b : {m_crop, m_cancel, m_copy, m_save})
         outputs->addWidget(b);
 
     // The usual keys do what their buttons do, and only while the buttons can be pressed.
-    for (const auto &[key, target] : {std::pair<QKeySequence::StandardKey, QAbstractButton *>{QKeySequence::Copy, m_copy},
+    for (const auto &[key, target] : {std::pair<QKeySequence, QAbstractButton *>{QKeySequence::Copy, m_copy},
                                       {QKeySequence::Save, m_save},
-                                      {QKeySequence::Undo, m_undo}}) {
+                                      {QKeySequence::Undo, m_undo},
+                                      {Qt::Key_C, m_crop}}) {
         auto *shortcut = new QShortcut(key, this);
         shortcut->setContext(Qt::WindowShortcut);
         connect(shortcut, &QShortcut::activated, target, [button = target] {
@@ -300,9 +312,13 @@ void MainView::refresh()
 {
     const bool hasImage = m_model.hasImage();
     m_pages->setCurrentIndex(hasImage ? 1 : 0);
-    for (QWidget *control : std::initializer_list<QWidget *>{m_cancel, m_copy, m_save, m_toolPicker, m_colorWell, m_undo})
+    for (QWidget *control : std::initializer_list<QWidget *>{m_cancel, m_copy, m_save, m_toolPicker, m_colorWell})
         control->setEnabled(hasImage);
+    m_undo->setEnabled(hasImage || m_model.canUndo());
     m_redo->setEnabled(hasImage && m_model.canRedo());
+    m_crop->setEnabled(hasImage && m_model.full());
+    if (m_message->kind() == MessageBar::Kind::Hint && (!hasImage || m_model.includeMarks()))
+        m_message->hide();
     {
         const QSignalBlocker blocker(m_includeMarks);
         m_includeMarks->setChecked(m_model.includeMarks());
@@ -320,14 +336,35 @@ void MainView::refresh()
     m_full->setToolTip(desktopKeys.isEmpty() ? ::tr("capture.full") + QStringLiteral(" (") + full + u')'
                                              : ::tr("capture.full"));
     m_status->setText(m_model.status());
-    if (hasImage) {
-        const QSizeF size = m_model.image().size();
-        m_size->setText(QString::number(qint64(std::trunc(size.width()))) + QStringLiteral(" \u00D7 ")
-                        + QString::number(qint64(std::trunc(size.height()))) + QStringLiteral(" px"));
-    }
-    m_size->setVisible(hasImage);
+    refreshSize();
     const int tool = m_toolPicker->findData(m_model.tool());
     m_toolPicker->setCurrentIndex(tool);
+}
+
+void MainView::refreshSize()
+{
+    // The pixels Copy and Save would write: the crop's, or the whole image's after a full capture.
+    const QSize size = m_model.cropPixels().size();
+    m_size->setText(QString::number(size.width()) + QStringLiteral(" \u00D7 ") + QString::number(size.height())
+                    + QStringLiteral(" px"));
+    m_size->setVisible(m_model.hasImage());
+}
+
+void MainView::refreshFailure()
+{
+    const QString failure = m_model.failure();
+    if (!failure.isEmpty())
+        m_message->showMessage(failure, MessageBar::Kind::Failure);
+    else if (m_message->kind() == MessageBar::Kind::Failure)
+        m_message->hide();
+}
+
+void MainView::markDrawn()
+{
+    if (m_marksHintShown || m_model.includeMarks() || !m_model.failure().isEmpty())
+        return;
+    m_marksHintShown = true;
+    m_message->showMessage(::tr("marks.hint"), MessageBar::Kind::Hint);
 }
 
 void MainView::setColor(const QColor &color)
@@ -349,7 +386,17 @@ void MainView::showShortcutSettings()
 
 void MainView::exitCommand()
 {
-    // A capture counting down goes first; then the capture on show.
+    // Escape belongs first to what holds it: a pop-up still open closes, and the tool list
+    // that has just given its choice lets the focus go. Then a capture counting down stops;
+    // then the capture on show is cancelled, and Undo can bring it back.
+    if (QWidget *popup = QApplication::activePopupWidget()) {
+        popup->close();
+        return;
+    }
+    if (m_toolPicker->hasFocus()) {
+        m_toolPicker->clearFocus();
+        return;
+    }
     if (m_model.delayLeft() > 0)
         m_model.cancelDelay();
     else if (m_model.hasImage())

@@ -10,6 +10,7 @@
 
 class CaptureModel;
 class ImageArea;
+class MessageBar;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -25,6 +26,9 @@ class MainView : public QWidget
 
 public:
     static inline const QString homePage = QStringLiteral("https://pixdrift.app");
+    // Points. A 1366 × 768 screen at 150 % is 910 × 512 points, less its panel and a title bar.
+    static constexpr int minimumWidth = 640;
+    static constexpr int minimumHeight = 420;
 
     // `onAppear` runs each time this view appears, before it registers the hot keys: the
     // application hands the rest of the program its way to open the window there.
@@ -54,6 +58,9 @@ private:
     QWidget *buildFooter();
     void appear();
     void refresh();
+    void refreshSize();
+    void refreshFailure();
+    void markDrawn();
     void exitCommand();
 
     CaptureModel &m_model;
@@ -61,6 +68,8 @@ private:
     QColor m_color = Qt::red;
     bool m_appearPending = true;
     bool m_keepStatusOnAppear = false;
+    // The hint that marks stay out of the copy comes once a run, with the first mark.
+    bool m_marksHintShown = false;
     QPointer<ShortcutSettings> m_settings;
     QPointer<QWidget> m_watchedWindow;
 
@@ -73,9 +82,11 @@ private:
     QToolButton *m_includeMarks = nullptr;
     QPushButton *m_area = nullptr;
     QPushButton *m_full = nullptr;
+    QPushButton *m_crop = nullptr;
     QPushButton *m_cancel = nullptr;
     QPushButton *m_copy = nullptr;
     QPushButton *m_save = nullptr;
+    MessageBar *m_message = nullptr;
     QLabel *m_hint = nullptr;
     QLabel *m_status = nullptr;
     QLabel *m_size = nullptr;

@@ -12,9 +12,9 @@ namespace {
 const QColor cyan(50, 173, 230);
 }
 
-SelectionBox::SelectionBox(Binding<QRectF> rect, QWidget *parent)
+SelectionBox::SelectionBox(Binding<QRectF> crop, QWidget *parent)
     : QWidget(parent)
-    , m_rect(std::move(rect))
+    , m_crop(std::move(crop))
 {
     setAttribute(Qt::WA_NoSystemBackground);
     // The cursor tells what a press would do.
@@ -28,7 +28,7 @@ void SelectionBox::setInteriorDraws(bool draws)
 
 std::optional<G::Hit> SelectionBox::grip(QPointF point, Qt::KeyboardModifiers modifiers) const
 {
-    const QRectF crop = m_rect.get();
+    const QRectF crop = boxRect();
     const QPointF p = toBox(point);
     std::optional<G::Hit> hit = G::hitTest(crop, p);
     if (!hit || hit->handle || !m_interiorDraws || (modifiers & Qt::ShiftModifier))
@@ -37,11 +37,18 @@ std::optional<G::Hit> SelectionBox::grip(QPointF point, Qt::KeyboardModifiers mo
     return inner.contains(p) ? std::nullopt : hit;
 }
 
-void SelectionBox::setImageGeometry(QPointF imageOrigin, QSizeF bounds)
+void SelectionBox::setImageGeometry(QPointF imageOrigin, QSizeF imageSize, qreal scale)
 {
     m_imageOrigin = imageOrigin;
-    m_bounds = bounds;
+    m_imageSize = imageSize;
+    m_scale = scale;
     update();
+}
+
+QRectF SelectionBox::boxRect() const
+{
+    const QRectF crop = m_crop.get();
+    return {crop.x() * m_scale, crop.y() * m_scale, crop.width() * m_scale, crop.height() * m_scale};
 }
 
 void SelectionBox::paintEvent(QPaintEvent *)
@@ -49,13 +56,13 @@ void SelectionBox::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(m_imageOrigin);
-    const QRectF crop = m_rect.get();
+    const QRectF crop = boxRect();
 
     // The dimming covers the displayed image with the crop cut out. Painting over the image
     // instead of clearing part of it keeps the image below intact.
     QPainterPath dimmed;
     dimmed.setFillRule(Qt::OddEvenFill);
-    dimmed.addRect(QRectF(QPointF(0, 0), m_bounds));
+    dimmed.addRect(QRectF(QPointF(0, 0), m_imageSize * m_scale));
     dimmed.addRect(crop);
     painter.fillPath(dimmed, QColor(0, 0, 0, qRound(0.28 * 255)));
 
@@ -109,19 +116,21 @@ void SelectionBox::mouseMoveEvent(QMouseEvent *event)
     if (!m_origin) {
         if (std::hypot(translation.x(), translation.y()) < G::dragThreshold)
             return;
-        m_origin = m_rect.get();
+        m_origin = m_crop.get();
     }
+    // The rules work in image pixels, so that edges no drag touches stay exactly where they are.
+    const QPointF pixels = translation / m_scale;
     if (m_hit.handle) {
-        m_rect.set(G::resized(*m_origin, *m_hit.handle, translation, m_bounds));
+        m_crop.set(G::resized(*m_origin, *m_hit.handle, pixels, m_imageSize, G::minimumSize / m_scale));
     } else {
         // Two writes, x then y, each keeping the size.
-        const QPointF topLeft = G::moved(*m_origin, translation, m_bounds);
-        QRectF r = m_rect.get();
+        const QPointF topLeft = G::moved(*m_origin, pixels, m_imageSize);
+        QRectF r = m_crop.get();
         r.moveLeft(topLeft.x());
-        m_rect.set(r);
-        r = m_rect.get();
+        m_crop.set(r);
+        r = m_crop.get();
         r.moveTop(topLeft.y());
-        m_rect.set(r);
+        m_crop.set(r);
     }
     update();
 }
