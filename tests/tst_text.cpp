@@ -116,6 +116,9 @@ private Q_SLOTS:
             QVERIFY(!loadTranslations(locale).isEmpty());
             QCOMPARE(::tr("Cattura"), capture);
             QCOMPARE(::tr("status.ready"), capture == u"Cattura" ? QStringLiteral("Pronto.") : QStringLiteral("Ready."));
+            // Qt's own dialogs speak the same language.
+            QCOMPARE(QCoreApplication::translate("QFileDialog", "Save As"),
+                     capture == u"Cattura" ? QStringLiteral("Salva come") : QStringLiteral("Save As"));
             for (QTranslator *translator : QCoreApplication::instance()->findChildren<QTranslator *>()) {
                 QCoreApplication::removeTranslator(translator);
                 delete translator;

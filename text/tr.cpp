@@ -1,6 +1,7 @@
 #include "text/tr.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 QString tr(const char *key)
@@ -23,6 +24,15 @@ QString loadTranslations(const QLocale &locale)
         delete translator;
         return {};
     }
+    // Qt's own texts (the file and colour dialogs, standard buttons) in the same language, where
+    // the system has them. Installed first, so that ours are looked up before them.
+    const QString language = translator->language();
+    auto *qtTexts = new QTranslator(QCoreApplication::instance());
+    if (qtTexts->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTexts);
+    else
+        delete qtTexts;
     QCoreApplication::installTranslator(translator);
-    return translator->language();
+    return language;
 }
