@@ -11,9 +11,10 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 cmake --install "$BUILD" --prefix "$WORK/prefix" >/dev/null || fail "cmake --install failed"
 for f in bin/pixdrift share/applications/pixdrift.desktop share/icons/hicolor/scalable/apps/pixdrift.svg \
-         share/metainfo/app.pixdrift.Pixdrift.metainfo.xml share/man/man1/pixdrift.1; do
+         share/metainfo/app.pixdrift.Pixdrift.metainfo.xml share/man/man1/pixdrift.1.gz share/doc/pixdrift/copyright; do
     [[ -s $WORK/prefix/$f ]] || fail "not installed: $f"
 done
+zcat "$WORK/prefix/share/man/man1/pixdrift.1.gz" | grep -q Pixelate || fail "the manual page does not mention Pixelate"
 desktop-file-validate "$WORK/prefix/share/applications/pixdrift.desktop" || fail "the desktop entry does not validate"
 grep -qx 'Exec=pixdrift --area' "$WORK/prefix/share/applications/pixdrift.desktop" || fail "no area action"
 appstreamcli validate --no-net "$WORK/prefix/share/metainfo/app.pixdrift.Pixdrift.metainfo.xml" >/dev/null ||
@@ -25,9 +26,14 @@ deb=$(ls "$WORK"/pixdrift_*.deb 2>/dev/null | head -1)
 [[ -n $deb ]] || fail "no package made"
 contents=$(dpkg --contents "$deb")
 for f in ./usr/bin/pixdrift ./usr/share/applications/pixdrift.desktop ./usr/share/icons/hicolor/scalable/apps/pixdrift.svg \
-         ./usr/share/metainfo/app.pixdrift.Pixdrift.metainfo.xml ./usr/share/man/man1/pixdrift.1; do
+         ./usr/share/metainfo/app.pixdrift.Pixdrift.metainfo.xml ./usr/share/man/man1/pixdrift.1.gz \
+         ./usr/share/doc/pixdrift/copyright ./usr/share/doc/pixdrift/changelog.gz; do
     grep -q " $f\$" <<<"$contents" || fail "not in the package: $f"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'libqt6widgets6' <<<"$depends" || fail "dependencies without Qt: $depends"
+# Debian's own checks of a package: no error and no warning.
+command -v lintian >/dev/null || fail "lintian is missing (scripts/setup installs it)"
+tags=$(lintian --tag-display-limit 0 "$deb" 2>&1 | grep -E '^[EW]: ')
+[[ -z $tags ]] || fail "lintian: $tags"
 echo "installed and packaged: $(basename "$deb")"
