@@ -48,6 +48,9 @@ public:
 
     [[nodiscard]] ImageArea *imageArea() const { return m_imageArea; }
 
+    // Room for a capture at a useful size; Qt keeps a new window within two thirds of the screen.
+    [[nodiscard]] QSize sizeHint() const override { return {960, 640}; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;

@@ -186,6 +186,16 @@ targets=$(xclip -selection clipboard -t TARGETS -o | grep -v -e TARGETS -e MULTI
 [[ $targets == image/png ]] || fail "clipboard formats: $targets"
 is_screen "$WORK/clip.png" $X0 $Y0 $X1 $Y1 || fail "the copied pixels differ from the screen"
 
+# ---- 3b. Escape throws nothing away: Undo brings the capture back with its crop
+step escape-and-undo
+xdotool windowactivate --sync "$(main_window)" 2>/dev/null
+key Escape
+# Only a Copy of the capture brought back can fill the clipboard again.
+printf 'empty' | xclip -selection clipboard
+key ctrl+z
+copy_to "$WORK/clip-undone.png" "$((X1 - X0))x$((Y1 - Y0))" || fail "Undo after Escape did not bring the crop back"
+same_pixels "$WORK/clip.png" "$WORK/clip-undone.png" || fail "the crop brought back copies other pixels"
+
 # ---- 4. Save with the proposed name, then again under the same name
 step save
 save_as() {
