@@ -2,12 +2,10 @@
 
 #include "model/CaptureModel.h"
 #include "overlay/AreaSelectionOverlay.h"
+#include "platform/DesktopShortcuts.h"
+#include "platform/HotKeyService.h"
 #include "platform/LogLine.h"
-#include "platform/PortalGlobalShortcuts.h"
-#include "platform/Session.h"
-#include "platform/WaylandScreenCapture.h"
-#include "platform/X11HotKeyService.h"
-#include "platform/X11ScreenCapture.h"
+#include "platform/ScreenCaptureService.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "shortcuts/ShortcutText.h"
 #include "text/tr.h"
@@ -35,26 +33,23 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
 {
     QGuiApplication::setDesktopFileName(QStringLiteral("pixdrift"));
     QApplication::setWindowIcon(appIcon());
-    if (isWaylandSession()) {
-        m_waylandCapture = std::make_unique<WaylandScreenCapture>();
-        m_screenCapture = m_waylandCapture.get();
-        // Until the desktop's shortcuts portal answers, and where it has none, the keys are bound
-        // in the desktop's settings to the command line.
-        GlobalShortcuts::setDesktopKeysText(::tr("status.desktopKeys"));
-        m_desktopKeys = std::make_unique<PortalGlobalShortcuts>(QDBusConnection::sessionBus());
-    } else {
-        m_x11Capture = std::make_unique<X11ScreenCapture>();
-        m_screenCapture = m_x11Capture.get();
-        m_hotKeys = std::make_unique<X11HotKeyService>();
-        GlobalShortcuts::setService(m_hotKeys.get());
+    m_backends = chooseSessionBackends();
+    if (m_backends.hotKeys) {
+        GlobalShortcuts::setService(m_backends.hotKeys.get());
         GlobalShortcuts::setPressHandler([this](bool full) { model().take(full); });
+    } else {
+        // Until the desktop binds the keys, and where it cannot, they are bound in the desktop's
+        // settings to the command line.
+        GlobalShortcuts::setDesktopKeysText(::tr("status.desktopKeys"));
     }
-    qApp->installNativeEventFilter(&m_pointer);
+    if (m_backends.pointerFilter)
+        qApp->installNativeEventFilter(m_backends.pointerFilter.get());
 }
 
 PixdriftApp::~PixdriftApp()
 {
-    qApp->removeNativeEventFilter(&m_pointer);
+    if (m_backends.pointerFilter)
+        qApp->removeNativeEventFilter(m_backends.pointerFilter.get());
     GlobalShortcuts::setService(nullptr);
     GlobalShortcuts::setPressHandler({});
     GlobalShortcuts::setDesktopKeysText({});
@@ -67,7 +62,7 @@ CaptureModel &PixdriftApp::model()
 {
     if (!m_model) {
         m_model = std::make_unique<CaptureModel>(m_defaults);
-        m_model->setCaptureEnvironment({.screenCapture = m_screenCapture,
+        m_model->setCaptureEnvironment({.screenCapture = m_backends.screenCapture.get(),
                                         .windows = &m_windows,
                                         .presentOverlay = AreaSelectionOverlay::present,
                                         .openMain = [this] { openMainForCapture(); },
@@ -85,7 +80,7 @@ void PixdriftApp::launch(CommandLine::Action action, int delay)
 {
     buildMainWindow();
     m_delegate.applicationDidFinishLaunching();
-    if (m_desktopKeys)
+    if (m_backends.desktopShortcuts)
         bindDesktopKeys();
     if (action == CommandLine::Action::Open) {
         openMainWindow();
@@ -174,33 +169,31 @@ void PixdriftApp::openSettings()
 
 void PixdriftApp::warmUp()
 {
-    // The capture's shared segment, and the overlay windows with their buffers.
-    const std::optional<CaptureScreen> screen = m_screenCapture->mainScreen();
-    if (m_x11Capture && screen && screen->screen) {
-        const QSize pixels = m_x11Capture->deviceGeometry(screen->screen).size();
-        (void)m_x11Capture->grab(screen->displayNumber, pixels.width(), pixels.height());
-    }
+    // What the capture needs (the X11 capture's shared segment), and the overlay windows with
+    // their buffers.
+    m_backends.screenCapture->warmUp();
     AreaSelectionOverlay::prepare();
 }
 
 void PixdriftApp::bindDesktopKeys()
 {
-    m_desktopKeys->onActivated = [this](const QString &id) {
+    DesktopShortcuts &keys = *m_backends.desktopShortcuts;
+    keys.onActivated = [this](const QString &id) {
         logLine("Pixdrift received the desktop's shortcut %@", id);
         if (id == u"area" || id == u"full")
             model().take(id == u"full");
     };
-    const QList<PortalGlobalShortcuts::Shortcut> shortcuts{
+    const QList<DesktopShortcuts::Shortcut> shortcuts{
         {QStringLiteral("area"), ::tr("capture.area"), portalTrigger(model().areaShortcut())},
         {QStringLiteral("full"), ::tr("capture.full"), portalTrigger(model().fullShortcut())}};
-    m_desktopKeys->bind(shortcuts, [this](const QList<PortalGlobalShortcuts::Bound> &bound, const QString &error) {
+    keys.bind(shortcuts, [this](const QList<DesktopShortcuts::Bound> &bound, const QString &error) {
         if (!error.isEmpty()) {
             logLine("Pixdrift leaves the keys to the desktop's settings: %@", error);
             return;
         }
         QString area = QStringLiteral("\u2014");
         QString full = area;
-        for (const PortalGlobalShortcuts::Bound &shortcut : bound) {
+        for (const DesktopShortcuts::Bound &shortcut : bound) {
             if (shortcut.id == u"area" && !shortcut.trigger.isEmpty())
                 area = shortcut.trigger;
             else if (shortcut.id == u"full" && !shortcut.trigger.isEmpty())

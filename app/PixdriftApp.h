@@ -2,10 +2,10 @@
 
 #include "app/CommandLine.h"
 #include "app/PixdriftDelegate.h"
-#include "platform/DBusInstance.h"
 #include "platform/QtApplicationWindows.h"
 #include "platform/QtSavePanel.h"
-#include "platform/X11PointerFilter.h"
+#include "platform/SessionBackends.h"
+#include "platform/dbus/DBusInstance.h"
 #include "ui/MainView.h"
 #include "ui/ShortcutSettings.h"
 
@@ -16,11 +16,7 @@
 #include <memory>
 
 class CaptureModel;
-class PortalGlobalShortcuts;
-class ScreenCaptureService;
 class UserDefaults;
-class X11HotKeyService;
-class X11ScreenCapture;
 
 // The program: it picks the platform services, owns the one model, builds the main window with
 // its menus and runs the start-up sequence.
@@ -60,12 +56,7 @@ private:
 
     UserDefaults &m_defaults;
     // An X11 session reads the screen and grabs the keys itself; a Wayland one asks the desktop.
-    std::unique_ptr<X11ScreenCapture> m_x11Capture;
-    std::unique_ptr<ScreenCaptureService> m_waylandCapture;
-    ScreenCaptureService *m_screenCapture = nullptr;
-    std::unique_ptr<X11HotKeyService> m_hotKeys;
-    std::unique_ptr<PortalGlobalShortcuts> m_desktopKeys;
-    X11PointerFilter m_pointer;
+    SessionBackends m_backends;
     QtApplicationWindows m_windows;
     QtSavePanel m_savePanel;
     std::unique_ptr<CaptureModel> m_model;

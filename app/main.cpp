@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/PixdriftApp.h"
 #include "text/tr.h"
-#include "platform/DBusInstance.h"
+#include "platform/dbus/DBusInstance.h"
 #include "platform/LogLine.h"
 #include "platform/QuitSignals.h"
 #include "platform/Trace.h"

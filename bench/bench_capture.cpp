@@ -2,7 +2,7 @@
 // which starts a 5120 × 2880 Xvfb. Prints medians; asserts nothing.
 
 #include "overlay/AreaSelectionView.h"
-#include "platform/X11ScreenCapture.h"
+#include "platform/x11/X11ScreenCapture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,6 +2,7 @@
 
 #include "text/tr.h"
 #include "overlay/AreaSelectionOverlay.h"
+#include "overlay/DimmedScreen.h"
 #include "overlay/SelectionGeometry.h"
 #include "platform/Beep.h"
 #include "platform/PointerPositions.h"
@@ -20,16 +21,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
 namespace {
 
 namespace G = SelectionGeometry;
 
 const QColor systemCyan(50, 173, 230);
-constexpr qreal dimming = 0.42;
-// Room around a stroke or a text for antialiasing, in logical pixels.
-constexpr int margin = 3;
 
 QFont systemFont(int pixelSize, QFont::Weight weight)
 {
@@ -52,83 +49,6 @@ QRectF textBox(const QFont &font, QPointF bottomLeft, const QString &text)
     const QFontMetricsF metrics(font);
     return QRectF(bottomLeft.x(), bottomLeft.y() - metrics.height(), metrics.horizontalAdvance(text),
                   metrics.height());
-}
-
-QRect grown(const QRectF &rect)
-{
-    return rect.toAlignedRect().adjusted(-margin, -margin, margin, margin);
-}
-
-// The whole pixels that lie at least `margin` inside `rect`.
-QRect shrunk(const QRectF &rect)
-{
-    const int left = int(std::ceil(rect.left())) + margin;
-    const int top = int(std::ceil(rect.top())) + margin;
-    const int right = int(std::floor(rect.right())) - margin;
-    const int bottom = int(std::floor(rect.bottom())) - margin;
-    return right > left && bottom > top ? QRect(left, top, right - left, bottom - top) : QRect();
-}
-
-// The whole pixels whose centres lie inside `rect`.
-QRect pixelsInside(const QRectF &rect)
-{
-    const int left = int(std::floor(rect.left() + 0.5));
-    const int top = int(std::floor(rect.top() + 0.5));
-    const int right = int(std::floor(rect.right() + 0.5));
-    const int bottom = int(std::floor(rect.bottom() + 0.5));
-    return QRect(left, top, right - left, bottom - top);
-}
-
-// The dimmed screen is the bright one darkened as a black layer of this opacity would darken
-// it, channel by channel, with the rounding of Qt's own blending: (c·k + (c·k >> 8) + 128) >> 8
-// with k = 255 − alpha.
-constexpr uint dimAlpha = 107; // dimming × 255, rounded
-constexpr uint keep = 255 - dimAlpha;
-
-// The three colour channels at once, in the 16-bit lanes of one 64-bit number.
-inline QRgb dimmed(QRgb pixel)
-{
-    constexpr quint64 lanes = 0x00ff00ff00ff00ffULL;
-    quint64 t = ((quint64(pixel) | (quint64(pixel) << 24)) & lanes) * keep;
-    t = ((t + ((t >> 8) & lanes) + 0x0080008000800080ULL) >> 8) & lanes;
-    return QRgb(t) | QRgb(t >> 24) | 0xff000000u;
-}
-
-void dimRow(QRgb *out, const QRgb *in, int count)
-{
-    for (int i = 0; i < count; ++i)
-        out[i] = dimmed(in[i]);
-}
-
-// Writes the dimmed `source` into `target` over `area` (target pixels); `origin` is where the
-// source's top-left pixel lies in the target. Pixels the source does not cover turn black.
-// A screen's worth is split between two threads.
-void writeDimmed(QImage &target, const QImage &source, QRect area, QPoint origin)
-{
-    area &= target.rect();
-    const QRect covered = area & QRect(origin, source.size());
-    auto rows = [&](int first, int last) {
-        for (int y = first; y <= last; ++y) {
-            auto *out = reinterpret_cast<QRgb *>(target.scanLine(y));
-            if (!covered.isEmpty() && y >= covered.top() && y <= covered.bottom()) {
-                std::fill(out + area.left(), out + covered.left(), 0xff000000u);
-                dimRow(out + covered.left(),
-                       reinterpret_cast<const QRgb *>(source.constScanLine(y - origin.y())) + covered.left() - origin.x(),
-                       covered.width());
-                std::fill(out + covered.right() + 1, out + area.right() + 1, 0xff000000u);
-            } else {
-                std::fill(out + area.left(), out + area.right() + 1, 0xff000000u);
-            }
-        }
-    };
-    if (qint64(area.width()) * area.height() < 1'000'000) {
-        rows(area.top(), area.bottom());
-        return;
-    }
-    const int middle = area.top() + area.height() / 2;
-    std::thread lower(rows, middle, area.bottom());
-    rows(area.top(), middle - 1);
-    lower.join();
 }
 
 } // namespace
@@ -199,11 +119,11 @@ void AreaSelectionView::paintDimmed(QPainter &painter, const QRegion &region)
     for (const QRect &rect : region) {
         const QRect area = toDevice.mapRect(QRectF(rect)).toAlignedRect();
         if (direct) {
-            writeDimmed(*target, m_bright, area, origin);
+            DimmedScreen::write(*target, m_bright, area, origin);
             continue;
         }
         QImage strip(area.size(), QImage::Format_RGB32);
-        writeDimmed(strip, m_bright, strip.rect(), origin - area.topLeft());
+        DimmedScreen::write(strip, m_bright, strip.rect(), origin - area.topLeft());
         strip.setDevicePixelRatio(m_bright.devicePixelRatio());
         painter.drawImage(QRectF(rect), strip);
     }
@@ -329,9 +249,9 @@ QRegion AreaSelectionView::repaintRegion(const QRectF &before, const QRectF &aft
     if (!isVisible)
         return {};
     // Only pixels near either frame, or inside one selection but not the other, change.
-    QRegion region = (QRegion(grown(before)) | QRegion(grown(after))) - (QRegion(shrunk(before)) & QRegion(shrunk(after)));
-    region |= grown(sizeLabelRect(before));
-    region |= grown(sizeLabelRect(after));
+    QRegion region = (QRegion(G::grown(before)) | QRegion(G::grown(after))) - (QRegion(G::shrunk(before)) & QRegion(G::shrunk(after)));
+    region |= G::grown(sizeLabelRect(before));
+    region |= G::grown(sizeLabelRect(after));
     return region & rect();
 }
 
@@ -360,7 +280,7 @@ void AreaSelectionView::paintEvent(QPaintEvent *event)
     // Outside the selection the screen shows undimmed. Region clips (whole pixels whose centres
     // lie inside or outside) cost only the repainted area; a path clip would be rasterised over
     // the whole screen on every drag step.
-    const QRegion inside = QRegion(pixelsInside(m_selection)) & region;
+    const QRegion inside = QRegion(G::pixelsInside(m_selection)) & region;
     paintDimmed(painter, inside);
     painter.save();
     painter.setClipRegion(region - inside);

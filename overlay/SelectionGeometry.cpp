@@ -77,4 +77,27 @@ qreal sizeLabelBottom(const QRectF &selection, QSizeF bounds)
     return std::min(bounds.height() - 8, selection.bottom() + 24);
 }
 
+QRect grown(const QRectF &rect)
+{
+    return rect.toAlignedRect().adjusted(-paintMargin, -paintMargin, paintMargin, paintMargin);
+}
+
+QRect shrunk(const QRectF &rect)
+{
+    const int left = int(std::ceil(rect.left())) + paintMargin;
+    const int top = int(std::ceil(rect.top())) + paintMargin;
+    const int right = int(std::floor(rect.right())) - paintMargin;
+    const int bottom = int(std::floor(rect.bottom())) - paintMargin;
+    return right > left && bottom > top ? QRect(left, top, right - left, bottom - top) : QRect();
+}
+
+QRect pixelsInside(const QRectF &rect)
+{
+    const int left = int(std::floor(rect.left() + 0.5));
+    const int top = int(std::floor(rect.top() + 0.5));
+    const int right = int(std::floor(rect.right() + 0.5));
+    const int bottom = int(std::floor(rect.bottom() + 0.5));
+    return QRect(left, top, right - left, bottom - top);
+}
+
 } // namespace SelectionGeometry

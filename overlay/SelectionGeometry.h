@@ -35,4 +35,13 @@ namespace SelectionGeometry {
 // bottom of the view.
 [[nodiscard]] qreal sizeLabelBottom(const QRectF &selection, QSizeF bounds);
 
+// Room around a stroke or a text for antialiasing, in logical pixels.
+inline constexpr int paintMargin = 3;
+// What painting along `rect` may touch: its whole pixels and the margin around them.
+[[nodiscard]] QRect grown(const QRectF &rect);
+// The whole pixels that lie at least the margin inside `rect`.
+[[nodiscard]] QRect shrunk(const QRectF &rect);
+// The whole pixels whose centres lie inside `rect`.
+[[nodiscard]] QRect pixelsInside(const QRectF &rect);
+
 } // namespace SelectionGeometry

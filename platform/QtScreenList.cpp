@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <cmath>
+
 namespace QtScreenList {
 
 std::uint32_t displayNumber(const QScreen *screen)
@@ -43,6 +45,13 @@ QList<CaptureDisplay> displays(const std::function<QSize(const QScreen *)> &pixe
     for (QScreen *screen : all)
         result.append({displayNumber(screen), screen->geometry().width(), screen->geometry().height(), pixelSize(screen)});
     return result;
+}
+
+QSize scaledSize(const QScreen *screen)
+{
+    const QSizeF points = screen->geometry().size();
+    const qreal scale = screen->devicePixelRatio();
+    return QSize(int(std::lround(points.width() * scale)), int(std::lround(points.height() * scale)));
 }
 
 } // namespace QtScreenList

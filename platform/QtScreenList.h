@@ -19,6 +19,9 @@ namespace QtScreenList {
 [[nodiscard]] std::optional<CaptureScreen> mainScreen();
 // Every screen as a display, with its size in device pixels as `pixelSize` tells it.
 [[nodiscard]] QList<CaptureDisplay> displays(const std::function<QSize(const QScreen *)> &pixelSize);
+// A screen's size in points times its scale. Where scales are whole, as for a Wayland
+// compositor's outputs, that is the screen's own size in pixels.
+[[nodiscard]] QSize scaledSize(const QScreen *screen);
 
 } // namespace QtScreenList
 
@@ -32,4 +35,13 @@ public:
     [[nodiscard]] std::uint32_t mainDisplayId() const override;
     [[nodiscard]] QList<CaptureScreen> screens() const override { return QtScreenList::screens(); }
     [[nodiscard]] std::optional<CaptureScreen> mainScreen() const override { return QtScreenList::mainScreen(); }
+
+protected:
+    // Answers on a later turn, as callers of a capture service expect.
+    template <typename Handler, typename Result>
+    void answerLater(Handler done, Result result)
+    {
+        QMetaObject::invokeMethod(
+            this, [done = std::move(done), result = std::move(result)] { done(result); }, Qt::QueuedConnection);
+    }
 };

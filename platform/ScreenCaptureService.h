@@ -62,4 +62,7 @@ public:
     [[nodiscard]] virtual std::uint32_t mainDisplayId() const = 0;
     [[nodiscard]] virtual QList<CaptureScreen> screens() const = 0;
     [[nodiscard]] virtual std::optional<CaptureScreen> mainScreen() const = 0;
+
+    // Makes ready, while nobody waits, what the first capture would otherwise pay for.
+    virtual void warmUp() {}
 };

@@ -6,8 +6,8 @@
 #include "overlay/AreaSelectionOverlay.h"
 #include "overlay/SelectionOverlayWindow.h"
 #include "platform/UserDefaults.h"
-#include "platform/X11PointerFilter.h"
-#include "platform/X11ScreenCapture.h"
+#include "platform/x11/X11PointerFilter.h"
+#include "platform/x11/X11ScreenCapture.h"
 #include "support/TestUtilities.h"
 
 #include <QApplication>

@@ -243,6 +243,16 @@ private Q_SLOTS:
         } else {
             QVERIFY(differ > 0 && differ <= area.width() * area.height());
             QVERIFY(out.pixel(area.topLeft() - crop.topLeft()) != out.pixel(area.topLeft() + QPoint(12, 0) - crop.topLeft()));
+            // A block the area's edge cuts (41 rows: 5 left in the last) is the rounded mean of
+            // the pixels it covers.
+            const QRect cut(area.left() + 12, area.top() + 36, 12, 5);
+            int sum[3] = {};
+            for (int y = cut.top(); y <= cut.bottom(); ++y)
+                for (int x = cut.left(); x <= cut.right(); ++x)
+                    sum[0] += qRed(capture.pixel(x, y)), sum[1] += qGreen(capture.pixel(x, y)), sum[2] += qBlue(capture.pixel(x, y));
+            const int n = cut.width() * cut.height();
+            QCOMPARE(out.pixel(cut.bottomRight() - crop.topLeft()),
+                     qRgb((sum[0] + n / 2) / n, (sum[1] + n / 2) / n, (sum[2] + n / 2) / n));
         }
     }
 

@@ -1,8 +1,10 @@
-// The desktop portal clients against a portal of our own on the test's private session bus.
+// The desktop portal clients against a portal of our own on the test's private session bus, and
+// the one-instance object as other programs call it there.
 
-#include "platform/PortalGlobalShortcuts.h"
-#include "platform/PortalRequest.h"
-#include "platform/WaylandScreenCapture.h"
+#include "platform/dbus/DBusInstance.h"
+#include "platform/portal/PortalGlobalShortcuts.h"
+#include "platform/portal/PortalRequest.h"
+#include "platform/portal/PortalScreenCapture.h"
 #include "support/TestUtilities.h"
 
 #include <QDBusArgument>
@@ -145,7 +147,7 @@ private Q_SLOTS:
             if (uri != u"-")
                 fake->screenshotResults = {{QStringLiteral("uri"), uri.isEmpty() ? QUrl::fromLocalFile(file).toString() : uri}};
         }
-        WaylandScreenCapture capture(WaylandScreenCapture::Backend::Portal, {}, QDBusConnection::sessionBus());
+        PortalScreenCapture capture(QDBusConnection::sessionBus());
         std::optional<CaptureResult<QImage>> result;
         capture.requestImage(1, size.width(), size.height(), [&result](CaptureResult<QImage> r) { result = r; });
         QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 10000);
@@ -183,6 +185,32 @@ private Q_SLOTS:
             fake.press(QStringLiteral("full"));
             QTRY_COMPARE(pressed, QStringList{QStringLiteral("full")});
         }
+    }
+
+    // The running program takes over the bus only what its command line takes: a delay of 1 to
+    // 60 seconds, and only the calls it has.
+    void oneInstanceRefusesWhatTheCommandLineRefuses()
+    {
+        QList<std::pair<bool, int>> delayed;
+        DBusInstance::Handlers handlers;
+        handlers.captureAfter = [&](bool full, int seconds) { delayed.append({full, seconds}); };
+        DBusInstance instance(handlers);
+        QCOMPARE(instance.claim(), DBusInstance::Role::Primary);
+        QDBusConnection caller = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("caller"));
+        const QList<std::tuple<QString, QVariantList, bool>> calls{{"CaptureAfter", {false, 0u}, false},
+                                                                    {"CaptureAfter", {true, 61u}, false},
+                                                                    {"CaptureAfter", {true, 60u}, true},
+                                                                    {"CaptureAfter", {true}, false},
+                                                                    {"Delete", {}, false}};
+        for (const auto &[method, arguments, accepted] : calls) {
+            QDBusMessage call = QDBusMessage::createMethodCall(DBusInstance::serviceName, DBusInstance::objectPath,
+                                                               DBusInstance::serviceName, method);
+            call.setArguments(arguments);
+            const QDBusMessage reply = caller.call(call, QDBus::BlockWithGui, 5000);
+            QVERIFY2((reply.type() == QDBusMessage::ReplyMessage) == accepted, qPrintable(method + reply.errorMessage()));
+        }
+        QCOMPARE(delayed, (QList<std::pair<bool, int>>{{true, 60}}));
+        QDBusConnection::disconnectFromBus(QStringLiteral("caller"));
     }
 };
 

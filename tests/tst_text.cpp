@@ -1,5 +1,6 @@
 // Texts: the shortcut format and its key table, the translation tables, and the log lines.
 
+#include "platform/KeyPositions.h"
 #include "platform/LogLine.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "shortcuts/ShortcutText.h"
@@ -16,7 +17,8 @@ class TextTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Every key has one name and every name one key; keys outside the table have none.
+    // Every key has one name, one name one key and one place on the keyboard; keys outside the
+    // table have none.
     void keyTableIsOneToOne()
     {
         QSet<QString> names;
@@ -27,6 +29,9 @@ private Q_SLOTS:
                 codes.insert(entry.code);
                 QCOMPARE(keyCodeForName(QString::fromLatin1(entry.name)), std::optional<std::uint32_t>(entry.code));
                 QCOMPARE(keyNameForCode(entry.code), std::optional<QString>(QString::fromLatin1(entry.name)));
+                // A key with no place on the keyboard could never be recorded nor grabbed.
+                const std::optional<std::uint8_t> keycode = xkbKeycodeForKeyCode(entry.code);
+                QVERIFY2(keycode && keyCodeForXkbKeycode(*keycode) == entry.code, entry.name);
             }
         QCOMPARE(names.size(), 51);
         QCOMPARE(codes.size(), 51);

@@ -1,7 +1,7 @@
 // Screen capture and hot keys on a real X server; keys are pressed with xdotool.
 
-#include "platform/X11HotKeyService.h"
-#include "platform/X11ScreenCapture.h"
+#include "platform/x11/X11HotKeyService.h"
+#include "platform/x11/X11ScreenCapture.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "support/TestUtilities.h"
 

@@ -8,6 +8,7 @@
 #include "ui/FlowLayout.h"
 #include "ui/ImageArea.h"
 #include "ui/MessageBar.h"
+#include "ui/WindowParts.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -15,7 +16,6 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStackedWidget>
@@ -24,73 +24,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-
-namespace {
-
-// A button with the desktop theme's icon beside its text, where the theme has one.
-QPushButton *button(const char *iconName, const QString &text)
-{
-    auto *b = new QPushButton(QIcon::fromTheme(QString::fromLatin1(iconName)), text);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QString withKeys(const QString &text, QKeySequence::StandardKey key)
-{
-    return text + QStringLiteral(" (") + QKeySequence(key).toString(QKeySequence::NativeText) + u')';
-}
-
-// Labels show text as it is: a file name or a translation holding "<i>" is no markup.
-QLabel *plainLabel(const QString &text = {})
-{
-    auto *label = new QLabel(text);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QLabel *captionLabel(QPalette::ColorRole role = QPalette::PlaceholderText)
-{
-    auto *label = plainLabel();
-    QFont font = label->font();
-    font.setPointSizeF(font.pointSizeF() * 0.85);
-    label->setFont(font);
-    label->setForegroundRole(role);
-    return label;
-}
-
-QIcon swatch(const QColor &color)
-{
-    QPixmap pixmap(20, 14);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    // A chequerboard under the colour shows its transparency.
-    for (int y = 0; y < 14; y += 4)
-        for (int x = 0; x < 20; x += 4)
-            painter.fillRect(x, y, 4, 4, ((x + y) / 4) % 2 ? QColor(200, 200, 200) : Qt::white);
-    painter.fillRect(pixmap.rect(), color);
-    painter.setPen(QColor(0, 0, 0, 90));
-    painter.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
-    return QIcon(pixmap);
-}
-
-// A dashed rectangle, 48 points wide: the empty state's picture.
-class DashedRectangle : public QWidget
-{
-public:
-    DashedRectangle() { setFixedSize(56, 44); }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPen pen(palette().color(QPalette::PlaceholderText), 3, Qt::DashLine);
-        painter.setPen(pen);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(4, 4, -4, -4), 6, 6);
-    }
-};
-
-} // namespace
 
 MainView::MainView(CaptureModel &model, std::function<void()> onAppear, QWidget *parent)
     : QWidget(parent)
@@ -170,11 +103,11 @@ QWidget *MainView::buildHeader()
     group()->addWidget(title);
 
     QHBoxLayout *captures = group();
-    m_area = button("camera-photo", ::tr("capture.area"));
+    m_area = iconButton("camera-photo", ::tr("capture.area"));
     connect(m_area, &QPushButton::clicked, this, [this] { m_model.take(false); });
-    m_full = button("view-fullscreen", ::tr("capture.full"));
+    m_full = iconButton("view-fullscreen", ::tr("capture.full"));
     connect(m_full, &QPushButton::clicked, this, [this] { m_model.take(true); });
-    auto *settings = button("preferences-desktop-keyboard-shortcuts", ::tr("shortcuts.button"));
+    auto *settings = iconButton("preferences-desktop-keyboard-shortcuts", ::tr("shortcuts.button"));
     settings->setToolTip(::tr("shortcuts.button"));
     connect(settings, &QPushButton::clicked, this, &MainView::showShortcutSettings);
     for (QPushButton *b : {m_area, m_full, settings})
@@ -235,16 +168,16 @@ QWidget *MainView::buildHeader()
     annotation->addWidget(m_includeMarks);
 
     QHBoxLayout *outputs = group();
-    m_crop = button("transform-crop", ::tr("action.crop"));
+    m_crop = iconButton("transform-crop", ::tr("action.crop"));
     m_crop->setToolTip(::tr("action.crop") + QStringLiteral(" (C)"));
     connect(m_crop, &QPushButton::clicked, this, [this] { m_model.cropFullCapture(); });
-    m_cancel = button("dialog-cancel", ::tr("action.cancel"));
+    m_cancel = iconButton("dialog-cancel", ::tr("action.cancel"));
     m_cancel->setToolTip(::tr("action.cancel") + QStringLiteral(" (Esc)"));
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_model.cancelCapture(); });
-    m_copy = button("edit-copy", ::tr("action.copy"));
+    m_copy = iconButton("edit-copy", ::tr("action.copy"));
     m_copy->setToolTip(withKeys(::tr("action.copy"), QKeySequence::Copy));
     connect(m_copy, &QPushButton::clicked, this, [this] { m_model.output(true); });
-    m_save = button("document-save", ::tr("action.save"));
+    m_save = iconButton("document-save", ::tr("action.save"));
     m_save->setToolTip(withKeys(::tr("action.save"), QKeySequence::Save));
     connect(m_save, &QPushButton::clicked, this, [this] { m_model.output(false); });
     for (QPushButton *b : {m_crop, m_cancel, m_copy, m_save})

@@ -1,7 +1,7 @@
 #include "ui/ShortcutCaptureView.h"
 
 #include "platform/Beep.h"
-#include "platform/X11KeyPositions.h"
+#include "platform/KeyPositions.h"
 #include "shortcuts/ShortcutText.h"
 #include "text/tr.h"
 
@@ -78,7 +78,7 @@ ShortcutCaptureView::ShortcutCaptureView(QWidget *parent)
 std::optional<std::uint16_t> ShortcutCaptureView::keyCodeOf(const QKeyEvent *event)
 {
     if (event->nativeScanCode() != 0)
-        return keyCodeForX11Keycode(event->nativeScanCode());
+        return keyCodeForXkbKeycode(event->nativeScanCode());
     return keyCodeFromQtKey(event->key());
 }
 

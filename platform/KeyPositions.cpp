@@ -1,4 +1,4 @@
-#include "platform/X11KeyPositions.h"
+#include "platform/KeyPositions.h"
 
 #include <array>
 #include <utility>
@@ -24,7 +24,7 @@ constexpr std::uint32_t evdevOffset = 8;
 
 } // namespace
 
-std::optional<std::uint8_t> x11KeycodeForKeyCode(std::uint32_t keyCode)
+std::optional<std::uint8_t> xkbKeycodeForKeyCode(std::uint32_t keyCode)
 {
     for (const auto &[code, input] : positions) {
         if (code == keyCode)
@@ -33,10 +33,10 @@ std::optional<std::uint8_t> x11KeycodeForKeyCode(std::uint32_t keyCode)
     return std::nullopt;
 }
 
-std::optional<std::uint16_t> keyCodeForX11Keycode(std::uint32_t x11Keycode)
+std::optional<std::uint16_t> keyCodeForXkbKeycode(std::uint32_t xkbKeycode)
 {
     for (const auto &[code, input] : positions) {
-        if (input + evdevOffset == x11Keycode)
+        if (input + evdevOffset == xkbKeycode)
             return code;
     }
     return std::nullopt;

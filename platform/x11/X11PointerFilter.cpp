@@ -1,4 +1,4 @@
-#include "platform/X11PointerFilter.h"
+#include "platform/x11/X11PointerFilter.h"
 
 #include "platform/PointerPositions.h"
 

@@ -1,4 +1,4 @@
-#include "platform/PortalRequest.h"
+#include "platform/portal/PortalRequest.h"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>

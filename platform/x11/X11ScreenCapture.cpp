@@ -1,4 +1,4 @@
-#include "platform/X11ScreenCapture.h"
+#include "platform/x11/X11ScreenCapture.h"
 
 #include "platform/LogLine.h"
 #include "platform/QtScreenList.h"
@@ -213,11 +213,7 @@ QRect X11ScreenCapture::deviceGeometry(const QScreen *screen) const
     if (QGuiApplication::screens().size() == 1)
         return root;
     // Qt keeps a screen's origin in device pixels and scales only its size.
-    const QSizeF points = screen->geometry().size();
-    const qreal scale = screen->devicePixelRatio();
-    return QRect(screen->geometry().topLeft(),
-                 QSize(int(std::lround(points.width() * scale)), int(std::lround(points.height() * scale))))
-           & root;
+    return QRect(screen->geometry().topLeft(), QtScreenList::scaledSize(screen)) & root;
 }
 
 void X11ScreenCapture::requestShareableContent(ContentHandler done)
@@ -230,15 +226,21 @@ void X11ScreenCapture::requestShareableContent(ContentHandler done)
         result = CaptureResult<QList<CaptureDisplay>>::success(
             QtScreenList::displays([this](const QScreen *screen) { return deviceGeometry(screen).size(); }));
     }
-    QMetaObject::invokeMethod(
-        this, [done = std::move(done), result] { done(result); }, Qt::QueuedConnection);
+    answerLater(std::move(done), std::move(result));
 }
 
 void X11ScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done)
 {
-    CaptureResult<QImage> result = grab(displayId, pixelWidth, pixelHeight);
-    QMetaObject::invokeMethod(
-        this, [done = std::move(done), result = std::move(result)] { done(result); }, Qt::QueuedConnection);
+    answerLater(std::move(done), grab(displayId, pixelWidth, pixelHeight));
+}
+
+void X11ScreenCapture::warmUp()
+{
+    const std::optional<CaptureScreen> screen = mainScreen();
+    if (!screen || !screen->screen)
+        return;
+    const QSize pixels = deviceGeometry(screen->screen).size();
+    (void)grab(screen->displayNumber, pixels.width(), pixels.height());
 }
 
 CaptureResult<QImage> X11ScreenCapture::grab(std::uint32_t displayId, int pixelWidth, int pixelHeight)

@@ -1,4 +1,4 @@
-#include "platform/DBusInstance.h"
+#include "platform/dbus/DBusInstance.h"
 
 #include "platform/LogLine.h"
 

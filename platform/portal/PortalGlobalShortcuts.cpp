@@ -1,6 +1,6 @@
-#include "platform/PortalGlobalShortcuts.h"
+#include "platform/portal/PortalGlobalShortcuts.h"
 
-#include "platform/PortalRequest.h"
+#include "platform/portal/PortalRequest.h"
 
 #include <QDBusArgument>
 #include <QDBusMetaType>

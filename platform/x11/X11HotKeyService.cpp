@@ -1,6 +1,6 @@
-#include "platform/X11HotKeyService.h"
+#include "platform/x11/X11HotKeyService.h"
 
-#include "platform/X11KeyPositions.h"
+#include "platform/KeyPositions.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -93,7 +93,7 @@ std::int32_t X11HotKeyService::registerHotKey(std::uint32_t keyCode, std::uint32
 {
     if (!m_connection)
         return HotKeyStatus::internalError;
-    const std::optional<std::uint8_t> keycode = x11KeycodeForKeyCode(keyCode);
+    const std::optional<std::uint8_t> keycode = xkbKeycodeForKeyCode(keyCode);
     if (!keycode || !keycodeHasSymbols(*keycode))
         return HotKeyStatus::hotKeyInvalid;
     const std::uint16_t mods = x11Modifiers(modifiers);

@@ -1,8 +1,0 @@
-#include "platform/Session.h"
-
-#include <QGuiApplication>
-
-bool isWaylandSession()
-{
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || QGuiApplication::platformName() == u"wayland";
-}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+
+#include <memory>
+
+class DesktopShortcuts;
+class HotKeyService;
+class ScreenCaptureService;
+
+// Whether the desktop session is a Wayland one: then the screen and the keys belong to the
+// compositor, even for a program that runs through XWayland, and only the desktop's own ways
+// (its portals, wlr-screencopy, keys bound in its settings) reach them.
+[[nodiscard]] bool isWaylandSession();
+
+// The services of the desktop session the program runs in. Members the session has no way for
+// are empty.
+struct SessionBackends
+{
+    SessionBackends();
+    SessionBackends(SessionBackends &&) noexcept;
+    SessionBackends &operator=(SessionBackends &&) noexcept;
+    ~SessionBackends();
+
+    std::unique_ptr<ScreenCaptureService> screenCapture;
+    // Keys the program grabs itself.
+    std::unique_ptr<HotKeyService> hotKeys;
+    // Keys the desktop binds for the program.
+    std::unique_ptr<DesktopShortcuts> desktopShortcuts;
+    // Records the pointer's exact positions as the window system reports them.
+    std::unique_ptr<QAbstractNativeEventFilter> pointerFilter;
+};
+
+// The one place that chooses the services for the session: a new desktop is a folder of its
+// own under platform/ and a branch here.
+[[nodiscard]] SessionBackends chooseSessionBackends();

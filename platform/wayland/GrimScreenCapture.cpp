@@ -1,0 +1,114 @@
+#include "platform/wayland/GrimScreenCapture.h"
+
+#include "platform/LogLine.h"
+
+#include <QProcess>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+constexpr int grimTimeoutMs = 10000;
+
+} // namespace
+
+GrimScreenCapture::GrimScreenCapture(QString grim, std::unique_ptr<ScreenCaptureService> fallback, QObject *parent)
+    : QtScreensCaptureService(parent)
+    , m_grim(std::move(grim))
+    , m_fallback(std::move(fallback))
+{
+}
+
+GrimScreenCapture::~GrimScreenCapture() = default;
+
+void GrimScreenCapture::requestShareableContent(ContentHandler done)
+{
+    if (m_fellBack) {
+        m_fallback->requestShareableContent(std::move(done));
+        return;
+    }
+    answerLater(std::move(done), CaptureResult<QList<CaptureDisplay>>::success(QtScreenList::displays(QtScreenList::scaledSize)));
+}
+
+void GrimScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done)
+{
+    if (m_fellBack) {
+        m_fallback->requestImage(displayId, pixelWidth, pixelHeight, std::move(done));
+        return;
+    }
+    QScreen *screen = QtScreenList::screen(displayId);
+    if (!screen) {
+        answerLater(std::move(done), CaptureResult<QImage>::failure(QStringLiteral("display %1 is not connected").arg(displayId)));
+        return;
+    }
+    // The grab never reaches past the display.
+    const QSize pixels = QSize(pixelWidth, pixelHeight).boundedTo(QtScreenList::scaledSize(screen));
+    auto *grim = new QProcess(this);
+    QStringList arguments{QStringLiteral("-t"), QStringLiteral("ppm")};
+    if (!screen->name().isEmpty())
+        arguments << QStringLiteral("-o") << screen->name();
+    arguments << QStringLiteral("-");
+    auto finish = std::make_shared<ImageHandler>(std::move(done));
+    auto fallBack = [this, displayId, pixelWidth, pixelHeight, finish](const QString &why) {
+        // A compositor without wlr-screencopy (GNOME, KDE): the desktop portal from now on.
+        logLine("Pixdrift captures through the desktop portal: grim failed (%@)", why);
+        m_fellBack = true;
+        m_fallback->requestImage(displayId, pixelWidth, pixelHeight, std::move(*finish));
+    };
+    connect(grim, &QProcess::errorOccurred, this, [grim, fallBack](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart && error != QProcess::Timedout)
+            return;
+        grim->disconnect();
+        grim->deleteLater();
+        fallBack(grim->errorString());
+    });
+    connect(grim, &QProcess::finished, this, [grim, pixels, finish, fallBack](int code, QProcess::ExitStatus status) {
+        grim->deleteLater();
+        if (status != QProcess::NormalExit || code != 0) {
+            fallBack(QString::fromLocal8Bit(grim->readAllStandardError()).trimmed());
+            return;
+        }
+        QImage image = fromPpm(grim->readAllStandardOutput());
+        if (image.isNull()) {
+            (*finish)(CaptureResult<QImage>::failure(QStringLiteral("grim returned no image")));
+            return;
+        }
+        if (image.size() != pixels)
+            image = image.copy(QRect(QPoint(0, 0), pixels));
+        (*finish)(CaptureResult<QImage>::success(image));
+    });
+    QTimer::singleShot(grimTimeoutMs, grim, [grim] { grim->kill(); });
+    grim->start(m_grim, arguments, QIODevice::ReadOnly);
+}
+
+QImage GrimScreenCapture::fromPpm(const QByteArray &data)
+{
+    // "P6", whitespace, width, whitespace, height, whitespace, 255, one whitespace, the pixels.
+    qsizetype at = 0;
+    auto skipSpace = [&] {
+        while (at < data.size() && (data[at] == ' ' || data[at] == '\n' || data[at] == '\r' || data[at] == '\t'))
+            ++at;
+    };
+    auto number = [&]() -> qint64 {
+        skipSpace();
+        qint64 value = 0;
+        const qsizetype start = at;
+        while (at < data.size() && data[at] >= '0' && data[at] <= '9' && at - start < 6)
+            value = value * 10 + (data[at++] - '0');
+        return at == start ? -1 : value;
+    };
+    if (!data.startsWith("P6"))
+        return {};
+    at = 2;
+    const qint64 width = number();
+    const qint64 height = number();
+    const qint64 maximum = number();
+    if (width <= 0 || height <= 0 || maximum != 255 || at >= data.size())
+        return {};
+    ++at;
+    if (data.size() - at < width * height * 3)
+        return {};
+    const QImage rgb(reinterpret_cast<const uchar *>(data.constData() + at), int(width), int(height),
+                     qsizetype(width) * 3, QImage::Format_RGB888);
+    return rgb.convertToFormat(QImage::Format_RGB32);
+}
