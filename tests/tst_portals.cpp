@@ -17,6 +17,8 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
 
 namespace {
@@ -71,6 +73,11 @@ public:
                                                   : QString());
             results = {{QStringLiteral("shortcuts"), QVariant::fromValue(bound)}};
         }
+        if (message.member() == u"Screenshot" && !pictureToWrite.first.isEmpty()) {
+            // The desktop takes its time, as a real one does: a clock tick or more.
+            QThread::msleep(50);
+            pictureToWrite.second.save(pictureToWrite.first);
+        }
         QDBusMessage response =
             QDBusMessage::createSignal(request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
         response << (shortcuts ? 0u : screenshotCode) << results;
@@ -88,6 +95,8 @@ public:
 
     uint screenshotCode = 0;
     QVariantMap screenshotResults;
+    // A picture the portal makes as it answers: (file, image).
+    std::pair<QString, QImage> pictureToWrite;
 
 private:
     QDBusConnection m_bus;
@@ -102,10 +111,15 @@ class PortalsTest : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_home;
+
 private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run me under dbus-run-session");
+        // The portal's pictures land in a home folder of the test's own.
+        QVERIFY(m_home.isValid());
+        qputenv("HOME", QFile::encodeName(m_home.path()));
         qDBusRegisterMetaType<PortalShortcutEntry>();
         qDBusRegisterMetaType<QList<PortalShortcutEntry>>();
     }
@@ -115,35 +129,44 @@ private Q_SLOTS:
         QTest::addColumn<bool>("portal");
         QTest::addColumn<uint>("code");
         QTest::addColumn<QString>("file"); // where the portal leaves its picture; "-" none
+        QTest::addColumn<bool>("madeByPortal"); // as it answers; else the file was there before
         QTest::addColumn<QString>("uri");  // what it answers; empty: that file's URI, "-" none
         QTest::addColumn<QString>("error");
-        QTest::addColumn<bool>("fileStays");
         const QString temporary = QDir::tempPath() + QStringLiteral("/pixdrift-portal-test.png");
-        const QString kept = QDir::currentPath() + QStringLiteral("/pixdrift-portal-kept.png");
-        QTest::newRow("picture, removed from the temporary folder") << true << 0u << temporary << "" << "" << false;
-        QTest::newRow("picture in the user's folder stays") << true << 0u << kept << "" << "" << true;
-        QTest::newRow("cancelled by the user") << true << 1u << temporary << "" << "cancelled" << true;
-        QTest::newRow("refused") << true << 2u << temporary << "" << "refused" << true;
-        QTest::newRow("missing file") << true << 0u << "-" << "file:///tmp/pixdrift-no-such.png" << "could not be read" << false;
-        QTest::newRow("not a file URI") << true << 0u << "-" << "https://example.com/a.png" << "no file" << false;
-        QTest::newRow("no URI") << true << 0u << "-" << "-" << "no file" << false;
-        QTest::newRow("no portal") << false << 0u << "-" << "-" << "portal failed" << false;
+        const QString home = m_home.filePath(QStringLiteral("Screenshot.png"));
+        const QString elsewhere = QDir::currentPath() + QStringLiteral("/pixdrift-portal-test.png");
+        // A picture the portal made for the request is removed wherever it lies; a file that
+        // was there before is the user's.
+        QTest::newRow("new, in the temporary folder") << true << 0u << temporary << true << "" << "";
+        QTest::newRow("new, in the home folder") << true << 0u << home << true << "" << "";
+        QTest::newRow("new, in another folder") << true << 0u << elsewhere << true << "" << "";
+        QTest::newRow("there before, in the temporary folder") << true << 0u << temporary << false << "" << "";
+        QTest::newRow("there before, in the home folder") << true << 0u << home << false << "" << "";
+        QTest::newRow("there before, in another folder") << true << 0u << elsewhere << false << "" << "";
+        QTest::newRow("cancelled by the user") << true << 1u << temporary << false << "" << "cancelled";
+        QTest::newRow("refused") << true << 2u << temporary << false << "" << "refused";
+        QTest::newRow("missing file") << true << 0u << "-" << false << "file:///tmp/pixdrift-no-such.png" << "could not be read";
+        QTest::newRow("not a file URI") << true << 0u << "-" << false << "https://example.com/a.png" << "no file";
+        QTest::newRow("no URI") << true << 0u << "-" << false << "-" << "no file";
+        QTest::newRow("no portal") << false << 0u << "-" << false << "-" << "portal failed";
     }
     void screenshot()
     {
         QFETCH(bool, portal);
         QFETCH(uint, code);
         QFETCH(QString, file);
+        QFETCH(bool, madeByPortal);
         QFETCH(QString, uri);
         QFETCH(QString, error);
-        QFETCH(bool, fileStays);
         const QSize size = QGuiApplication::primaryScreen()->geometry().size();
         const QImage picture = patternImage(size); // of the whole desktop
-        QVERIFY(file == u"-" || picture.save(file));
+        QVERIFY(file == u"-" || madeByPortal || picture.save(file));
         std::optional<FakePortal> fake;
         if (portal) {
             QVERIFY(fake.emplace(false).ready());
             fake->screenshotCode = code;
+            if (madeByPortal)
+                fake->pictureToWrite = {file, picture};
             if (uri != u"-")
                 fake->screenshotResults = {{QStringLiteral("uri"), uri.isEmpty() ? QUrl::fromLocalFile(file).toString() : uri}};
         }
@@ -154,7 +177,7 @@ private Q_SLOTS:
         QVERIFY2(error.isEmpty() ? result->value && *result->value == picture : !result->value && result->error.contains(error),
                  qPrintable(result->error));
         if (file != u"-") {
-            QCOMPARE(QFile::exists(file), fileStays);
+            QCOMPARE(QFile::exists(file), !madeByPortal);
             QFile::remove(file);
         }
     }

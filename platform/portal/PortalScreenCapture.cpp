@@ -1,8 +1,8 @@
 #include "platform/portal/PortalScreenCapture.h"
 
+#include "platform/portal/FolderSnapshot.h"
 #include "platform/portal/PortalRequest.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -55,9 +56,13 @@ void PortalScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, 
         return;
     }
     const QVariantMap options{{QStringLiteral("interactive"), false}, {QStringLiteral("modal"), false}};
+    // The portal writes its picture to a file of its choosing; one that was not there before is
+    // ours, wherever it lies.
+    auto before = std::make_shared<FolderSnapshot>(FolderSnapshot::take(FolderSnapshot::portalFolders()));
     PortalRequest::call(
         m_bus, QStringLiteral("org.freedesktop.portal.Screenshot"), QStringLiteral("Screenshot"), {QString()}, options,
-        [this, screen = QPointer<QScreen>(screen), pixels, done = std::move(done)](const PortalRequest::Answer &answer) {
+        [this, screen = QPointer<QScreen>(screen), pixels, done = std::move(done),
+         before](const PortalRequest::Answer &answer) {
             if (!answer.error.isEmpty()) {
                 done(CaptureResult<QImage>::failure(QStringLiteral("the desktop portal failed: %1").arg(answer.error)));
                 return;
@@ -70,7 +75,8 @@ void PortalScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, 
                 done(CaptureResult<QImage>::failure(QStringLiteral("the desktop refused the screenshot")));
                 return;
             }
-            CaptureResult<QImage> picture = takePortalFile(answer.results.value(QStringLiteral("uri")).toString());
+            CaptureResult<QImage> picture =
+                takePortalFile(answer.results.value(QStringLiteral("uri")).toString(), *before);
             if (!picture.value) {
                 done(picture);
                 return;
@@ -93,7 +99,7 @@ void PortalScreenCapture::deliverFromPicture(QScreen *screen, QSize pixels, cons
                                      : CaptureResult<QImage>::success(image));
 }
 
-CaptureResult<QImage> PortalScreenCapture::takePortalFile(const QString &uri)
+CaptureResult<QImage> PortalScreenCapture::takePortalFile(const QString &uri, const FolderSnapshot &before)
 {
     const QUrl url(uri, QUrl::StrictMode);
     if (!url.isValid() || !url.isLocalFile())
@@ -103,12 +109,10 @@ CaptureResult<QImage> PortalScreenCapture::takePortalFile(const QString &uri)
     // A picture of the largest desktops fits; a file that claims more is no screenshot.
     reader.setAllocationLimit(1024);
     QImage image = reader.read();
-    // The file shows the user's screen to anyone who can read the folder. One the desktop left
-    // in a temporary folder is ours to remove; one it saved elsewhere (a screenshots folder) is
+    // The file shows the user's screen to anyone who can read its folder, and would pile up a
+    // file a capture. One made for our request is ours to remove; one that was there before is
     // the user's.
-    const QString folder = QFileInfo(file).absolutePath();
-    const QStringList temporary{QDir::tempPath(), QStringLiteral("/tmp"), qEnvironmentVariable("XDG_RUNTIME_DIR")};
-    if (temporary.contains(folder) && QFileInfo(file).isFile())
+    if (before.isNew(file))
         QFile::remove(file);
     if (image.isNull())
         return CaptureResult<QImage>::failure(

@@ -7,12 +7,13 @@
 #include <QRect>
 #include <QTimer>
 
+class FolderSnapshot;
 class QScreen;
 
 // Reads the screen through the desktop's Screenshot portal, which every Wayland desktop offers:
 // the portal pictures the whole desktop into a file, which is read into memory, cut into its
-// screens and, where it was left in a temporary folder, removed (it holds the user's screen and
-// anyone may read it).
+// screens and removed when the portal made it for us (it holds the user's screen, anyone may
+// read it, and a file a capture would pile up).
 class PortalScreenCapture : public QtScreensCaptureService
 {
     Q_OBJECT
@@ -28,8 +29,8 @@ public:
     [[nodiscard]] static QImage cutScreen(const QImage &picture, const QRect &desktop, const QRect &screen,
                                           QSize pixels);
     // Reads the picture at a file:// URI the portal answered with, and removes the file when it
-    // lies in a temporary folder.
-    [[nodiscard]] static CaptureResult<QImage> takePortalFile(const QString &uri);
+    // was not there `before` the request.
+    [[nodiscard]] static CaptureResult<QImage> takePortalFile(const QString &uri, const FolderSnapshot &before);
 
 private:
     void deliverFromPicture(QScreen *screen, QSize pixels, const ImageHandler &done);
