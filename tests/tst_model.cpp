@@ -7,6 +7,7 @@
 #include "support/TestUtilities.h"
 #include "text/tr.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QJsonDocument>
 #include <QPainter>
@@ -156,13 +157,19 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < bytes.size(); ++i)
             bytes[i] = char(i * 131 + (i >> 12));
         int complete = 0;
-        for (int round = 0; round < 25; ++round) {
+        // The last round waits for a whole file before the kill: on a busy machine no random
+        // moment may come late enough, and the rounds must show that writes do get through.
+        for (int round = 0; round <= 25; ++round) {
             const pid_t child = ::fork();
             if (child == 0)
                 for (;;)
                     (void)CaptureModel::writeWithoutOverwriting(bytes, path("killed.png"));
             QVERIFY(child > 0);
-            std::this_thread::sleep_for(std::chrono::microseconds(QRandomGenerator::global()->bounded(500, 20000)));
+            if (round < 25 || complete > 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(QRandomGenerator::global()->bounded(500, 20000)));
+            else
+                for (QDeadlineTimer until(60000); !QFile::exists(path("killed.png")) && !until.hasExpired();)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
             ::kill(child, SIGKILL);
             ::waitpid(child, nullptr, 0);
             const QStringList saved = QDir(m_dir->path()).entryList({QStringLiteral("*.png")}, QDir::Files);
