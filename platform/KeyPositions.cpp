@@ -6,7 +6,7 @@
 namespace {
 
 // (shortcut key code, Linux input code) for every key of the shortcut table, and Escape.
-constexpr std::array<std::pair<std::uint16_t, std::uint8_t>, 52> positions = {{
+constexpr std::array<std::pair<std::uint16_t, std::uint8_t>, 53> positions = {{
     {0x35, 1},                                                              // escape
     {0x00, 30}, {0x01, 31}, {0x02, 32}, {0x03, 33}, {0x04, 35}, {0x05, 34}, // a s d f h g
     {0x06, 44}, {0x07, 45}, {0x08, 46}, {0x09, 47}, {0x0B, 48},             // z x c v b
@@ -18,6 +18,7 @@ constexpr std::array<std::pair<std::uint16_t, std::uint8_t>, 52> positions = {{
     {0x31, 57},                                                             // space
     {0x7A, 59}, {0x78, 60}, {0x63, 61}, {0x76, 62}, {0x60, 63}, {0x61, 64}, // f1–f6
     {0x62, 65}, {0x64, 66}, {0x65, 67}, {0x6D, 68}, {0x67, 87}, {0x6F, 88}, // f7–f12
+    {0x69, 99},                                                             // print (SysRq)
 }};
 
 constexpr std::uint32_t evdevOffset = 8;

@@ -192,8 +192,8 @@
         <translation>Shortcuts saved, but they could not be registered</translation>
     </message>
     <message id="status.shortcutInvalid">
-        <source>Invalid shortcut: use at least one modifier with a letter, a digit, Space or F1–F12, and two different combinations.</source>
-        <translation>Invalid shortcut: use at least one modifier with a letter, a digit, Space or F1–F12, and two different combinations.</translation>
+        <source>Invalid shortcut: use at least one modifier with a letter, a digit, Space, F1–F12 or Print (Print may also stand alone), and two different combinations.</source>
+        <translation>Invalid shortcut: use at least one modifier with a letter, a digit, Space, F1–F12 or Print (Print may also stand alone), and two different combinations.</translation>
     </message>
     <message id="status.shortcutSaveFailed">
         <source>The shortcuts could not be saved; the ones in use stay</source>

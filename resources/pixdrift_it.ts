@@ -193,7 +193,7 @@
     </message>
     <message id="status.shortcutInvalid">
         <source>Invalid shortcut: use at least one modifier with a letter, a digit, Space or F1–F12, and two different combinations.</source>
-        <translation>Scorciatoia non valida: usa almeno un modificatore con una lettera, una cifra, Spazio o F1–F12, e due combinazioni diverse.</translation>
+        <translation>Scorciatoia non valida: usa almeno un modificatore con una lettera, una cifra, Spazio, F1–F12 o Stamp (Stamp può anche stare da solo), e due combinazioni diverse.</translation>
     </message>
     <message id="status.shortcutSaveFailed">
         <source>The shortcuts could not be saved; the ones in use stay</source>

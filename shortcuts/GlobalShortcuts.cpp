@@ -12,7 +12,7 @@ std::optional<ParsedShortcut> GlobalShortcuts::parse(const QString &shortcut)
 {
     // toLower() folds the whole of Unicode without any locale's special rules.
     const QStringList pieces = shortcut.toLower().split(u'+', Qt::SkipEmptyParts);
-    if (pieces.size() < 2)
+    if (pieces.isEmpty())
         return std::nullopt;
 
     std::uint32_t mask = 0;
@@ -23,8 +23,9 @@ std::optional<ParsedShortcut> GlobalShortcuts::parse(const QString &shortcut)
         mask |= *bit;
     }
 
+    // A key alone would take it from every application: only the screenshot key may stand alone.
     const std::optional<std::uint32_t> keyCode = keyCodeForName(pieces.last());
-    if (!keyCode || mask == 0)
+    if (!keyCode || (mask == 0 && *keyCode != printKeyCode))
         return std::nullopt;
     return ParsedShortcut{*keyCode, mask};
 }

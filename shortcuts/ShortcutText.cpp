@@ -21,6 +21,10 @@ constexpr std::array<KeyTableEntry, 12> functionKeyTable = {{
     {"f7", 0x62}, {"f8", 0x64}, {"f9", 0x65}, {"f10", 0x6D}, {"f11", 0x67}, {"f12", 0x6F},
 }};
 
+// Print, the screenshot key of PC keyboards, at the place of F13 on Apple's extended keyboards
+// (which have no Print key).
+constexpr std::array<KeyTableEntry, 1> otherKeyTable = {{{"print", 0x69}}};
+
 std::optional<std::uint16_t> lookUp(std::span<const KeyTableEntry> table, const QString &name)
 {
     for (const KeyTableEntry &entry : table) {
@@ -42,6 +46,11 @@ std::span<const KeyTableEntry> functionKeys()
     return functionKeyTable;
 }
 
+std::span<const KeyTableEntry> otherKeys()
+{
+    return otherKeyTable;
+}
+
 std::optional<std::uint32_t> modifierMaskForWord(const QString &word)
 {
     if (word == u"control" || word == u"ctrl")
@@ -61,13 +70,15 @@ std::optional<std::uint32_t> keyCodeForName(const QString &name)
         return *code;
     if (auto code = lookUp(functionKeyTable, name))
         return *code;
+    if (auto code = lookUp(otherKeyTable, name))
+        return *code;
     return std::nullopt;
 }
 
 std::optional<QString> keyNameForCode(std::uint16_t code)
 {
-    for (auto table : {std::span<const KeyTableEntry>(mainKeyTable),
-                       std::span<const KeyTableEntry>(functionKeyTable)}) {
+    for (auto table : {std::span<const KeyTableEntry>(mainKeyTable), std::span<const KeyTableEntry>(functionKeyTable),
+                       std::span<const KeyTableEntry>(otherKeyTable)}) {
         for (const KeyTableEntry &entry : table) {
             if (entry.code == code)
                 return QString::fromLatin1(entry.name);
@@ -105,7 +116,9 @@ QString joinedShortcut(const QString &shortcut, const std::array<const char *, 4
 QString prettyShortcut(const QString &shortcut)
 {
     return joinedShortcut(shortcut, {"Ctrl", "Alt", "Shift", "Super"}, [](const QString &key) {
-        return key == u"space" ? QStringLiteral("Space") : key.toUpper();
+        if (key == u"space" || key == u"print")
+            return key.left(1).toUpper() + key.mid(1);
+        return key.toUpper();
     });
 }
 
@@ -117,6 +130,8 @@ QString portalTrigger(const QString &shortcut)
             return QStringLiteral("equal");
         if (key == u"-")
             return QStringLiteral("minus");
+        if (key == u"print")
+            return QStringLiteral("Print");
         return key.size() > 1 && key.startsWith(u'f') ? key.toUpper() : key.toLower();
     });
 }

@@ -19,9 +19,12 @@ struct KeyTableEntry
     std::uint16_t code;
 };
 
-// The 39 main keys and the 12 function keys, in the table's own order.
+// The 39 main keys, the 12 function keys and Print, in the table's own order.
 [[nodiscard]] std::span<const KeyTableEntry> mainKeys();
 [[nodiscard]] std::span<const KeyTableEntry> functionKeys();
+[[nodiscard]] std::span<const KeyTableEntry> otherKeys();
+// Print is the screenshot key on Linux: the one key that makes a shortcut alone.
+inline constexpr std::uint16_t printKeyCode = 0x69;
 
 // "control"/"ctrl", "option"/"alt", "shift", "command"/"cmd"/"meta" → its mask; matched exactly.
 [[nodiscard]] std::optional<std::uint32_t> modifierMaskForWord(const QString &word);

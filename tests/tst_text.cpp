@@ -23,7 +23,7 @@ private Q_SLOTS:
     {
         QSet<QString> names;
         QSet<int> codes;
-        for (auto table : {mainKeys(), functionKeys()})
+        for (auto table : {mainKeys(), functionKeys(), otherKeys()})
             for (const KeyTableEntry &entry : table) {
                 names.insert(QString::fromLatin1(entry.name));
                 codes.insert(entry.code);
@@ -33,9 +33,9 @@ private Q_SLOTS:
                 const std::optional<std::uint8_t> keycode = xkbKeycodeForKeyCode(entry.code);
                 QVERIFY2(keycode && keyCodeForXkbKeycode(*keycode) == entry.code, entry.name);
             }
-        QCOMPARE(names.size(), 51);
-        QCOMPARE(codes.size(), 51);
-        for (const std::uint16_t code : {0x24, 0x69, 0x53}) // Return, F13, keypad 1
+        QCOMPARE(names.size(), 52);
+        QCOMPARE(codes.size(), 52);
+        for (const std::uint16_t code : {0x24, 0x6B, 0x53}) // Return, F14, keypad 1
             QCOMPARE(keyNameForCode(code), std::nullopt);
         // Lower-casing must not follow the user's locale: in Turkish, "I" lower-cases to "ı".
         const QLocale previous;
@@ -61,6 +61,7 @@ private Q_SLOTS:
             {"function key alone", "f5", 999, 0},                       {"modifier, no key", "control+", 999, 0},
             {"leading plus", "+4", 999, 0},                             {"space inside", "control+ 4", 999, 0},
             {"leading space", " control+4", 999, 0},                    {"unknown modifier", "hyper+4", 999, 0},
+            {"Print alone", "print", 0x69, 0},                          {"shift+Print", "Shift+Print", 0x69, 0x0200},
             {"return", "control+return", 999, 0},                       {"f13", "control+f13", 999, 0},
             {"bracket", "control+[", 999, 0},                           {"modifier as key", "control+shift", 999, 0},
             {"dotless i is not i", "control+\u0131", 999, 0},          {"fullwidth letter", "control+\uFF41", 999, 0}};
@@ -87,6 +88,8 @@ private Q_SLOTS:
             {"Control+Option+Command+A", "A", "a"}, // capitalised words are not modifiers
             {"shift+command+space", "Shift+Super+Space", "SHIFT+LOGO+space"},
             {"control+=", "Ctrl+=", "CTRL+equal"},
+            {"print", "Print", "Print"},
+            {"control+print", "Ctrl+Print", "CTRL+Print"},
             {"", "", ""},
             {"++", "++", "++"}};
         for (const auto &[text, shown, trigger] : rows) {

@@ -88,6 +88,12 @@ private Q_SLOTS:
         m_pressed.clear();
         QVERIFY(xdotool({"key", "ctrl+shift+F5"}));
         QTRY_COMPARE(m_pressed, QList<bool>{false});
+        // The screenshot key alone, and with a modifier.
+        QVERIFY(GlobalShortcuts::install(QStringLiteral("print"), QStringLiteral("shift+print")));
+        m_pressed.clear();
+        QVERIFY(xdotool({"key", "Print"}));
+        QVERIFY(xdotool({"key", "shift+Print"}));
+        QTRY_COMPARE(m_pressed, (QList<bool>{false, true}));
     }
 
     // A combination another client holds is refused, and the variants that did succeed (with

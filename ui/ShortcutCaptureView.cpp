@@ -53,6 +53,8 @@ std::optional<std::uint16_t> keyCodeFromQtKey(int key)
         name = QStringLiteral("f") + QString::number(key - Qt::Key_F1 + 1);
     else if (key == Qt::Key_Space)
         name = QStringLiteral("space");
+    else if (key == Qt::Key_Print)
+        name = QStringLiteral("print");
     else if (key == Qt::Key_Equal)
         name = QStringLiteral("=");
     else if (key == Qt::Key_Minus)
@@ -167,7 +169,7 @@ void ShortcutCaptureView::capture(const QKeyEvent *event)
         words << QStringLiteral("shift");
     if (flags & commandFlag)
         words << QStringLiteral("command");
-    if (words.isEmpty()) {
+    if (words.isEmpty() && *keyCode != printKeyCode) {
         beep();
         return;
     }
