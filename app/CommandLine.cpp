@@ -18,7 +18,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     const QCommandLineOption delay(QStringLiteral("delay"),
                                    QStringLiteral("With --area or --full: capture after <seconds> (1 to 60)."),
                                    QStringLiteral("seconds"));
-    parser.addOptions({help, version, area, full, delay});
+    // The bus starts the program with it, for a call that follows at once (the name and its
+    // meaning are the desktops' convention).
+    QCommandLineOption service(QStringLiteral("gapplication-service"));
+    service.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({help, version, area, full, delay, service});
 
     CommandLine result;
     // Qt names the program only once an application object exists.
@@ -59,7 +63,14 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         result.output = QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n';
         return result;
     }
-    if (parser.isSet(area))
+    if (parser.isSet(service) && (parser.isSet(area) || parser.isSet(full))) {
+        result.exitCode = 2;
+        result.errorText = QStringLiteral("--gapplication-service takes no other option.\n") + usage;
+        return result;
+    }
+    if (parser.isSet(service))
+        result.action = Action::Service;
+    else if (parser.isSet(area))
         result.action = Action::CaptureArea;
     else if (parser.isSet(full))
         result.action = Action::CaptureFull;

@@ -9,7 +9,8 @@
 // the text and the exit status; everything else runs or reaches the program.
 struct CommandLine
 {
-    enum class Action { Open, CaptureArea, CaptureFull };
+    // Service: started by the session bus for a launcher's call, which says what to do.
+    enum class Action { Open, CaptureArea, CaptureFull, Service };
 
     Action action = Action::Open;
     // Seconds to wait before the capture (--delay), 0 for none.

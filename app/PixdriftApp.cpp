@@ -31,7 +31,8 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
                   // After the caller has had its answer.
                   .quit = [] { QTimer::singleShot(0, qApp, &QApplication::quit); }})
 {
-    QGuiApplication::setDesktopFileName(QStringLiteral("pixdrift"));
+    // One name everywhere: the desktop entry, the Wayland application id and the bus name.
+    QGuiApplication::setDesktopFileName(DBusInstance::serviceName);
     QApplication::setWindowIcon(appIcon());
     m_backends = chooseSessionBackends();
     if (m_backends.hotKeys) {
@@ -82,7 +83,9 @@ void PixdriftApp::launch(CommandLine::Action action, int delay)
     m_delegate.applicationDidFinishLaunching();
     if (m_backends.desktopShortcuts)
         bindDesktopKeys();
-    if (action == CommandLine::Action::Open) {
+    if (action == CommandLine::Action::Service) {
+        // The launcher's call that follows says whether to show the window or to capture.
+    } else if (action == CommandLine::Action::Open) {
         openMainWindow();
         // Without a tray the window is the only way back; say so once, beside the hot keys' outcome.
         if (!QSystemTrayIcon::isSystemTrayAvailable())

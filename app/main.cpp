@@ -77,6 +77,9 @@ int main(int argc, char *argv[])
     // The running Pixdrift does what was asked, and this start ends. An instance that is just
     // ending may still hold the name a moment after it stopped answering: then try again.
     for (int attempt = 0; pixdrift.claimInstance() == DBusInstance::Role::Secondary; ++attempt) {
+        // The bus delivers the launcher's call to the one that runs.
+        if (command.action == CommandLine::Action::Service)
+            return EXIT_SUCCESS;
         traceStage("call-running");
         const bool delayed = command.delay > 0;
         const DBusInstance::CallResult call =

@@ -28,17 +28,31 @@ namespace Autostart {
 QString entryPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QStringLiteral("/autostart/app.pixdrift.Pixdrift.desktop");
+}
+
+namespace {
+
+// Where versions before the program took its reverse-DNS name kept the entry.
+QString earlierEntryPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
            + QStringLiteral("/autostart/pixdrift.desktop");
 }
 
+} // namespace
+
 bool isEnabled()
 {
-    return QFileInfo::exists(entryPath());
+    return QFileInfo::exists(entryPath()) || QFileInfo::exists(earlierEntryPath());
 }
 
 QString setEnabled(bool enabled)
 {
     const QString path = entryPath();
+    // An entry under the earlier name would start a second copy: it goes either way.
+    if (QFile earlier(earlierEntryPath()); earlier.exists() && !earlier.remove())
+        return earlier.errorString();
     if (!enabled) {
         QFile file(path);
         return !file.exists() || file.remove() ? QString() : file.errorString();

@@ -6,11 +6,12 @@
 // the program should start with the session.
 namespace Autostart {
 
-// "$XDG_CONFIG_HOME/autostart/pixdrift.desktop".
+// "$XDG_CONFIG_HOME/autostart/app.pixdrift.Pixdrift.desktop".
 [[nodiscard]] QString entryPath();
+// Also an entry under the name earlier versions used, "pixdrift.desktop".
 [[nodiscard]] bool isEnabled();
-// Writes the entry (starting this very program) or removes it. An empty text on success,
-// else what went wrong.
+// Writes the entry (starting this very program) or removes it, and removes one under the
+// earlier name. An empty text on success, else what went wrong.
 [[nodiscard]] QString setEnabled(bool enabled);
 
 } // namespace Autostart

@@ -211,28 +211,38 @@ private Q_SLOTS:
     }
 
     // The running program takes over the bus only what its command line takes: a delay of 1 to
-    // 60 seconds, and only the calls it has.
+    // 60 seconds, and only the calls it has. Launchers reach it through the freedesktop
+    // interface: open it, or run one of its desktop entry's actions.
     void oneInstanceRefusesWhatTheCommandLineRefuses()
     {
-        QList<std::pair<bool, int>> delayed;
+        QStringList done;
         DBusInstance::Handlers handlers;
-        handlers.captureAfter = [&](bool full, int seconds) { delayed.append({full, seconds}); };
+        handlers.activate = [&] { done << QStringLiteral("open"); };
+        handlers.captureArea = [&] { done << QStringLiteral("area"); };
+        handlers.captureFull = [&] { done << QStringLiteral("full"); };
+        handlers.captureAfter = [&](bool full, int seconds) { done << (full ? "full after " : "area after ") + QString::number(seconds); };
         DBusInstance instance(handlers);
         QCOMPARE(instance.claim(), DBusInstance::Role::Primary);
         QDBusConnection caller = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("caller"));
-        const QList<std::tuple<QString, QVariantList, bool>> calls{{"CaptureAfter", {false, 0u}, false},
-                                                                    {"CaptureAfter", {true, 61u}, false},
-                                                                    {"CaptureAfter", {true, 60u}, true},
-                                                                    {"CaptureAfter", {true}, false},
-                                                                    {"Delete", {}, false}};
-        for (const auto &[method, arguments, accepted] : calls) {
+        const QString own = DBusInstance::serviceName, launcher = QStringLiteral("org.freedesktop.Application");
+        const QList<std::tuple<QString, QString, QVariantList, bool>> calls{
+            {own, "CaptureAfter", {false, 0u}, false},
+            {own, "CaptureAfter", {true, 61u}, false},
+            {own, "CaptureAfter", {true, 60u}, true},
+            {own, "CaptureAfter", {true}, false},
+            {own, "Delete", {}, false},
+            {launcher, "Activate", {QVariantMap()}, true},
+            {launcher, "ActivateAction", {QStringLiteral("CaptureArea"), QVariantList(), QVariantMap()}, true},
+            {launcher, "ActivateAction", {QStringLiteral("CaptureFull"), QVariantList(), QVariantMap()}, true},
+            {launcher, "ActivateAction", {QStringLiteral("Quit"), QVariantList(), QVariantMap()}, false}};
+        for (const auto &[interface, method, arguments, accepted] : calls) {
             QDBusMessage call = QDBusMessage::createMethodCall(DBusInstance::serviceName, DBusInstance::objectPath,
-                                                               DBusInstance::serviceName, method);
+                                                               interface, method);
             call.setArguments(arguments);
             const QDBusMessage reply = caller.call(call, QDBus::BlockWithGui, 5000);
             QVERIFY2((reply.type() == QDBusMessage::ReplyMessage) == accepted, qPrintable(method + reply.errorMessage()));
         }
-        QCOMPARE(delayed, (QList<std::pair<bool, int>>{{true, 60}}));
+        QCOMPARE(done, (QStringList{"full after 60", "open", "area", "full"}));
         QDBusConnection::disconnectFromBus(QStringLiteral("caller"));
     }
 };

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -273,6 +274,13 @@ private Q_SLOTS:
         QVERIFY(ShortcutSettings(*m_model).findChild<QCheckBox *>(QStringLiteral("startAtLogin"))->isChecked());
         box->click();
         QVERIFY(!QFile::exists(entry));
+        // An entry under the name earlier versions used counts, and goes with the box.
+        const QString earlier = QFileInfo(entry).absolutePath() + QStringLiteral("/pixdrift.desktop");
+        QVERIFY(writeFile(earlier, "[Desktop Entry]\n"));
+        QVERIFY(ShortcutSettings(*m_model).findChild<QCheckBox *>(QStringLiteral("startAtLogin"))->isChecked());
+        QVERIFY(Autostart::setEnabled(true).isEmpty());
+        QVERIFY(QFile::exists(entry) && !QFile::exists(earlier));
+        QVERIFY(Autostart::setEnabled(false).isEmpty());
 
         QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
         QTRY_VERIFY(!sheet);

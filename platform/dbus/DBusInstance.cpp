@@ -10,6 +10,7 @@ DBusInstance::DBusInstance(Handlers handlers, QObject *parent)
     : QObject(parent)
     , m_handlers(std::move(handlers))
 {
+    new FreedesktopApplication(this);
 }
 
 DBusInstance::Role DBusInstance::claim()
@@ -21,7 +22,7 @@ DBusInstance::Role DBusInstance::claim()
         return Role::Alone;
     }
     // The object first, so that a second start that finds the name can call it at once.
-    bus.registerObject(objectPath, this, QDBusConnection::ExportScriptableSlots);
+    bus.registerObject(objectPath, this, QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportAdaptors);
     // Not queued: a name held by a running instance means that instance is the program. A
     // crashed one's name is freed by the bus.
     const auto reply = bus.interface()->registerService(serviceName, QDBusConnectionInterface::DontQueueService,
@@ -80,4 +81,35 @@ void DBusInstance::Quit()
 {
     if (m_handlers.quit)
         m_handlers.quit();
+}
+
+FreedesktopApplication::FreedesktopApplication(DBusInstance *instance)
+    : QDBusAbstractAdaptor(instance)
+    , m_instance(instance)
+{
+}
+
+void FreedesktopApplication::Activate(const QVariantMap &)
+{
+    m_instance->Activate();
+}
+
+void FreedesktopApplication::Open(const QStringList &, const QVariantMap &)
+{
+    // Pixdrift opens no files: the window comes forward.
+    m_instance->Activate();
+}
+
+void FreedesktopApplication::ActivateAction(const QString &name, const QVariantList &, const QVariantMap &,
+                                            const QDBusMessage &message)
+{
+    if (name == u"CaptureArea") {
+        m_instance->CaptureArea();
+    } else if (name == u"CaptureFull") {
+        m_instance->CaptureFull();
+    } else {
+        message.setDelayedReply(true);
+        QDBusConnection::sessionBus().send(message.createErrorReply(
+            QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"), QStringLiteral("no such action: ") + name));
+    }
 }

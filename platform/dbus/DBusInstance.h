@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QObject>
+#include <QDBusAbstractAdaptor>
 #include <QDBusMessage>
+#include <QObject>
 #include <QString>
 #include <QVariantList>
+#include <QVariantMap>
 
 #include <functional>
 
@@ -51,5 +53,26 @@ public Q_SLOTS:
     Q_SCRIPTABLE void Quit();
 
 private:
+    friend class FreedesktopApplication;
     Handlers m_handlers;
+};
+
+// What launchers call on a program whose desktop entry is D-Bus activatable: open it, or run one
+// of the entry's actions ("CaptureArea", "CaptureFull").
+class FreedesktopApplication : public QDBusAbstractAdaptor
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
+
+public:
+    explicit FreedesktopApplication(DBusInstance *instance);
+
+public Q_SLOTS:
+    void Activate(const QVariantMap &platformData);
+    void Open(const QStringList &uris, const QVariantMap &platformData);
+    void ActivateAction(const QString &name, const QVariantList &parameters, const QVariantMap &platformData,
+                        const QDBusMessage &message);
+
+private:
+    DBusInstance *m_instance;
 };

@@ -40,7 +40,8 @@ step no-display
 out=$(env -u QT_QPA_PLATFORM DISPLAY=:$n "$PIXDRIFT" 2>&1)
 code=$?
 [[ $code == 1 && $out == "cannot open display :$n" ]] || fail "with no display: exit $code, '$out'"
-for wrong in "--no-such-option" "--delay 5" "--area --delay 0" "--full --delay 61" "--area --delay soon"; do
+for wrong in "--no-such-option" "--delay 5" "--area --delay 0" "--full --delay 61" "--area --delay soon" \
+             "--gapplication-service --full"; do
     # shellcheck disable=SC2086 # the words are the arguments
     "$PIXDRIFT" $wrong >/dev/null 2>"$WORK/usage.txt"
     code=$?

@@ -10,13 +10,16 @@ trap 'rm -rf "$WORK"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 cmake --install "$BUILD" --prefix "$WORK/prefix" >/dev/null || fail "cmake --install failed"
-for f in bin/pixdrift share/applications/pixdrift.desktop share/icons/hicolor/scalable/apps/pixdrift.svg \
+for f in bin/pixdrift share/applications/app.pixdrift.Pixdrift.desktop share/icons/hicolor/scalable/apps/pixdrift.svg \
          share/metainfo/app.pixdrift.Pixdrift.metainfo.xml share/man/man1/pixdrift.1.gz share/doc/pixdrift/copyright; do
     [[ -s $WORK/prefix/$f ]] || fail "not installed: $f"
 done
 zcat "$WORK/prefix/share/man/man1/pixdrift.1.gz" | grep -q Pixelate || fail "the manual page does not mention Pixelate"
-desktop-file-validate "$WORK/prefix/share/applications/pixdrift.desktop" || fail "the desktop entry does not validate"
-grep -qx 'Exec=pixdrift --area' "$WORK/prefix/share/applications/pixdrift.desktop" || fail "no area action"
+desktop-file-validate "$WORK/prefix/share/applications/app.pixdrift.Pixdrift.desktop" || fail "the desktop entry does not validate"
+grep -qx 'Exec=pixdrift --area' "$WORK/prefix/share/applications/app.pixdrift.Pixdrift.desktop" || fail "no area action"
+# Launchers start it over the bus: the service file runs this very program.
+grep -q '^Exec=/.*/bin/pixdrift --gapplication-service$' "$WORK/prefix/share/dbus-1/services/app.pixdrift.Pixdrift.service" ||
+    fail "no D-Bus service file"
 appstreamcli validate --no-net "$WORK/prefix/share/metainfo/app.pixdrift.Pixdrift.metainfo.xml" >/dev/null ||
     fail "the metainfo does not validate: $(appstreamcli validate --no-net "$WORK/prefix/share/metainfo/app.pixdrift.Pixdrift.metainfo.xml")"
 "$WORK/prefix/bin/pixdrift" --version | grep -q '^Pixdrift [0-9]' || fail "the installed program does not run"
@@ -25,7 +28,7 @@ appstreamcli validate --no-net "$WORK/prefix/share/metainfo/app.pixdrift.Pixdrif
 deb=$(ls "$WORK"/pixdrift_*.deb 2>/dev/null | head -1)
 [[ -n $deb ]] || fail "no package made"
 contents=$(dpkg --contents "$deb")
-for f in ./usr/bin/pixdrift ./usr/share/applications/pixdrift.desktop ./usr/share/icons/hicolor/scalable/apps/pixdrift.svg \
+for f in ./usr/bin/pixdrift ./usr/share/applications/app.pixdrift.Pixdrift.desktop ./usr/share/icons/hicolor/scalable/apps/pixdrift.svg \
          ./usr/share/metainfo/app.pixdrift.Pixdrift.metainfo.xml ./usr/share/man/man1/pixdrift.1.gz \
          ./usr/share/doc/pixdrift/copyright ./usr/share/doc/pixdrift/changelog.gz; do
     grep -q " $f\$" <<<"$contents" || fail "not in the package: $f"
