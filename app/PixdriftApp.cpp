@@ -42,6 +42,7 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
         // Until the desktop binds the keys, and where it cannot, they are bound in the desktop's
         // settings to the command line.
         GlobalShortcuts::setDesktopKeysText(::tr("status.desktopKeys"));
+        GlobalShortcuts::setDesktopKeybindings(m_backends.desktopKeybindings.get());
     }
     if (m_backends.pointerFilter)
         qApp->installNativeEventFilter(m_backends.pointerFilter.get());
@@ -54,6 +55,7 @@ PixdriftApp::~PixdriftApp()
     GlobalShortcuts::setService(nullptr);
     GlobalShortcuts::setPressHandler({});
     GlobalShortcuts::setDesktopKeysText({});
+    GlobalShortcuts::setDesktopKeybindings(nullptr);
     PixdriftDelegate::openMain = nullptr;
     delete m_settings;
     delete m_mainWindow;

@@ -99,6 +99,11 @@ void CaptureModel::saveShortcuts()
         return;
     }
 
+    // Where the desktop keeps the keys in its settings, Save writes them there.
+    if (GlobalShortcuts::desktopKeybindings()) {
+        setStatus(GlobalShortcuts::bindInDesktop(m_areaShortcut, m_fullShortcut));
+        return;
+    }
     const bool installed = GlobalShortcuts::install(m_areaShortcut, m_fullShortcut);
     setStatus(GlobalShortcuts::outcomeText(installed, "status.shortcutSaved", "status.shortcutConflict",
                                            m_areaShortcut, m_fullShortcut));

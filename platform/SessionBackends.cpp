@@ -1,11 +1,16 @@
 #include "platform/SessionBackends.h"
 
+#include "platform/gnome/GnomeKeybindings.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/portal/PortalScreenCapture.h"
 #include "platform/wayland/GrimScreenCapture.h"
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11PointerFilter.h"
 #include "platform/x11/X11ScreenCapture.h"
+
+#include "platform/DesktopKeybindings.h"
+#include "platform/DesktopShortcuts.h"
+#include "platform/HotKeyService.h"
 
 #include <QDBusConnection>
 #include <QGuiApplication>
@@ -37,6 +42,10 @@ SessionBackends chooseSessionBackends()
         else
             backends.screenCapture = std::make_unique<GrimScreenCapture>(grim, std::move(portal));
         backends.desktopShortcuts = std::make_unique<PortalGlobalShortcuts>(QDBusConnection::sessionBus());
+        // GNOME has no shortcuts portal: keys go into its own keyboard settings.
+        if (qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':').contains(QStringLiteral("GNOME"), Qt::CaseInsensitive)
+            && GnomeKeybindings::available())
+            backends.desktopKeybindings = std::make_unique<GnomeKeybindings>();
         return backends;
     }
     backends.screenCapture = std::make_unique<X11ScreenCapture>();

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class DesktopKeybindings;
 class DesktopShortcuts;
 class HotKeyService;
 class ScreenCaptureService;
@@ -27,6 +28,8 @@ struct SessionBackends
     std::unique_ptr<HotKeyService> hotKeys;
     // Keys the desktop binds for the program.
     std::unique_ptr<DesktopShortcuts> desktopShortcuts;
+    // Keys written into the desktop's own settings.
+    std::unique_ptr<DesktopKeybindings> desktopKeybindings;
     // Records the pointer's exact positions as the window system reports them.
     std::unique_ptr<QAbstractNativeEventFilter> pointerFilter;
 };

@@ -243,6 +243,26 @@
         <source>The settings file was damaged; Pixdrift started with its defaults</source>
         <translation>The settings file was damaged; Pixdrift started with its defaults</translation>
     </message>
+    <message id="shortcuts.removeFrom">
+        <source>Remove from</source>
+        <translation>Remove from</translation>
+    </message>
+    <message id="shortcuts.setIn">
+        <source>Set in</source>
+        <translation>Set in</translation>
+    </message>
+    <message id="status.desktopKeyTaken">
+        <source>These keys are already in use in</source>
+        <translation>These keys are already in use in</translation>
+    </message>
+    <message id="status.desktopKeysRemoved">
+        <source>Pixdrift&apos;s shortcuts were removed from</source>
+        <translation>Pixdrift&apos;s shortcuts were removed from</translation>
+    </message>
+    <message id="status.desktopKeysSet">
+        <source>Shortcuts set in</source>
+        <translation>Shortcuts set in</translation>
+    </message>
     <message id="Pixdrift">
         <source>Pixdrift</source>
         <translation>Pixdrift</translation>

@@ -243,6 +243,26 @@
         <source>The settings file was damaged; Pixdrift started with its defaults</source>
         <translation>Il file delle impostazioni era danneggiato; Pixdrift è partito con le impostazioni predefinite</translation>
     </message>
+    <message id="shortcuts.removeFrom">
+        <source>Remove from</source>
+        <translation>Rimuovi da</translation>
+    </message>
+    <message id="shortcuts.setIn">
+        <source>Set in</source>
+        <translation>Imposta in</translation>
+    </message>
+    <message id="status.desktopKeyTaken">
+        <source>These keys are already in use in</source>
+        <translation>Questi tasti sono già in uso in</translation>
+    </message>
+    <message id="status.desktopKeysRemoved">
+        <source>Pixdrift&apos;s shortcuts were removed from</source>
+        <translation>Le scorciatoie di Pixdrift sono state rimosse da</translation>
+    </message>
+    <message id="status.desktopKeysSet">
+        <source>Shortcuts set in</source>
+        <translation>Scorciatoie impostate in</translation>
+    </message>
     <message id="Pixdrift">
         <source>Pixdrift</source>
         <translation>Pixdrift</translation>

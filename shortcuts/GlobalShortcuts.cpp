@@ -1,11 +1,13 @@
 #include "shortcuts/GlobalShortcuts.h"
 
 #include "text/tr.h"
+#include "platform/DesktopKeybindings.h"
 #include "platform/LogLine.h"
 #include "platform/Trace.h"
 #include "shortcuts/ShortcutText.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringList>
 
 std::optional<ParsedShortcut> GlobalShortcuts::parse(const QString &shortcut)
@@ -108,4 +110,50 @@ std::int32_t GlobalShortcuts::eventCallback(const HotKeyEvent &event)
         },
         Qt::QueuedConnection);
     return HotKeyStatus::noError;
+}
+
+namespace {
+
+const QStringList keybindingIds{QStringLiteral("pixdrift-area"), QStringLiteral("pixdrift-full")};
+
+// This very program, as a command line the desktop runs: quoted for a shell's rules.
+QString commandFor(const char *option)
+{
+    QString program = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath();
+    program.replace(u'\'', QStringLiteral("'\\''"));
+    return u'\'' + program + QStringLiteral("' ") + QLatin1String(option);
+}
+
+} // namespace
+
+QString GlobalShortcuts::bindInDesktop(const QString &area, const QString &full)
+{
+    if (!s_keybindings)
+        return {};
+    QString taken;
+    for (const QString &shortcut : {area, full}) {
+        const QString holder = s_keybindings->holderOf(gnomeAccelerator(shortcut));
+        if (!holder.isEmpty())
+            taken += (taken.isEmpty() ? QString() : QStringLiteral(", ")) + prettyShortcut(shortcut) + QStringLiteral(" (")
+                     + holder + u')';
+    }
+    if (!taken.isEmpty())
+        return ::tr("status.desktopKeyTaken") + u' ' + s_keybindings->desktopName() + QStringLiteral(": ") + taken;
+    const QString error = s_keybindings->set(
+        {{keybindingIds[0], QStringLiteral("Pixdrift: ") + ::tr("capture.area"), commandFor("--area"), gnomeAccelerator(area)},
+         {keybindingIds[1], QStringLiteral("Pixdrift: ") + ::tr("capture.full"), commandFor("--full"), gnomeAccelerator(full)}});
+    if (!error.isEmpty())
+        return ::tr("status.shortcutSaveFailed") + QStringLiteral(" (") + error + u')';
+    return ::tr("status.desktopKeysSet") + u' ' + s_keybindings->desktopName() + QStringLiteral(": ") + prettyShortcut(area)
+           + QStringLiteral(" \u00B7 ") + prettyShortcut(full);
+}
+
+QString GlobalShortcuts::unbindInDesktop()
+{
+    if (!s_keybindings)
+        return {};
+    const QString error = s_keybindings->remove(keybindingIds);
+    if (!error.isEmpty())
+        return ::tr("status.shortcutSaveFailed") + QStringLiteral(" (") + error + u')';
+    return ::tr("status.desktopKeysRemoved") + u' ' + s_keybindings->desktopName();
 }

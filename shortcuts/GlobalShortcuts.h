@@ -2,6 +2,8 @@
 
 #include "platform/HotKeyService.h"
 
+class DesktopKeybindings;
+
 #include <QString>
 
 #include <array>
@@ -41,6 +43,16 @@ public:
     static void setDesktopKeysText(const QString &text) { s_desktopKeysText = text; }
     [[nodiscard]] static const QString &desktopKeysText() { return s_desktopKeysText; }
 
+    // Where the desktop keeps keys in its own settings (GNOME), saved shortcuts are written there.
+    // Null: none.
+    static void setDesktopKeybindings(DesktopKeybindings *keybindings) { s_keybindings = keybindings; }
+    [[nodiscard]] static DesktopKeybindings *desktopKeybindings() { return s_keybindings; }
+    // Writes the two shortcuts into the desktop's settings, each running this program with
+    // --area or --full, unless the desktop already uses one of the keys. The status text.
+    [[nodiscard]] static QString bindInDesktop(const QString &area, const QString &full);
+    // Takes exactly our two shortcuts out of the desktop's settings. The status text.
+    [[nodiscard]] static QString unbindInDesktop();
+
     // Replaces both registrations. True when both hot keys are registered and the handler is
     // installed; the two statuses below tell what went wrong otherwise.
     static bool install(const QString &area, const QString &full);
@@ -71,4 +83,5 @@ private:
     static inline std::int32_t s_handlerInstallError = 0;
     static inline QString s_desktopKeysText;
     static inline std::function<void(bool)> s_pressHandler;
+    static inline DesktopKeybindings *s_keybindings = nullptr;
 };

@@ -90,9 +90,9 @@ std::optional<QString> keyNameForCode(std::uint16_t code)
 namespace {
 
 // The modifiers in the order Linux desktops name them, whatever order they were stored in, under
-// the names given, then the key as `keyName` writes it.
+// the names given, then the key as `keyName` writes it, joined by `separator`.
 QString joinedShortcut(const QString &shortcut, const std::array<const char *, 4> &modifierNames,
-                       QString (*keyName)(const QString &))
+                       QString (*keyName)(const QString &), const QString &separator = QStringLiteral("+"))
 {
     const QStringList pieces = shortcut.split(u'+', Qt::SkipEmptyParts);
     if (pieces.isEmpty())
@@ -108,7 +108,20 @@ QString joinedShortcut(const QString &shortcut, const std::array<const char *, 4
             names.append(QString::fromLatin1(modifierNames[i]));
     }
     names.append(keyName(pieces.last()));
-    return names.join(u'+');
+    return names.join(separator);
+}
+
+// The key as its X keysym is named, the form desktops take keys in: "a", "4", "space", "equal",
+// "F5", "Print".
+QString keysymName(const QString &key)
+{
+    if (key == u"=")
+        return QStringLiteral("equal");
+    if (key == u"-")
+        return QStringLiteral("minus");
+    if (key == u"print")
+        return QStringLiteral("Print");
+    return key.size() > 1 && key.startsWith(u'f') ? key.toUpper() : key.toLower();
 }
 
 } // namespace
@@ -124,14 +137,10 @@ QString prettyShortcut(const QString &shortcut)
 
 QString portalTrigger(const QString &shortcut)
 {
-    // The key is named as its X keysym is: "a", "4", "space", "equal", "F5".
-    return joinedShortcut(shortcut, {"CTRL", "ALT", "SHIFT", "LOGO"}, [](const QString &key) {
-        if (key == u"=")
-            return QStringLiteral("equal");
-        if (key == u"-")
-            return QStringLiteral("minus");
-        if (key == u"print")
-            return QStringLiteral("Print");
-        return key.size() > 1 && key.startsWith(u'f') ? key.toUpper() : key.toLower();
-    });
+    return joinedShortcut(shortcut, {"CTRL", "ALT", "SHIFT", "LOGO"}, keysymName);
+}
+
+QString gnomeAccelerator(const QString &shortcut)
+{
+    return joinedShortcut(shortcut, {"<Control>", "<Alt>", "<Shift>", "<Super>"}, keysymName, QString());
 }

@@ -40,3 +40,6 @@ inline constexpr std::uint16_t printKeyCode = 0x69;
 // The form the desktop's GlobalShortcuts portal takes a trigger in: "control+option+command+4" →
 // "CTRL+ALT+LOGO+4", "shift+control+f5" → "CTRL+SHIFT+F5".
 [[nodiscard]] QString portalTrigger(const QString &shortcut);
+// The form GNOME's keyboard settings take: "control+option+command+4" → "<Control><Alt><Super>4",
+// "shift+print" → "<Shift>Print".
+[[nodiscard]] QString gnomeAccelerator(const QString &shortcut);

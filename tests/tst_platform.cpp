@@ -2,6 +2,7 @@
 
 #include "model/CaptureModel.h"
 #include "platform/UserDefaults.h"
+#include "platform/gnome/GnomeKeybindings.h"
 #include "support/TestUtilities.h"
 
 #include <QDir>
@@ -25,6 +26,8 @@ class PlatformTest : public QObject
     }
 
 private Q_SLOTS:
+    // GNOME's settings go to memory, never to the user's own.
+    void initTestCase() { qputenv("GSETTINGS_BACKEND", "memory"); }
     void init()
     {
         QVERIFY(m_dir.emplace().isValid());
@@ -130,6 +133,40 @@ private Q_SLOTS:
         QVERIFY(!under.setInteger(QStringLiteral("v"), 1));
         QCOMPARE(under.integer(QStringLiteral("v")), std::nullopt);
         QCOMPARE(log.lines().size(), 2);
+    }
+
+    // GNOME's custom keybindings, in a settings store of the test's own: ours join the user's and
+    // never replace one; a change updates exactly ours; removing takes exactly ours away. What
+    // GNOME or the user already binds a key to is named.
+    void gnomeKeybindings()
+    {
+        QVERIFY2(GnomeKeybindings::available(), "GNOME's settings schemas are missing (scripts/setup installs them)");
+        GnomeKeybindings keys;
+        const QStringList all{"custom0", "pixdrift-area", "pixdrift-full"};
+        QVERIFY(keys.set({{"custom0", "Terminal", "gnome-terminal", "<Super>t"}}).isEmpty()); // the user's own
+        const DesktopKeybindings::Binding area{"pixdrift-area", "Capture Area", "pixdrift --area", "<Control><Alt><Super>4"};
+        const DesktopKeybindings::Binding full{"pixdrift-full", "Capture Full Screen", "pixdrift --full", "<Control><Alt><Super>3"};
+        QVERIFY(keys.set({area, full}).isEmpty());
+        DesktopKeybindings::Binding print = area;
+        print.accelerator = QStringLiteral("<Shift><Control>Print");
+        QVERIFY(keys.set({print}).isEmpty());
+        const QList<DesktopKeybindings::Binding> now = keys.current(all);
+        QCOMPARE(now.size(), 3);
+        QCOMPARE(now[0].command, QStringLiteral("gnome-terminal"));
+        QCOMPARE(now[1].accelerator, print.accelerator);
+        QCOMPARE(now[2].accelerator, full.accelerator);
+
+        const QList<std::pair<QString, QString>> holders{{"Print", "show-screenshot-ui"},
+                                                         {"<Shift>print", "screenshot"},
+                                                         {"<Super>T", "Terminal"},
+                                                         {"<Primary><Shift>Print", ""}, // ours, now
+                                                         {"<Control><Alt><Super>3", ""}};
+        for (const auto &[accelerator, holder] : holders)
+            QCOMPARE(keys.holderOf(accelerator), holder);
+
+        QVERIFY(keys.remove({"pixdrift-area", "pixdrift-full"}).isEmpty());
+        QCOMPARE(keys.current(all).size(), 1);
+        QCOMPARE(keys.current(all).first().name, QStringLiteral("Terminal"));
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/Autostart.h"
 #include "platform/Beep.h"
+#include "platform/DesktopKeybindings.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "support/Fakes.h"
 #include "support/TestUtilities.h"
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -54,6 +56,18 @@ struct RecorderRig
     ~RecorderRig() { setBeepHandler({}); }
     ShortcutCaptureView *view() const { return recorder.view(); }
     void click() const { QTest::mouseClick(view(), Qt::LeftButton); }
+};
+
+// A desktop that keeps keys in its own settings, in memory.
+struct FakeKeybindings : DesktopKeybindings
+{
+    QMap<QString, QString> taken; // accelerator → what uses it
+    QList<Binding> bindings;
+    QString desktopName() const override { return QStringLiteral("Desk"); }
+    QString holderOf(const QString &accelerator) const override { return taken.value(accelerator); }
+    QString set(const QList<Binding> &b) override { return bindings = b, QString(); }
+    QString remove(const QStringList &) override { return bindings.clear(), QString(); }
+    QList<Binding> current(const QStringList &) const override { return bindings; }
 };
 
 } // namespace
@@ -243,6 +257,39 @@ private Q_SLOTS:
         m_model->saveShortcuts();
         QCOMPARE(m_model->status(), ::tr("status.shortcutConflict") + " (-1, 0)");
         QCOMPARE(stored("pd.areaShortcut"), QStringLiteral("control+shift+a"));
+    }
+
+    // Where the desktop keeps the keys in its settings, the sheet records them and Save writes
+    // them there, each running this program; a key the desktop uses is named and nothing is
+    // written; Remove takes ours away.
+    void keysInTheDesktopsSettings()
+    {
+        FakeKeybindings desk;
+        GlobalShortcuts::setDesktopKeysText(QStringLiteral("the desktop's keys"));
+        GlobalShortcuts::setDesktopKeybindings(&desk);
+        const auto reset = qScopeGuard([] {
+            GlobalShortcuts::setDesktopKeysText({});
+            GlobalShortcuts::setDesktopKeybindings(nullptr);
+        });
+        ShortcutSettings sheet(*m_model);
+        QCOMPARE(sheet.saveButton()->text(), QStringLiteral("Set in Desk"));
+        QTest::mouseClick(sheet.areaRecorder().view(), Qt::LeftButton);
+        send(sheet.areaRecorder().view(), {Qt::Key_Print, Qt::NoModifier, kPrint});
+        desk.taken.insert(QStringLiteral("Print"), QStringLiteral("show-screenshot-ui"));
+        QTest::mouseClick(sheet.saveButton(), Qt::LeftButton);
+        QCOMPARE(m_model->status(), ::tr("status.desktopKeyTaken") + " Desk: Print (show-screenshot-ui)");
+        QVERIFY(desk.bindings.isEmpty());
+        desk.taken.clear();
+        QTest::mouseClick(sheet.saveButton(), Qt::LeftButton);
+        QCOMPARE(m_model->status(), ::tr("status.desktopKeysSet") + " Desk: Print · Ctrl+Alt+Super+3");
+        QCOMPARE(desk.bindings.size(), 2);
+        QCOMPARE(desk.bindings[0].accelerator, QStringLiteral("Print"));
+        QCOMPARE(desk.bindings[1].accelerator, QStringLiteral("<Control><Alt><Super>3"));
+        QVERIFY(desk.bindings[0].command.endsWith(QStringLiteral("' --area")));
+        QVERIFY(desk.bindings[1].command.contains(QCoreApplication::applicationFilePath()));
+        QCOMPARE(stored("pd.areaShortcut"), QStringLiteral("print"));
+        QTest::mouseClick(sheet.findChild<QPushButton *>(QStringLiteral("removeFromDesktop")), Qt::LeftButton);
+        QVERIFY(desk.bindings.isEmpty());
     }
 
     // Escape and Return while a field records belong to the field, not to the sheet; Cancel

@@ -79,22 +79,24 @@ private Q_SLOTS:
             QCOMPARE(parsed->modifiers, mask);
     }
 
-    // How the desktop shows a shortcut, and how its shortcuts portal takes one.
+    // How the desktop shows a shortcut, and how its shortcuts portal and GNOME's settings take one.
     void displayForms()
     {
-        const QList<std::tuple<QString, QString, QString>> rows{
-            {"control+option+command+4", "Ctrl+Alt+Super+4", "CTRL+ALT+LOGO+4"},
-            {"command+shift+control+option+a", "Ctrl+Alt+Shift+Super+A", "CTRL+ALT+SHIFT+LOGO+a"},
-            {"Control+Option+Command+A", "A", "a"}, // capitalised words are not modifiers
-            {"shift+command+space", "Shift+Super+Space", "SHIFT+LOGO+space"},
-            {"control+=", "Ctrl+=", "CTRL+equal"},
-            {"print", "Print", "Print"},
-            {"control+print", "Ctrl+Print", "CTRL+Print"},
-            {"", "", ""},
-            {"++", "++", "++"}};
-        for (const auto &[text, shown, trigger] : rows) {
+        const QList<std::tuple<QString, QString, QString, QString>> rows{
+            {"control+option+command+4", "Ctrl+Alt+Super+4", "CTRL+ALT+LOGO+4", "<Control><Alt><Super>4"},
+            {"command+shift+control+option+a", "Ctrl+Alt+Shift+Super+A", "CTRL+ALT+SHIFT+LOGO+a", "<Control><Alt><Shift><Super>a"},
+            {"Control+Option+Command+A", "A", "a", "a"}, // capitalised words are not modifiers
+            {"shift+command+space", "Shift+Super+Space", "SHIFT+LOGO+space", "<Shift><Super>space"},
+            {"control+=", "Ctrl+=", "CTRL+equal", "<Control>equal"},
+            {"option+f5", "Alt+F5", "ALT+F5", "<Alt>F5"},
+            {"print", "Print", "Print", "Print"},
+            {"control+print", "Ctrl+Print", "CTRL+Print", "<Control>Print"},
+            {"", "", "", ""},
+            {"++", "++", "++", "++"}};
+        for (const auto &[text, shown, trigger, gnome] : rows) {
             QCOMPARE(prettyShortcut(text), shown);
             QCOMPARE(portalTrigger(text), trigger);
+            QCOMPARE(gnomeAccelerator(text), gnome);
         }
     }
 

@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 60> textKeys = {
+inline constexpr std::array<std::string_view, 65> textKeys = {
     "action.cancel",           "action.copy",          "action.crop",          "action.dismiss",
     "action.save",
     "annotation.color",        "annotation.redo",      "annotation.title",     "annotation.undo",
@@ -14,11 +14,12 @@ inline constexpr std::array<std::string_view, 60> textKeys = {
     "menu.quit",
     "overlay.selectHint",      "settings.startAtLogin", "shortcuts.area",       "shortcuts.button",
     "shortcuts.cancel",        "shortcuts.clickToRecord", "shortcuts.full",
-    "shortcuts.help",          "shortcuts.pressNow",   "shortcuts.recordingTip",
+    "shortcuts.help",          "shortcuts.pressNow",   "shortcuts.recordingTip", "shortcuts.removeFrom",
+    "shortcuts.setIn",
     "shortcuts.save",          "shortcuts.title",      "status.adjustCrop",
     "status.autostartFailed",  "status.captureArea",      "status.captureFull",   "status.copied",       "status.copyFailed",       "status.countdown",
-    "status.desktopKeys",      "status.discarded",      "status.desktopKeysAssigned",
-    "status.fullCaptured",     "status.hotkeyConflict", "status.hotkeysActive",
+    "status.desktopKeyTaken",  "status.desktopKeys",    "status.desktopKeysAssigned",
+    "status.desktopKeysRemoved", "status.desktopKeysSet", "status.discarded",      "status.fullCaptured",     "status.hotkeyConflict", "status.hotkeysActive",
     "status.noTray",           "status.permission",    "status.ready",         "status.restored",
     "status.saveFailed",       "status.saved",        "status.settingsDamaged",         "status.shortcutConflict",
     "status.shortcutInvalid",  "status.shortcutSaveFailed", "status.shortcutSaved",

@@ -2,6 +2,7 @@
 
 #include "model/CaptureModel.h"
 #include "platform/Autostart.h"
+#include "platform/DesktopKeybindings.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "text/tr.h"
 #include "ui/ShortcutCaptureView.h"
@@ -76,9 +77,11 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
     };
     addRow(::tr("shortcuts.area"), *m_area);
     addRow(::tr("shortcuts.full"), *m_full);
-    // Where the desktop owns the keys, recording them here would change nothing.
+    // Where the desktop owns the keys, recording them here changes nothing, unless Save can
+    // write them into the desktop's own settings.
     const QString desktopKeys = GlobalShortcuts::desktopKeysText();
-    if (desktopKeys.isEmpty()) {
+    DesktopKeybindings *keybindings = GlobalShortcuts::desktopKeybindings();
+    if (desktopKeys.isEmpty() || keybindings) {
         layout->addWidget(caption(::tr("shortcuts.help")));
         layout->addWidget(caption(::tr("shortcuts.recordingTip")));
     } else {
@@ -114,13 +117,21 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
     }
     buttons->addWidget(m_cancel);
     buttons->addStretch();
+    if (keybindings) {
+        m_save->setText(::tr("shortcuts.setIn") + u' ' + keybindings->desktopName());
+        auto *remove = new QPushButton(::tr("shortcuts.removeFrom") + u' ' + keybindings->desktopName());
+        remove->setObjectName(QStringLiteral("removeFromDesktop"));
+        remove->setAutoDefault(false);
+        connect(remove, &QPushButton::clicked, this, [this] { m_model.setStatus(GlobalShortcuts::unbindInDesktop()); });
+        buttons->addWidget(remove);
+    }
     buttons->addWidget(m_save);
     layout->addLayout(buttons);
 
     // Cancel restores nothing: recorded shortcuts are already in the model, unsaved.
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_save, &QPushButton::clicked, this, [this] { m_model.saveShortcuts(); });
-    m_save->setEnabled(desktopKeys.isEmpty());
+    m_save->setEnabled(desktopKeys.isEmpty() || keybindings);
 
     updateRecorders();
 }
