@@ -86,7 +86,9 @@ void PixdriftApp::launch(CommandLine::Action action, int delay)
     if (m_backends.desktopShortcuts)
         bindDesktopKeys();
     if (action == CommandLine::Action::Service) {
-        // The launcher's call that follows says whether to show the window or to capture.
+        // The launcher's call that follows says whether to show the window or to capture; a
+        // capture shows the window once it has something to show.
+        PixdriftDelegate::openMain = [this] { openMainWindow(); };
     } else if (action == CommandLine::Action::Open) {
         openMainWindow();
         // Without a tray the window is the only way back; say so once, beside the hot keys' outcome.

@@ -352,4 +352,22 @@ dbus-send --session --print-reply --dest=app.pixdrift.Pixdrift /app/pixdrift/Pix
     >/dev/null || fail "Quit over the bus failed"
 ended_ok "Quit over the bus"
 
+# ---- 11. started by the bus as a launcher starts it: no window until the launcher's call, then
+# the entry's "Capture Area" action captures and the window shows the crop
+step launcher-action
+"$PIXDRIFT" --gapplication-service >"$WORK/pixdrift.log" 2>&1 &
+PIXDRIFT_PID=$!
+PIDS+=("$PIXDRIFT_PID")
+wait_for 60 grep -q "Pixdrift startup" "$WORK/pixdrift.log" || fail "no start-up line"
+sleep 1
+[[ -z $(main_window) ]] || fail "a start for the bus showed the window"
+gdbus call --session --dest app.pixdrift.Pixdrift --object-path /app/pixdrift/Pixdrift \
+    --method org.freedesktop.Application.ActivateAction CaptureArea "[]" "{}" >/dev/null || fail "ActivateAction failed"
+# On the primary monitor, the lower left one since the two-monitor step.
+select_area 200 1000 600 1300 11-launcher-drag
+copy_to "$WORK/launcher.png" 400x300 || fail "the launcher's capture copies $(identify -format '%wx%h' "$WORK/launcher.png" 2>&1)"
+dbus-send --session --print-reply --dest=app.pixdrift.Pixdrift /app/pixdrift/Pixdrift app.pixdrift.Pixdrift.Quit \
+    >/dev/null || fail "Quit over the bus failed"
+ended_ok "Quit over the bus"
+
 echo "end to end at scale $SCALE: all steps passed"
