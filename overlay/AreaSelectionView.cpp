@@ -155,11 +155,30 @@ QSizeF AreaSelectionView::bounds() const
     // Qt rounds a screen's size in points (1366 pixels at scale 1.5 are 910.67 points, shown as
     // 911). Where the image is the screen at its own resolution, its size over the scale is the
     // true size, and points map to pixels by the scale itself.
-    const QSizeF exact = m_pixelSize / devicePixelRatioF();
     const QSizeF shown(size());
+    const QSizeF exact = m_pixelSize / devicePixelRatioF();
     if (std::abs(exact.width() - shown.width()) < 1 && std::abs(exact.height() - shown.height()) < 1)
         return exact;
+    if (const std::optional<qreal> scale = fractionalScale())
+        return m_pixelSize / *scale;
     return shown;
+}
+
+std::optional<qreal> AreaSelectionView::fractionalScale() const
+{
+    // Such a compositor tells Qt the scale rounded up (1.5 as 2) and shrinks what Qt draws; the
+    // image is the output at its own resolution. The scale is then the ratio of the two sizes,
+    // in the 120ths compositors keep it in, between 1 and Qt's.
+    const QSizeF shown(size());
+    if (!(shown.width() > 0) || !(shown.height() > 0))
+        return std::nullopt;
+    const qreal scale = std::round(m_pixelSize.width() / shown.width() * 120) / 120;
+    if (scale <= 1 || scale >= devicePixelRatioF())
+        return std::nullopt;
+    const QSizeF exact = m_pixelSize / scale;
+    if (std::abs(exact.width() - shown.width()) < 1 && std::abs(exact.height() - shown.height()) < 1)
+        return scale;
+    return std::nullopt;
 }
 
 QPointF AreaSelectionView::exactPosition(const QMouseEvent *event) const
@@ -326,7 +345,7 @@ void AreaSelectionView::mouseReleaseEvent(QMouseEvent *event)
         beep();
         return;
     }
-    finish(G::pixelRect(m_selection, bounds(), m_pixelSize));
+    finish(G::pixelRect(m_selection, bounds(), m_pixelSize, fractionalScale() ? G::Edges::Nearest : G::Edges::Outward));
 }
 
 bool AreaSelectionView::isCancelKey(const QKeyEvent *event)

@@ -53,6 +53,9 @@ private:
     void paintDimmed(QPainter &painter, const QRegion &region);
     // The view's size in points, as the image's pixels see it.
     [[nodiscard]] QSizeF bounds() const;
+    // The scale of a Wayland output at a fractional scale, which Qt reads as the next whole one;
+    // nothing elsewhere.
+    [[nodiscard]] std::optional<qreal> fractionalScale() const;
     [[nodiscard]] QPointF exactPosition(const QMouseEvent *event) const;
     // Where the screen's top-left corner lies, in the device pixels pointer positions are kept in.
     [[nodiscard]] QPointF deviceOrigin() const;

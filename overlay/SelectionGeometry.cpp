@@ -6,12 +6,13 @@
 namespace {
 
 // A point on a screen at a fractional scale is a whole pixel divided by the scale; multiplied
-// back it lands a hair beside the whole number (300 / 1.75 × 1.75 = 299.99999999999994). Such a
-// value is the whole number.
+// back it lands a hair beside the whole number (300 / 1.75 × 1.75 = 299.99999999999994, and a
+// Wayland pointer position comes in 256ths of a point: 100 pixels at 1.5 arrive as 99.996). Such
+// a value is the whole number.
 double snapped(double value)
 {
     const double whole = std::round(value);
-    return std::abs(value - whole) < 1e-6 ? whole : value;
+    return std::abs(value - whole) < 0.01 ? whole : value;
 }
 
 } // namespace
@@ -50,12 +51,19 @@ bool isVisible(const QRectF &selection)
     return selection.width() > 0 && selection.height() > 0;
 }
 
-std::optional<QRect> pixelRect(const QRectF &selection, QSizeF bounds, QSizeF pixelSize)
+std::optional<QRect> pixelRect(const QRectF &selection, QSizeF bounds, QSizeF pixelSize, Edges edges)
 {
     if (!(bounds.width() > 0) || !(bounds.height() > 0))
         return std::nullopt;
     const double sx = pixelSize.width() / bounds.width();
     const double sy = pixelSize.height() / bounds.height();
+    if (edges == Edges::Nearest) {
+        const double left = std::round(selection.left() * sx);
+        const double top = std::round(selection.top() * sy);
+        const double right = std::round(selection.right() * sx);
+        const double bottom = std::round(selection.bottom() * sy);
+        return QRect(int(left), int(top), int(right - left), int(bottom - top));
+    }
     const double left = std::floor(snapped(selection.left() * sx));
     const double top = std::floor(snapped(selection.top() * sy));
     const double right = std::ceil(snapped(selection.right() * sx));

@@ -25,9 +25,14 @@ namespace SelectionGeometry {
 // Whether a selection is drawn at all (and the hint hidden).
 [[nodiscard]] bool isVisible(const QRectF &selection);
 
-// The selection in image pixels, rounded outward to whole pixels and not clamped to the image.
-// Nothing for a view without area.
-[[nodiscard]] std::optional<QRect> pixelRect(const QRectF &selection, QSizeF bounds, QSizeF pixelSize);
+// How a selection's edges become pixel edges. Outward: the pixels the selection touches, for
+// positions as exact as the image's pixels. Nearest: each edge to the nearest pixel edge, for
+// positions a fraction of a pixel off (a fractional Wayland scale, which Qt reads as the next
+// whole one, and whose positions Qt gets only to a step of its own scale).
+enum class Edges { Outward, Nearest };
+// The selection in image pixels, not clamped to the image. Nothing for a view without area.
+[[nodiscard]] std::optional<QRect> pixelRect(const QRectF &selection, QSizeF bounds, QSizeF pixelSize,
+                                             Edges edges = Edges::Outward);
 
 // "W × H px", the selection's size in image pixels, truncated toward zero.
 [[nodiscard]] QString sizeLabel(const QRectF &selection, QSizeF bounds, QSizeF pixelSize);

@@ -73,8 +73,12 @@ void GrimScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, in
             (*finish)(CaptureResult<QImage>::failure(QStringLiteral("grim returned no image")));
             return;
         }
-        if (image.size() != pixels)
-            image = image.copy(QRect(QPoint(0, 0), pixels));
+        // The output's own pixels are the truth. At a fractional scale Qt rounds the scale up
+        // (1.5 reads as 2) and so asks for more pixels than the output has: padding the picture
+        // to that size would shift every selection on it.
+        const QSize kept = image.size().boundedTo(pixels);
+        if (image.size() != kept)
+            image = image.copy(QRect(QPoint(0, 0), kept));
         (*finish)(CaptureResult<QImage>::success(image));
     });
     QTimer::singleShot(grimTimeoutMs, grim, [grim] { grim->kill(); });

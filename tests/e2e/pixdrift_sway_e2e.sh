@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Drives the whole program in a Wayland session on a headless sway with two outputs, one at scale
-# 2 and one at scale 1: a key bound in sway starts an area capture, the overlay covers both
-# outputs, a drag on each selects, Copy puts exactly the screen's pixels on the Wayland
-# clipboard, a full capture goes through the desktop's Screenshot portal, and Quit ends it.
+# 2 and one at scale 1 (or SCALE2, e.g. 1.5): a key bound in sway starts an area capture, the
+# overlay covers both outputs, a drag on each selects, Copy puts exactly the screen's pixels on
+# the Wayland clipboard, a full capture goes through the desktop's Screenshot portal, and Quit
+# ends it.
 #
 #   pixdrift_sway_e2e.sh <pixdrift> <folder for screenshots>
 #
@@ -45,7 +46,7 @@ if [[ ${1:-} != --inside ]]; then
         run_as=(runuser -u "$USER_NAME" --)
     fi
     "${run_as[@]}" env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$SESSION/home" XDG_RUNTIME_DIR="$SESSION/run" \
-        LANG=C.UTF-8 dbus-run-session -- bash "$SESSION/$(basename "$0")" --inside "$SESSION" "${SWAY_BENCH_ROUNDS:-}"
+        LANG=C.UTF-8 SCALE2="${SCALE2:-1}" dbus-run-session -- bash "$SESSION/$(basename "$0")" --inside "$SESSION" "${SWAY_BENCH_ROUNDS:-}"
     code=$?
     cp "$SESSION/shots/"*.png "$OUT/" 2>/dev/null
     exit $code
@@ -71,7 +72,8 @@ fail() {
 # shellcheck source=steps.sh
 source "$SESSION/steps.sh"
 
-# The outputs: HEADLESS-1 at scale 2 (1280 x 800 points) and HEADLESS-2 at scale 1 to its right.
+# The outputs: HEADLESS-1 at scale 2 (1280 x 800 points) and HEADLESS-2 at scale SCALE2 to its
+# right. The drags and the checks are in each output's own pixels, whatever its scale.
 export WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman XDG_CURRENT_DESKTOP=sway
 W1=2560 H1=1600 W2=1280 H2=800
 # A screen where every pixel differs from its neighbours, so that a crop a pixel off shows.
@@ -84,7 +86,7 @@ PY
 convert wall.ppm wall.png || exit 1
 cat >sway.conf <<CONF
 output HEADLESS-1 mode ${W1}x${H1} position 0 0 scale 2 bg $SESSION/wall.png center
-output HEADLESS-2 mode ${W2}x${H2} position 1280 0 scale 1 bg $SESSION/wall.png center
+output HEADLESS-2 mode ${W2}x${H2} position 1280 0 scale $SCALE2 bg $SESSION/wall.png center
 default_border none
 focus_follows_mouse no
 bindsym ctrl+alt+4 exec $PIXDRIFT --area
