@@ -38,6 +38,13 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
     if (m_backends.hotKeys) {
         GlobalShortcuts::setService(m_backends.hotKeys.get());
         GlobalShortcuts::setPressHandler([this](bool full) { model().take(full); });
+        // Keys changed in the desktop's settings become ours, once the registration is over.
+        m_backends.hotKeys->onChangedElsewhere = [this](HotKeyId id, std::uint32_t keyCode, std::uint32_t modifiers) {
+            const QString shortcut = shortcutFor(std::uint16_t(keyCode), modifiers);
+            QMetaObject::invokeMethod(
+                this, [this, full = id.number == 2, shortcut] { model().adoptDesktopShortcut(full, shortcut); },
+                Qt::QueuedConnection);
+        };
     } else {
         // Until the desktop binds the keys, and where it cannot, they are bound in the desktop's
         // settings to the command line.

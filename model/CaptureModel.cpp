@@ -109,6 +109,19 @@ void CaptureModel::saveShortcuts()
                                            m_areaShortcut, m_fullShortcut));
 }
 
+void CaptureModel::adoptDesktopShortcut(bool full, const QString &shortcut)
+{
+    if (!GlobalShortcuts::parse(shortcut))
+        return;
+    full ? setFullShortcut(shortcut) : setAreaShortcut(shortcut);
+    if (!m_defaults.setString(full ? fullShortcutKey : areaShortcutKey, shortcut)) {
+        fail(::tr("status.shortcutSaveFailed") + QStringLiteral(" (") + m_defaults.lastError() + u')');
+        return;
+    }
+    setStatus(GlobalShortcuts::outcomeText(true, "status.shortcutSaved", "status.shortcutConflict", m_areaShortcut,
+                                           m_fullShortcut));
+}
+
 void CaptureModel::setIncludeMarks(bool include)
 {
     if (include == m_includeMarks)

@@ -81,6 +81,9 @@ public:
     // Validates both shortcuts, stores them and registers them again; the outcome is the
     // status text.
     void saveShortcuts();
+    // The desktop's own settings gave a hot key other keys (KDE's System Settings): they are the
+    // shortcut from now on, kept and shown as if recorded here.
+    void adoptDesktopShortcut(bool full, const QString &shortcut);
 
     // Marks: the list changes as a whole, so every observer redraws.
     void addMark(const Mark &mark);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // System-wide hot keys in the shape of the classic event-manager calls: one handler for all
@@ -49,4 +50,8 @@ public:
     virtual std::int32_t registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers, HotKeyId id,
                                         HotKeyRef *ref) = 0;
     virtual std::int32_t unregisterHotKey(HotKeyRef ref) = 0;
+
+    // Where the desktop shows the keys in its own settings and the user changes them there (KDE's
+    // System Settings): a registered hot key's id with its new key code and modifiers.
+    std::function<void(HotKeyId id, std::uint32_t keyCode, std::uint32_t modifiers)> onChangedElsewhere;
 };

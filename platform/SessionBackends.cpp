@@ -1,6 +1,8 @@
 #include "platform/SessionBackends.h"
 
 #include "platform/gnome/GnomeKeybindings.h"
+#include "platform/kde/KGlobalAccelHotKeys.h"
+#include "platform/kde/KWinScreenCapture.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/portal/PortalScreenCapture.h"
 #include "platform/wayland/GrimScreenCapture.h"
@@ -11,6 +13,7 @@
 #include "platform/DesktopKeybindings.h"
 #include "platform/DesktopShortcuts.h"
 #include "platform/HotKeyService.h"
+#include "text/tr.h"
 
 #include <QDBusConnection>
 #include <QGuiApplication>
@@ -26,29 +29,57 @@ SessionBackends::SessionBackends(SessionBackends &&) noexcept = default;
 SessionBackends &SessionBackends::operator=(SessionBackends &&) noexcept = default;
 SessionBackends::~SessionBackends() = default;
 
+namespace {
+
+bool currentDesktopIs(const char *name)
+{
+    return qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':').contains(QLatin1String(name), Qt::CaseInsensitive);
+}
+
+// KDE Plasma keeps global keys in KGlobalAccel, on X11 as on Wayland: grabbing them past it
+// would fight its own grabs and hide them from System Settings.
+std::unique_ptr<HotKeyService> kdeHotKeys()
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!currentDesktopIs("KDE") || !KGlobalAccelHotKeys::available(bus))
+        return nullptr;
+    return std::make_unique<KGlobalAccelHotKeys>(
+        bus, QList<KGlobalAccelHotKeys::Action>{{QStringLiteral("capture-area"), ::tr("capture.area")},
+                                                {QStringLiteral("capture-full"), ::tr("capture.full")}});
+}
+
+} // namespace
+
 SessionBackends chooseSessionBackends()
 {
     SessionBackends backends;
     // Qt may still run on X11 in a Wayland session (through XWayland): where X11 events come,
     // their exact pointer positions are kept.
     backends.pointerFilter = std::make_unique<X11PointerFilter>();
+    backends.hotKeys = kdeHotKeys();
     if (isWaylandSession()) {
-        // grim where the compositor offers wlr-screencopy, the desktop's portal elsewhere, and
-        // PIXDRIFT_CAPTURE=portal asks for the portal.
+        // KWin's own screenshot interface on KDE, grim where the compositor offers wlr-screencopy,
+        // the desktop's portal elsewhere and after either fails; PIXDRIFT_CAPTURE=portal asks for
+        // the portal.
         auto portal = std::make_unique<PortalScreenCapture>(QDBusConnection::sessionBus());
         const QString grim = QStandardPaths::findExecutable(QStringLiteral("grim"));
-        if (grim.isEmpty() || qgetenv("PIXDRIFT_CAPTURE") == "portal")
+        if (qgetenv("PIXDRIFT_CAPTURE") == "portal")
             backends.screenCapture = std::move(portal);
-        else
+        else if (currentDesktopIs("KDE"))
+            backends.screenCapture = std::make_unique<KWinScreenCapture>(QDBusConnection::sessionBus(), std::move(portal));
+        else if (!grim.isEmpty())
             backends.screenCapture = std::make_unique<GrimScreenCapture>(grim, std::move(portal));
-        backends.desktopShortcuts = std::make_unique<PortalGlobalShortcuts>(QDBusConnection::sessionBus());
+        else
+            backends.screenCapture = std::move(portal);
+        if (!backends.hotKeys)
+            backends.desktopShortcuts = std::make_unique<PortalGlobalShortcuts>(QDBusConnection::sessionBus());
         // GNOME has no shortcuts portal: keys go into its own keyboard settings.
-        if (qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(u':').contains(QStringLiteral("GNOME"), Qt::CaseInsensitive)
-            && GnomeKeybindings::available())
+        if (currentDesktopIs("GNOME") && GnomeKeybindings::available())
             backends.desktopKeybindings = std::make_unique<GnomeKeybindings>();
         return backends;
     }
     backends.screenCapture = std::make_unique<X11ScreenCapture>();
-    backends.hotKeys = std::make_unique<X11HotKeyService>();
+    if (!backends.hotKeys)
+        backends.hotKeys = std::make_unique<X11HotKeyService>();
     return backends;
 }

@@ -87,6 +87,20 @@ std::optional<QString> keyNameForCode(std::uint16_t code)
     return std::nullopt;
 }
 
+QString shortcutFor(std::uint16_t keyCode, std::uint32_t modifiers)
+{
+    const std::optional<QString> key = keyNameForCode(keyCode);
+    if (!key)
+        return {};
+    QStringList words;
+    for (const char *word : {"control", "option", "shift", "command"}) {
+        if (modifiers & *modifierMaskForWord(QLatin1String(word)))
+            words << QLatin1String(word);
+    }
+    words << *key;
+    return words.join(u'+');
+}
+
 namespace {
 
 // The modifiers in the order Linux desktops name them, whatever order they were stored in, under

@@ -34,6 +34,10 @@ inline constexpr std::uint16_t printKeyCode = 0x69;
 // Code → name, for the recorder; nothing for a key that cannot be part of a shortcut.
 [[nodiscard]] std::optional<QString> keyNameForCode(std::uint16_t code);
 
+// The stored form of a key code and modifier mask: (0x15, control|option|command) →
+// "control+option+command+4". Empty for a key that cannot be part of a shortcut.
+[[nodiscard]] QString shortcutFor(std::uint16_t keyCode, std::uint32_t modifiers);
+
 // The display form, as Linux desktops show keys: "control+option+command+4" →
 // "Ctrl+Alt+Super+4", "shift+control+f5" → "Ctrl+Shift+F5". Unknown words are left out.
 [[nodiscard]] QString prettyShortcut(const QString &shortcut);

@@ -160,22 +160,18 @@ void ShortcutCaptureView::capture(const QKeyEvent *event)
         return;
     }
     const std::uint32_t flags = modifierFlagsOf(event->modifiers());
-    QStringList words;
-    if (flags & controlFlag)
-        words << QStringLiteral("control");
-    if (flags & optionFlag)
-        words << QStringLiteral("option");
-    if (flags & shiftFlag)
-        words << QStringLiteral("shift");
-    if (flags & commandFlag)
-        words << QStringLiteral("command");
-    if (words.isEmpty() && *keyCode != printKeyCode) {
+    std::uint32_t mask = 0;
+    for (const auto &[flag, bit] : {std::pair{controlFlag, ShortcutMask::control}, std::pair{optionFlag, ShortcutMask::option},
+                                    std::pair{shiftFlag, ShortcutMask::shift}, std::pair{commandFlag, ShortcutMask::command}}) {
+        if (flags & flag)
+            mask |= bit;
+    }
+    if (mask == 0 && *keyCode != printKeyCode) {
         beep();
         return;
     }
-    words << *key;
     if (onCapture)
-        onCapture(words.join(u'+'));
+        onCapture(shortcutFor(*keyCode, mask));
     m_recording = false;
     update();
 }

@@ -1,0 +1,162 @@
+#include "platform/kde/KWinScreenCapture.h"
+
+#include "platform/LogLine.h"
+
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusUnixFileDescriptor>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+constexpr int captureTimeoutMs = 10000;
+
+// The read end of the pipe KWin writes into, and what has come through it so far.
+struct PixelPipe
+{
+    int fd = -1;
+    QByteArray data;
+    QVariantMap format;
+    bool answered = false;
+    ~PixelPipe()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// The picture once the whole of it is there; null until then, or when the answer makes no sense.
+QImage pictureFrom(const PixelPipe &pipe)
+{
+    const int width = pipe.format.value(QStringLiteral("width")).toInt();
+    const int height = pipe.format.value(QStringLiteral("height")).toInt();
+    const qsizetype stride = pipe.format.value(QStringLiteral("stride")).toLongLong();
+    const auto format = QImage::Format(pipe.format.value(QStringLiteral("format")).toInt());
+    if (width <= 0 || height <= 0 || stride < qsizetype(width) * 4 || pipe.data.size() < stride * height
+        || (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32
+            && format != QImage::Format_ARGB32_Premultiplied))
+        return {};
+    const QImage view(reinterpret_cast<const uchar *>(pipe.data.constData()), width, height, stride, format);
+    return view.convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+KWinScreenCapture::KWinScreenCapture(const QDBusConnection &bus, std::unique_ptr<ScreenCaptureService> fallback,
+                                     QObject *parent)
+    : QtScreensCaptureService(parent)
+    , m_bus(bus)
+    , m_fallback(std::move(fallback))
+{
+}
+
+KWinScreenCapture::~KWinScreenCapture() = default;
+
+void KWinScreenCapture::requestShareableContent(ContentHandler done)
+{
+    if (m_fellBack) {
+        m_fallback->requestShareableContent(std::move(done));
+        return;
+    }
+    answerLater(std::move(done), CaptureResult<QList<CaptureDisplay>>::success(QtScreenList::displays(QtScreenList::scaledSize)));
+}
+
+void KWinScreenCapture::fallBack(const QString &why, std::uint32_t displayId, int pixelWidth, int pixelHeight,
+                                 ImageHandler done)
+{
+    logLine("Pixdrift captures through the desktop portal: KWin's screenshot failed (%@)", why);
+    m_fellBack = true;
+    m_fallback->requestImage(displayId, pixelWidth, pixelHeight, std::move(done));
+}
+
+void KWinScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done)
+{
+    if (m_fellBack) {
+        m_fallback->requestImage(displayId, pixelWidth, pixelHeight, std::move(done));
+        return;
+    }
+    QScreen *screen = QtScreenList::screen(displayId);
+    if (!screen) {
+        answerLater(std::move(done), CaptureResult<QImage>::failure(QStringLiteral("display %1 is not connected").arg(displayId)));
+        return;
+    }
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        answerLater(std::move(done), CaptureResult<QImage>::failure(QString::fromLocal8Bit(strerror(errno))));
+        return;
+    }
+    auto pipe = std::make_shared<PixelPipe>();
+    pipe->fd = ends[0];
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.kde.KWin"), QStringLiteral("/org/kde/KWin/ScreenShot2"),
+                                                       QStringLiteral("org.kde.KWin.ScreenShot2"), QStringLiteral("CaptureScreen"));
+    call << screen->name()
+         << QVariantMap{{QStringLiteral("include-cursor"), false}, {QStringLiteral("native-resolution"), true}}
+         << QVariant::fromValue(QDBusUnixFileDescriptor(ends[1]));
+    ::close(ends[1]);
+    const QDBusPendingCall pending = m_bus.asyncCall(call, captureTimeoutMs);
+
+    // One answer, whichever comes first: the picture, KWin's refusal, or the clock.
+    const QSize pixels = QSize(pixelWidth, pixelHeight).boundedTo(QtScreenList::scaledSize(screen));
+    auto finish = std::make_shared<ImageHandler>(std::move(done));
+    auto *context = new QObject(this);
+    auto *notifier = new QSocketNotifier(pipe->fd, QSocketNotifier::Read, context);
+    auto *watcher = new QDBusPendingCallWatcher(pending, context);
+    auto complete = [this, context, finish, pipe, pixels, displayId, pixelWidth, pixelHeight](const QString &error) {
+        if (!*finish)
+            return;
+        ImageHandler handler = std::move(*finish);
+        *finish = nullptr;
+        context->deleteLater();
+        if (!error.isEmpty()) {
+            fallBack(error, displayId, pixelWidth, pixelHeight, std::move(handler));
+            return;
+        }
+        QImage image = pictureFrom(*pipe);
+        // The output's own pixels are the truth (see the grim service for why not Qt's guess).
+        const QSize kept = image.size().boundedTo(pixels);
+        if (image.size() != kept)
+            image = image.copy(QRect(QPoint(0, 0), kept));
+        handler(image.isNull() ? CaptureResult<QImage>::failure(QStringLiteral("KWin sent no picture"))
+                               : CaptureResult<QImage>::success(image));
+    };
+    auto tryComplete = [pipe, complete] {
+        if (pipe->answered && !pictureFrom(*pipe).isNull())
+            complete({});
+    };
+    connect(notifier, &QSocketNotifier::activated, context, [pipe, notifier, tryComplete, complete] {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t got = ::read(pipe->fd, buffer, sizeof buffer);
+            if (got > 0) {
+                pipe->data.append(buffer, got);
+                continue;
+            }
+            if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
+                // The end of the pipe: whatever came is all there is.
+                notifier->setEnabled(false);
+                if (pipe->answered)
+                    complete(pictureFrom(*pipe).isNull() ? QStringLiteral("the picture was cut short") : QString());
+            }
+            break;
+        }
+        tryComplete();
+    });
+    connect(watcher, &QDBusPendingCallWatcher::finished, context, [pipe, watcher, tryComplete, complete] {
+        const QDBusPendingReply<QVariantMap> reply = *watcher;
+        if (reply.isError()) {
+            complete(reply.error().message().isEmpty() ? reply.error().name() : reply.error().message());
+            return;
+        }
+        pipe->format = reply.value();
+        pipe->answered = true;
+        tryComplete();
+    });
+    QTimer::singleShot(captureTimeoutMs, context, [complete] { complete(QStringLiteral("KWin did not answer in time")); });
+}
