@@ -5,13 +5,14 @@
     desk.py kde|gnome shot FILE.ppm         the screen's pixels, read back through the desktop
     desk.py gnome clipboard FILE.png        the clipboard's PNG (wl-paste cannot read it there)
     desk.py gnome windows                   the titles of the windows, one a line
+    desk.py gnome frame TITLE               x y width height of the window with that title
     desk.py kde set-key ACTION QTKEY        gives an action of ours a key, as System Settings does
 
 Pointer positions are logical pixels on KWin and the monitor's pixels on GNOME. KWin's input
 is its org_kde_kwin_fake_input protocol, spoken on the Wayland socket directly; GNOME's is
 org.gnome.Mutter.RemoteDesktop with a ScreenCast stream (pipewire must run).
 """
-import os, select, socket, struct, sys, time
+import json, os, select, socket, struct, sys, time
 from gi.repository import Gio, GLib
 
 bus = Gio.bus_get_sync(Gio.BusType.SESSION)
@@ -119,6 +120,9 @@ class MutterInput:
 def gesture(device, command, arguments):
     if command == "move":
         device.motion(*map(float, arguments))
+    elif command == "click":
+        device.motion(*map(float, arguments)); time.sleep(0.1); device.button(True); time.sleep(0.05)
+        device.button(False)
     elif command == "drag":
         x1, y1, x2, y2 = map(float, arguments)
         device.motion(x1, y1); time.sleep(0.1); device.button(True); time.sleep(0.1)
@@ -167,12 +171,12 @@ def gnome_eval(script):
 
 def main():
     desktop, command, *arguments = sys.argv[1:]
-    if command in ("move", "drag", "keys"):
+    if command in ("move", "click", "drag", "keys"):
         gesture(KWinInput() if desktop == "kde" else MutterInput(), command, arguments)
     elif command == "shot" and desktop == "kde":
         kwin_shot(arguments[0])
     elif command == "shot":
-        png = arguments[0] + ".png"
+        png = os.path.abspath(arguments[0]) + ".png"
         call("org.gnome.Shell.Screenshot", "/org/gnome/Shell/Screenshot", "org.gnome.Shell.Screenshot", "Screenshot",
              "(bbs)", (False, False, png))
         os.execvp("convert", ["convert", png, arguments[0]])
@@ -182,8 +186,13 @@ def main():
         gnome_eval("imports.gi.St.Clipboard.get_default().get_content(imports.gi.St.ClipboardType.CLIPBOARD, 'image/png',"
                    " (c, b) => imports.gi.GLib.file_set_contents('%s', b ? b.get_data() : ''))" % target)
     elif command == "windows":
-        print(gnome_eval("global.get_window_actors().map(a => a.meta_window.get_title()).join('\\n')").strip('"')
-              .replace("\\n", "\n"))
+        print("\n".join(json.loads(gnome_eval("global.get_window_actors().map(a => a.meta_window.get_title())"))))
+    elif command == "frame":
+        rects = json.loads(gnome_eval("global.get_window_actors().map(a => a.meta_window).filter(w => w.get_title() == %s)"
+                                      ".map(w => w.get_frame_rect()).map(r => [r.x, r.y, r.width, r.height])"
+                                      % json.dumps(arguments[0])))
+        if not rects: sys.exit("desk.py: no window " + arguments[0])
+        print(*rects[0])
     elif command == "set-key":
         call("org.kde.kglobalaccel", "/kglobalaccel", "org.kde.KGlobalAccel", "setForeignShortcut", "(asai)",
              (["app.pixdrift.Pixdrift", arguments[0], "Pixdrift", ""], [int(arguments[1], 0)]))

@@ -244,3 +244,48 @@ if [[ $DESKTOP == kde ]]; then
     echo "PASS"
     exit 0
 fi
+
+# ---- GNOME --------------------------------------------------------------------------------------
+windows() { desk windows; }
+has_window() { windows | grep -qx "$1"; }
+keybindings() { gsettings get org.gnome.settings-daemon.plugins.media-keys custom-keybindings; }
+
+step start
+start pixdrift "$PIXDRIFT"
+wait_for 20 dbus_has app.pixdrift.Pixdrift || fail "Pixdrift did not take its name"
+wait_for 10 has_window Pixdrift || fail "no main window"
+shot start
+
+step set-in-gnome
+# The settings sheet from the keyboard; then its "Set in GNOME" button, the last of its bottom
+# row, clicked where it lies in the sheet's frame.
+desk keys ctrl+, || fail "no input"
+wait_for 10 has_window "Keyboard Shortcuts" || fail "the settings did not open"
+sleep 0.5
+shot settings
+read -r SX SY SW SH < <(python3 "$SESSION/desk.py" gnome frame "Keyboard Shortcuts") || fail "no frame for the settings"
+desk click $((SX + SW - 60)) $((SY + SH - 36)) || fail "no input"
+wait_for 10 bash -c "gsettings get org.gnome.settings-daemon.plugins.media-keys custom-keybindings | grep -q pixdrift" \
+    || fail "no keybinding was made: $(keybindings)"
+P=$(keybindings | grep -o "'[^']*pixdrift-area/'" | tr -d "'")
+KEYS="org.gnome.settings-daemon.plugins.media-keys.custom-keybinding:$P"
+[[ $(gsettings get "$KEYS" binding) == "'<Control><Alt><Super>4'" ]] || fail "the binding is $(gsettings get "$KEYS" binding)"
+[[ $(gsettings get "$KEYS" command) == "\"'$PIXDRIFT' --area\"" || $(gsettings get "$KEYS" command) == "'''$PIXDRIFT'' --area'" ]] \
+    || echo "note: the command is $(gsettings get "$KEYS" command)"
+shot set-in-gnome
+# Cancel, the first of the bottom row, closes the sheet; the keys stay set in GNOME.
+desk click $((SX + 50)) $((SY + SH - 36)) || fail "no input"
+wait_for 10 bash -c "! python3 '$SESSION/desk.py' gnome windows | grep -qx 'Keyboard Shortcuts'" || fail "the settings stayed open"
+
+# The binding runs "pixdrift --area", which reaches the running program over the bus.
+area key ctrl+alt+super+4 301 201 1101 701 301 201 800 500
+
+step full
+"$PIXDRIFT" --full >pixdrift-full.log 2>&1 || fail "pixdrift --full failed"
+wait_for 15 has_window Pixdrift || fail "no main window after the full capture"
+sleep 1
+shot full
+copy_is 0 0 "$W" "$H" || fail "the full capture is not the screen"
+no_litter || fail "a picture was left behind: $(find "$HOME" -newer ref.ppm -type f -name '*.png')"
+quit_ok
+echo "PASS"
