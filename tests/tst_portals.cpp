@@ -1,10 +1,13 @@
-// The desktop portal clients against a portal of our own on the test's private session bus, and
-// the one-instance object as other programs call it there.
+// The desktop portal clients and KDE's services against fakes of our own on the test's private
+// session bus, and the one-instance object as other programs call it there.
 
 #include "platform/dbus/DBusInstance.h"
+#include "platform/kde/KGlobalAccelHotKeys.h"
+#include "platform/kde/KWinScreenCapture.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/portal/PortalRequest.h"
 #include "platform/portal/PortalScreenCapture.h"
+#include "support/Fakes.h"
 #include "support/TestUtilities.h"
 
 #include <QDBusArgument>
@@ -12,6 +15,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDBusUnixFileDescriptor>
 #include <QDBusVirtualObject>
 #include <QDir>
 #include <QFile>
@@ -19,7 +23,10 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 
@@ -105,6 +112,122 @@ private:
     QString m_session;
 };
 
+
+// A key sequence as KGlobalAccel sends it: (ai), four keys.
+struct KeySequence
+{
+    QList<int> keys;
+};
+QDBusArgument &operator<<(QDBusArgument &argument, const KeySequence &sequence)
+{
+    argument.beginStructure();
+    argument << sequence.keys;
+    argument.endStructure();
+    return argument;
+}
+const QDBusArgument &operator>>(const QDBusArgument &argument, KeySequence &sequence)
+{
+    argument.beginStructure();
+    argument >> sequence.keys;
+    argument.endStructure();
+    return argument;
+}
+
+} // namespace
+Q_DECLARE_METATYPE(KeySequence)
+namespace {
+
+// KWin's KGlobalAccel and ScreenShot2 as KWin 5.27 answers them: keys another program holds are
+// left out of what setShortcut returns; keys kept from an earlier session win unless the call
+// says otherwise; the pixels go through the pipe the caller gives.
+class FakeKde : public QDBusVirtualObject
+{
+public:
+    FakeKde()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-kde")))
+    {
+        m_ready = m_bus.registerVirtualObject(QStringLiteral("/kglobalaccel"), this)
+                  && m_bus.registerVirtualObject(QStringLiteral("/org/kde/KWin/ScreenShot2"), this)
+                  && m_bus.registerService(QStringLiteral("org.kde.kglobalaccel")) && m_bus.registerService(QStringLiteral("org.kde.KWin"));
+    }
+    ~FakeKde() override { QDBusConnection::disconnectFromBus(QStringLiteral("fake-kde")); }
+
+    [[nodiscard]] bool ready() const { return m_ready; }
+    QString introspect(const QString &) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
+    {
+        const QList<QVariant> arguments = message.arguments();
+        if (message.member() == u"CaptureScreen")
+            return capture(message, connection);
+        if (message.member() == u"getComponent") {
+            connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(componentPath))));
+        } else if (message.member() == u"setShortcut") {
+            const QString action = arguments[0].toStringList().value(1);
+            QList<int> wanted = qdbus_cast<QList<int>>(arguments[1]);
+            const uint flags = arguments[2].toUInt();
+            if (!(flags & 4) && keys.contains(action))
+                wanted = keys[action];
+            wanted.removeIf([this](int key) { return taken.contains(key); });
+            keys[action] = wanted;
+            connection.send(message.createReply(QVariant::fromValue(wanted)));
+        } else {
+            connection.send(message.createReply());
+        }
+        return true;
+    }
+
+    void press(const QString &action)
+    {
+        QDBusMessage pressed = QDBusMessage::createSignal(componentPath, QStringLiteral("org.kde.kglobalaccel.Component"),
+                                                          QStringLiteral("globalShortcutPressed"));
+        pressed << KGlobalAccelHotKeys::componentUnique << action << qlonglong(0);
+        m_bus.send(pressed);
+    }
+    // As System Settings changes a key: the new keys as key sequences of four.
+    void change(const QString &action, int key)
+    {
+        QDBusMessage changed = QDBusMessage::createSignal(QStringLiteral("/kglobalaccel"), QStringLiteral("org.kde.KGlobalAccel"),
+                                                          QStringLiteral("yourShortcutsChanged"));
+        changed << QStringList{KGlobalAccelHotKeys::componentUnique, action}
+                << QVariant::fromValue(QList<KeySequence>{{{key, 0, 0, 0}}});
+        m_bus.send(changed);
+    }
+
+    QMap<QString, QList<int>> keys;
+    QList<int> taken;
+    // What CaptureScreen does: send these bytes as an image this size, or refuse.
+    QByteArray pixels;
+    QSize size;
+    bool refuse = false;
+
+private:
+    bool capture(const QDBusMessage &message, const QDBusConnection &connection)
+    {
+        if (refuse) {
+            connection.send(message.createErrorReply(QStringLiteral("org.kde.KWin.ScreenShot2.Error.NoAuthorized"),
+                                                     QStringLiteral("The process is not authorized to take a screenshot")));
+            return true;
+        }
+        const auto pipe = qdbus_cast<QDBusUnixFileDescriptor>(message.arguments().at(2));
+        // Small enough for the pipe's buffer: the reader runs on this very thread.
+        if (::write(pipe.fileDescriptor(), pixels.constData(), size_t(pixels.size())) != pixels.size())
+            return false;
+        connection.send(message.createReply(QVariantMap{{QStringLiteral("type"), QStringLiteral("raw")},
+                                                        {QStringLiteral("width"), uint(size.width())},
+                                                        {QStringLiteral("height"), uint(size.height())},
+                                                        {QStringLiteral("stride"), uint(size.width() * 4)},
+                                                        {QStringLiteral("format"), uint(QImage::Format_ARGB32)}}));
+        return true;
+    }
+
+    static inline const QString componentPath = QStringLiteral("/component/app_pixdrift_Pixdrift");
+    QDBusConnection m_bus;
+    bool m_ready = false;
+};
+
+QList<std::uint32_t> kdePresses;
+
 } // namespace
 
 class PortalsTest : public QObject
@@ -122,6 +245,8 @@ private Q_SLOTS:
         qputenv("HOME", QFile::encodeName(m_home.path()));
         qDBusRegisterMetaType<PortalShortcutEntry>();
         qDBusRegisterMetaType<QList<PortalShortcutEntry>>();
+        qDBusRegisterMetaType<KeySequence>();
+        qDBusRegisterMetaType<QList<KeySequence>>();
     }
 
     void screenshot_data()
@@ -207,6 +332,90 @@ private Q_SLOTS:
             QCOMPARE(bound->at(1).trigger, QString());
             fake.press(QStringLiteral("full"));
             QTRY_COMPARE(pressed, QStringList{QStringLiteral("full")});
+        }
+    }
+
+    // KDE's keys: registered on the keys asked for, refused on another program's, the keys
+    // System Settings kept while we were away taken at start, a press and a change there
+    // reaching us.
+    void kdeKeys()
+    {
+        FakeKde kde;
+        QVERIFY(kde.ready());
+        // The keys are set with calls that wait for their answer: the fake answers from a thread.
+        QThread answering;
+        kde.moveToThread(&answering);
+        answering.start();
+        auto stop = qScopeGuard([&answering] {
+            answering.quit();
+            answering.wait();
+        });
+        const int ctrlAlt = (Qt::CTRL | Qt::ALT).toInt();
+        kde.taken = {ctrlAlt | Qt::Key_5};
+        kde.keys[QStringLiteral("capture-full")] = {(Qt::CTRL | Qt::SHIFT | Qt::Key_F5).toCombined()};
+        KGlobalAccelHotKeys keys(QDBusConnection::sessionBus(), {{QStringLiteral("capture-area"), QStringLiteral("Capture Area")},
+                                                                 {QStringLiteral("capture-full"), QStringLiteral("Capture Full Screen")}});
+        QList<QList<std::uint32_t>> changes;
+        keys.onChangedElsewhere = [&changes](HotKeyId id, std::uint32_t keyCode, std::uint32_t modifiers) {
+            changes.append({id.number, keyCode, modifiers});
+        };
+        QCOMPARE(keys.installEventHandler([](const HotKeyEvent &event) {
+            kdePresses.append(event.id->number);
+            return HotKeyStatus::noError;
+        }), HotKeyStatus::noError);
+        const std::uint32_t ctrlAltMask = ShortcutMask::control | ShortcutMask::option;
+        HotKeyRef area = 0, full = 0;
+        QCOMPARE(keys.registerHotKey(0x15, ctrlAltMask | ShortcutMask::command, {1, 1}, &area), HotKeyStatus::noError);
+        QCOMPARE(kde.keys[QStringLiteral("capture-area")], QList<int>{ctrlAlt | Qt::META | Qt::Key_4});
+        QCOMPARE(keys.registerHotKey(0x14, ctrlAltMask, {1, 2}, &full), HotKeyStatus::noError);
+        QCOMPARE(changes, (QList<QList<std::uint32_t>>{{2, 0x60, ShortcutMask::control | ShortcutMask::shift}}));
+        QCOMPARE(kde.keys[QStringLiteral("capture-full")], QList<int>{(Qt::CTRL | Qt::SHIFT | Qt::Key_F5).toCombined()});
+
+        // Recorded anew in our settings: our choice wins over the kept one, another program's key does not.
+        QCOMPARE(keys.unregisterHotKey(area), HotKeyStatus::noError);
+        QCOMPARE(keys.registerHotKey(0x17, ctrlAltMask, {1, 1}, &area), HotKeyStatus::hotKeyExists);
+        QCOMPARE(keys.registerHotKey(0x69, 0, {1, 1}, &area), HotKeyStatus::noError);
+        QCOMPARE(kde.keys[QStringLiteral("capture-area")], QList<int>{Qt::Key_Print});
+
+        kdePresses.clear();
+        kde.press(QStringLiteral("capture-area"));
+        QTRY_COMPARE(kdePresses, QList<std::uint32_t>{1});
+        kde.change(QStringLiteral("capture-full"), ctrlAlt | Qt::Key_6);
+        QTRY_COMPARE(changes.size(), 2);
+        QCOMPARE(changes[1], (QList<std::uint32_t>{2, 0x16, ctrlAltMask}));
+    }
+
+    // KWin's pixels come through the pipe; a refusal, or pixels cut short, leave the screen to
+    // the fallback from then on.
+    void kwinScreenshot_data()
+    {
+        QTest::addColumn<int>("answer"); // 0 whole, 1 refused, 2 cut short
+        QTest::newRow("raw pixels") << 0;
+        QTest::newRow("refused") << 1;
+        QTest::newRow("cut short") << 2;
+    }
+    void kwinScreenshot()
+    {
+        QFETCH(int, answer);
+        FakeKde kde;
+        QVERIFY(kde.ready());
+        const QImage picture = patternImage(QSize(64, 32)).convertToFormat(QImage::Format_ARGB32);
+        kde.size = picture.size();
+        kde.pixels = QByteArray(reinterpret_cast<const char *>(picture.constBits()), picture.sizeInBytes());
+        kde.refuse = answer == 1;
+        if (answer == 2)
+            kde.pixels.chop(100);
+        auto fallback = std::make_unique<FakeScreenCapture>();
+        FakeScreenCapture *fallbackRef = fallback.get();
+        KWinScreenCapture capture(QDBusConnection::sessionBus(), std::move(fallback));
+        for (int round = 0; round < 2; ++round) {
+            std::optional<CaptureResult<QImage>> result;
+            capture.requestImage(1, 64, 32, [&result](CaptureResult<QImage> r) { result = r; });
+            QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 12000);
+            QVERIFY2(result->value, qPrintable(result->error));
+            QCOMPARE(fallbackRef->imageRequests.size(), answer == 0 ? 0 : round + 1);
+            if (answer == 0)
+                QCOMPARE(*result->value, picture.convertToFormat(QImage::Format_RGB32));
         }
     }
 

@@ -3,7 +3,9 @@
 #include "platform/Autostart.h"
 #include "platform/Beep.h"
 #include "platform/DesktopKeybindings.h"
+#include "platform/kde/KGlobalAccelHotKeys.h"
 #include "shortcuts/GlobalShortcuts.h"
+#include "shortcuts/ShortcutText.h"
 #include "support/Fakes.h"
 #include "support/TestUtilities.h"
 #include "text/tr.h"
@@ -195,6 +197,25 @@ private Q_SLOTS:
             QCOMPARE(rig.value, QStringLiteral("control+option+command+4"));
         else // the shortcut is written before the flag drops
             QCOMPARE(rig.writes, QStringList({"recording=1", "value=" + recorded, "recording=0"}));
+    }
+
+    // KDE keeps keys as Qt's key codes: every key of the table, under every set of modifiers,
+    // goes there as the key Qt names alike and comes back the same.
+    void keysAsKdeKeepsThem()
+    {
+        for (auto table : {mainKeys(), functionKeys(), otherKeys()}) {
+            for (const KeyTableEntry &entry : table) {
+                for (std::uint32_t mask = 0; mask < 16; ++mask) {
+                    const std::uint32_t modifiers = ((mask & 1) ? ShortcutMask::control : 0) | ((mask & 2) ? ShortcutMask::option : 0)
+                                                    | ((mask & 4) ? ShortcutMask::shift : 0) | ((mask & 8) ? ShortcutMask::command : 0);
+                    const std::optional<int> key = KGlobalAccelHotKeys::qtKeyFor(entry.code, modifiers);
+                    QVERIFY2(key, entry.name);
+                    if (mask == 0)
+                        QCOMPARE(QKeySequence(*key).toString(QKeySequence::PortableText).toLower(), QLatin1String(entry.name));
+                    QCOMPARE(KGlobalAccelHotKeys::fromQtKey(*key), (std::pair<std::uint32_t, std::uint32_t>{entry.code, modifiers}));
+                }
+            }
+        }
     }
 
     // While the field records, a window's shortcuts wait: Ctrl+Q is recorded, not run.

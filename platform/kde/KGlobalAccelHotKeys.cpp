@@ -217,18 +217,25 @@ void KGlobalAccelHotKeys::changed(const QDBusMessage &message)
     const QStringList id = arguments.value(0).toStringList();
     if (id.size() < 2 || id[0] != componentUnique || arguments.size() < 2)
         return;
-    // The first key: "ai" holds it whole, "a(ai)" as the first of a sequence's four.
+    // The first key: "ai" holds it whole, "a(ai)" as the first of a sequence's four. Anything
+    // else is no key.
     int key = 0;
     const auto keys = arguments[1].value<QDBusArgument>();
-    keys.beginArray();
-    if (!keys.atEnd()) {
-        if (keys.currentType() == QDBusArgument::StructureType) {
-            keys.beginStructure();
-            keys.beginArray();
-            if (!keys.atEnd())
-                keys >> key;
-        } else {
+    auto readKey = [&keys, &key] {
+        if (keys.currentSignature() == u"i")
             keys >> key;
+    };
+    if (keys.currentType() == QDBusArgument::ArrayType) {
+        keys.beginArray();
+        if (!keys.atEnd() && keys.currentType() == QDBusArgument::StructureType) {
+            keys.beginStructure();
+            if (keys.currentType() == QDBusArgument::ArrayType) {
+                keys.beginArray();
+                if (!keys.atEnd())
+                    readKey();
+            }
+        } else if (!keys.atEnd()) {
+            readKey();
         }
     }
     for (auto &[ref, registration] : m_registrations) {

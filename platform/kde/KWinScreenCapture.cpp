@@ -150,6 +150,9 @@ void KWinScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, in
     });
     connect(watcher, &QDBusPendingCallWatcher::finished, context, [pipe, watcher, tryComplete, complete] {
         const QDBusPendingReply<QVariantMap> reply = *watcher;
+        // The call keeps a copy of the pipe's write end: let it go, so that the pipe ends when
+        // KWin is done with it.
+        watcher->deleteLater();
         if (reply.isError()) {
             complete(reply.error().message().isEmpty() ? reply.error().name() : reply.error().message());
             return;
