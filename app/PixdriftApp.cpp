@@ -25,9 +25,9 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
     , m_defaults(defaults)
     , m_delegate(defaults, &m_windows)
     , m_instance({.activate = [this] { openMainWindow(); },
-                  .captureArea = [this] { model().take(false); },
-                  .captureFull = [this] { model().take(true); },
-                  .captureAfter = [this](bool full, int seconds) { model().takeAfter(full, seconds); },
+                  .captureArea = [this] { capture(false); },
+                  .captureFull = [this] { capture(true); },
+                  .captureAfter = [this](bool full, int seconds) { capture(full, seconds); },
                   // After the caller has had its answer.
                   .quit = [] { QTimer::singleShot(0, qApp, &QApplication::quit); }})
 {
@@ -104,11 +104,49 @@ void PixdriftApp::launch(CommandLine::Action action, int delay)
     } else {
         // A start for a capture shows the window once the capture has something to show.
         PixdriftDelegate::openMain = [this] { openMainWindow(); };
-        model().takeAfter(action == CommandLine::Action::CaptureFull, delay);
+        capture(action == CommandLine::Action::CaptureFull, delay);
     }
+    // The first start is the moment to ask, with the window in front.
+    if (action == CommandLine::Action::Open && m_backends.screenPermissionPending && m_backends.screenPermissionPending())
+        askScreenPermission({});
     // A second after start, when nobody waits for us, touch the memory the first capture and
     // the first overlay need, so that they do not pay for it.
     QTimer::singleShot(1000, this, &PixdriftApp::warmUp);
+}
+
+void PixdriftApp::capture(bool full, int delay)
+{
+    if (!m_screenAllowed && m_backends.screenPermissionPending && m_backends.screenPermissionPending()) {
+        askScreenPermission([this, full, delay] { model().takeAfter(full, delay); });
+        return;
+    }
+    m_screenAllowed = true;
+    model().takeAfter(full, delay);
+}
+
+void PixdriftApp::askScreenPermission(std::function<void()> then)
+{
+    openMainWindow();
+    model().setFailure({});
+    model().setStatus(::tr("permission.asking"));
+    ScreenCaptureService &screen = *m_backends.screenCapture;
+    // One pixel is enough to be asked; the portal's picture is removed like any other.
+    screen.requestImage(screen.mainDisplayId(), 1, 1, [this, then = std::move(then)](CaptureResult<QImage> result) {
+        if (result.value) {
+            m_screenAllowed = true;
+            model().setStatus(::tr("permission.granted"));
+            if (then)
+                then();
+            return;
+        }
+        const QString text = ::tr("permission.refused") + QStringLiteral(" (") + result.error + u')';
+        model().setStatus(text);
+        model().setFailure(text, {::tr("permission.askAgain"), [this, then] {
+                                      if (m_backends.forgetScreenRefusal && !m_backends.forgetScreenRefusal())
+                                          logLine("Pixdrift could not forget GNOME's refusal");
+                                      askScreenPermission(then);
+                                  }});
+    });
 }
 
 void PixdriftApp::buildMainWindow()

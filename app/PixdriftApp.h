@@ -49,10 +49,17 @@ public:
     [[nodiscard]] ShortcutSettings *settingsWindow() const { return m_settings; }
 
 private:
+    bool m_screenAllowed = false;
     void buildMainWindow();
     void openMainForCapture();
     void warmUp();
     void bindDesktopKeys();
+    // A capture asked for from outside the window (a key, a launcher, the command line).
+    void capture(bool full, int delay = 0);
+    // GNOME asks once, in a dialog it shows only for the window in front: the question is put
+    // from our window, with a line saying why, before a capture waits on it. `then` runs once
+    // the answer is yes.
+    void askScreenPermission(std::function<void()> then);
 
     UserDefaults &m_defaults;
     // An X11 session reads the screen and grabs the keys itself; a Wayland one asks the desktop.

@@ -51,7 +51,14 @@ void CaptureModel::migrateShortcutDefaults()
 
 void CaptureModel::setImage(const QImage &image) { publish(m_image, image, &CaptureModel::imageChanged); }
 void CaptureModel::setStatus(const QString &status) { publish(m_status, status, &CaptureModel::statusChanged); }
-void CaptureModel::setFailure(const QString &failure) { publish(m_failure, failure, &CaptureModel::failureChanged); }
+void CaptureModel::setFailure(const QString &failure, Remedy remedy)
+{
+    m_remedy = std::move(remedy);
+    // The same text with another remedy is news too.
+    if (failure == m_failure && !failure.isEmpty())
+        Q_EMIT failureChanged();
+    publish(m_failure, failure, &CaptureModel::failureChanged);
+}
 void CaptureModel::setCrop(const QRectF &crop) { publish(m_crop, crop, &CaptureModel::cropChanged); }
 void CaptureModel::setFull(bool full) { publish(m_full, full, &CaptureModel::fullChanged); }
 void CaptureModel::setTool(const QString &tool) { publish(m_tool, tool, &CaptureModel::toolChanged); }

@@ -45,6 +45,13 @@ public:
     // What went wrong with the last action (a capture, Copy, Save, the settings file), said where
     // it cannot be missed until the next action; empty when nothing did.
     [[nodiscard]] const QString &failure() const { return m_failure; }
+    // What the failure's line offers to mend it: a button's text and what it does.
+    struct Remedy
+    {
+        QString label;
+        std::function<void()> apply;
+    };
+    [[nodiscard]] const Remedy &remedy() const { return m_remedy; }
     // Image pixels, top-left origin.
     [[nodiscard]] const QRectF &crop() const { return m_crop; }
     [[nodiscard]] bool full() const { return m_full; }
@@ -55,7 +62,7 @@ public:
 
     void setImage(const QImage &image);
     void setStatus(const QString &status);
-    void setFailure(const QString &failure);
+    void setFailure(const QString &failure, Remedy remedy = {});
     void setCrop(const QRectF &crop);
     void setFull(bool full);
     void setTool(const QString &tool);
@@ -202,6 +209,7 @@ private:
     QImage m_image;
     QString m_status;
     QString m_failure;
+    Remedy m_remedy;
     QRectF m_crop;
     bool m_full = false;
     QString m_tool;

@@ -1,6 +1,7 @@
 #include "platform/SessionBackends.h"
 
 #include "platform/gnome/GnomeKeybindings.h"
+#include "platform/gnome/ScreenshotPermission.h"
 #include "platform/kde/KGlobalAccelHotKeys.h"
 #include "platform/kde/KWinScreenCapture.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
@@ -67,7 +68,7 @@ SessionBackends chooseSessionBackends()
             backends.screenCapture = std::move(portal);
         else if (currentDesktopIs("KDE"))
             backends.screenCapture = std::make_unique<KWinScreenCapture>(QDBusConnection::sessionBus(), std::move(portal));
-        else if (!grim.isEmpty())
+        else if (!grim.isEmpty() && !currentDesktopIs("GNOME"))
             backends.screenCapture = std::make_unique<GrimScreenCapture>(grim, std::move(portal));
         else
             backends.screenCapture = std::move(portal);
@@ -76,6 +77,13 @@ SessionBackends chooseSessionBackends()
         // GNOME has no shortcuts portal: keys go into its own keyboard settings.
         if (currentDesktopIs("GNOME") && GnomeKeybindings::available())
             backends.desktopKeybindings = std::make_unique<GnomeKeybindings>();
+        if (currentDesktopIs("GNOME")) {
+            backends.screenPermissionPending = [] {
+                const auto state = ScreenshotPermission::stored(QDBusConnection::sessionBus());
+                return state == ScreenshotPermission::State::NotAsked || state == ScreenshotPermission::State::Refused;
+            };
+            backends.forgetScreenRefusal = [] { return ScreenshotPermission::forgetRefusal(QDBusConnection::sessionBus()); };
+        }
         return backends;
     }
     backends.screenCapture = std::make_unique<X11ScreenCapture>();

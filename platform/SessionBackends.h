@@ -2,6 +2,7 @@
 
 #include <QAbstractNativeEventFilter>
 
+#include <functional>
 #include <memory>
 
 class DesktopKeybindings;
@@ -30,6 +31,11 @@ struct SessionBackends
     std::unique_ptr<DesktopShortcuts> desktopShortcuts;
     // Keys written into the desktop's own settings.
     std::unique_ptr<DesktopKeybindings> desktopKeybindings;
+    // Where the desktop asks the user once before the first screenshot (GNOME), in a dialog it
+    // shows only for the window in front: whether that answer is still to come, and how to
+    // forget a refusal when the user asks to be asked again. Empty elsewhere.
+    std::function<bool()> screenPermissionPending;
+    std::function<bool()> forgetScreenRefusal;
     // Records the pointer's exact positions as the window system reports them.
     std::unique_ptr<QAbstractNativeEventFilter> pointerFilter;
 };

@@ -167,6 +167,22 @@
         <source>Shortcuts active:</source>
         <translation>Shortcuts active:</translation>
     </message>
+    <message id="permission.asking">
+        <source>GNOME asks once whether Pixdrift may take screenshots: answer in its dialog, in front of this window.</source>
+        <translation>GNOME asks once whether Pixdrift may take screenshots: answer in its dialog, in front of this window.</translation>
+    </message>
+    <message id="permission.granted">
+        <source>Pixdrift may take screenshots.</source>
+        <translation>Pixdrift may take screenshots.</translation>
+    </message>
+    <message id="permission.refused">
+        <source>GNOME does not let Pixdrift take screenshots</source>
+        <translation>GNOME does not let Pixdrift take screenshots</translation>
+    </message>
+    <message id="permission.askAgain">
+        <source>Ask Again</source>
+        <translation>Ask Again</translation>
+    </message>
     <message id="status.noTray">
         <source>No system tray is available: this window is the way back to Pixdrift.</source>
         <translation>No system tray is available: this window is the way back to Pixdrift.</translation>

@@ -167,6 +167,22 @@
         <source>Shortcuts active:</source>
         <translation>Scorciatoie attive:</translation>
     </message>
+    <message id="permission.asking">
+        <source>GNOME asks once whether Pixdrift may take screenshots: answer in its dialog, in front of this window.</source>
+        <translation>GNOME chiede una volta se Pixdrift può catturare lo schermo: rispondi nella sua finestra, davanti a questa.</translation>
+    </message>
+    <message id="permission.granted">
+        <source>Pixdrift may take screenshots.</source>
+        <translation>Pixdrift può catturare lo schermo.</translation>
+    </message>
+    <message id="permission.refused">
+        <source>GNOME does not let Pixdrift take screenshots</source>
+        <translation>GNOME non permette a Pixdrift di catturare lo schermo</translation>
+    </message>
+    <message id="permission.askAgain">
+        <source>Ask Again</source>
+        <translation>Chiedi di nuovo</translation>
+    </message>
     <message id="status.noTray">
         <source>No system tray is available: this window is the way back to Pixdrift.</source>
         <translation>Nessuna area di notifica disponibile: questa finestra è la via per tornare a Pixdrift.</translation>

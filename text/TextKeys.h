@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 65> textKeys = {
+inline constexpr std::array<std::string_view, 69> textKeys = {
     "action.cancel",           "action.copy",          "action.crop",          "action.dismiss",
     "action.save",
     "annotation.color",        "annotation.redo",      "annotation.title",     "annotation.undo",
@@ -12,7 +12,8 @@ inline constexpr std::array<std::string_view, 65> textKeys = {
     "capture.in3",
     "empty.title",             "marks.hint",           "marks.include",        "marks.includeTip",     "menu.open",
     "menu.quit",
-    "overlay.selectHint",      "settings.startAtLogin", "shortcuts.area",       "shortcuts.button",
+    "overlay.selectHint",      "permission.askAgain",  "permission.asking",    "permission.granted",
+    "permission.refused",      "settings.startAtLogin", "shortcuts.area",       "shortcuts.button",
     "shortcuts.cancel",        "shortcuts.clickToRecord", "shortcuts.full",
     "shortcuts.help",          "shortcuts.pressNow",   "shortcuts.recordingTip", "shortcuts.removeFrom",
     "shortcuts.setIn",

@@ -287,7 +287,7 @@ void MainView::refreshFailure()
 {
     const QString failure = m_model.failure();
     if (!failure.isEmpty())
-        m_message->showMessage(failure, MessageBar::Kind::Failure);
+        m_message->showMessage(failure, MessageBar::Kind::Failure, m_model.remedy().label, m_model.remedy().apply);
     else if (m_message->kind() == MessageBar::Kind::Failure)
         m_message->hide();
 }

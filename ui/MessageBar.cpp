@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
 
@@ -23,6 +24,17 @@ MessageBar::MessageBar(QWidget *parent)
     m_text->setWordWrap(true);
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     row->addWidget(m_text, 1);
+    m_action = new QPushButton;
+    m_action->setObjectName(QStringLiteral("remedy"));
+    m_action->setAutoDefault(false);
+    m_action->hide();
+    connect(m_action, &QPushButton::clicked, this, [this] {
+        hide();
+        // The action may show another message right away: it runs after the bar has gone.
+        if (std::function<void()> action = m_do)
+            action();
+    });
+    row->addWidget(m_action, 0, Qt::AlignVCenter);
     m_close = new QToolButton;
     m_close->setObjectName(QStringLiteral("dismiss"));
     m_close->setAutoRaise(true);
@@ -34,10 +46,13 @@ MessageBar::MessageBar(QWidget *parent)
     hide();
 }
 
-void MessageBar::showMessage(const QString &text, Kind kind)
+void MessageBar::showMessage(const QString &text, Kind kind, const QString &actionText, std::function<void()> action)
 {
     m_kind = kind;
     m_text->setText(text);
+    m_do = std::move(action);
+    m_action->setText(actionText);
+    m_action->setVisible(m_do && !actionText.isEmpty());
     // The error colour of the desktop's usual message lines; a hint in a quiet blue. Both light
     // enough for dark text, which they set themselves so a dark theme keeps them legible.
     const bool failure = kind == Kind::Failure;

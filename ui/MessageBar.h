@@ -2,7 +2,10 @@
 
 #include <QFrame>
 
+#include <functional>
+
 class QLabel;
+class QPushButton;
 class QToolButton;
 
 // A line across the window that cannot be missed: a failure in the error colour, or a hint.
@@ -16,12 +19,15 @@ public:
 
     explicit MessageBar(QWidget *parent = nullptr);
 
-    void showMessage(const QString &text, Kind kind);
+    // With `action` a button of that text beside the message does it (and the message goes).
+    void showMessage(const QString &text, Kind kind, const QString &actionText = {}, std::function<void()> action = {});
     [[nodiscard]] QString text() const;
     [[nodiscard]] Kind kind() const { return m_kind; }
 
 private:
     QLabel *m_text = nullptr;
+    QPushButton *m_action = nullptr;
+    std::function<void()> m_do;
     QToolButton *m_close = nullptr;
     Kind m_kind = Kind::Hint;
 };

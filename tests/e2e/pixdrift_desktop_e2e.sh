@@ -141,11 +141,6 @@ if [[ $DESKTOP == gnome ]]; then
     start media-keys /usr/libexec/gsd-media-keys
     wait_for 15 gdbus introspect --session --dest org.gnome.SettingsDaemon.MediaKeys \
         --object-path /org/gnome/SettingsDaemon/MediaKeys || fail "gsd-media-keys did not start"
-    # The permission GNOME asks the user for once; host programs have the app id ''.
-    gdbus call --session --dest org.freedesktop.impl.portal.PermissionStore \
-        --object-path /org/freedesktop/impl/portal/PermissionStore \
-        --method org.freedesktop.impl.portal.PermissionStore.SetPermission screenshot true screenshot '' "['yes']" \
-        >/dev/null || fail "could not grant the screenshot permission"
 fi
 
 step pattern
@@ -250,11 +245,37 @@ windows() { desk windows; }
 has_window() { windows | grep -qx "$1"; }
 keybindings() { gsettings get org.gnome.settings-daemon.plugins.media-keys custom-keybindings; }
 
+shell_eval() { gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell --method org.gnome.Shell.Eval "$1"; }
+dialog_up() { shell_eval 'Main.modalCount' | grep -q "(true, '1')"; }
+# Programs outside a sandbox have the application id '' in the portal's permission store.
+answer_is() {
+    gdbus call --session --dest org.freedesktop.impl.portal.PermissionStore --object-path /org/freedesktop/impl/portal/PermissionStore \
+        --method org.freedesktop.impl.portal.PermissionStore.Lookup screenshot screenshot | grep -q "{'': \['$1'\]}"
+}
+
 step start
 start pixdrift "$PIXDRIFT"
 wait_for 20 dbus_has app.pixdrift.Pixdrift || fail "Pixdrift did not take its name"
 wait_for 10 has_window Pixdrift || fail "no main window"
-shot start
+
+step permission
+# At the first start Pixdrift asks from its window, so GNOME's dialog shows in front of it. The
+# test answers as a user would: Deny; then Ask Again in Pixdrift's window; then Allow. The
+# dialog is centred on the monitor.
+wait_for 20 dialog_up || fail "GNOME's dialog did not come"
+shot asked
+desk click 834 636 || fail "no input"
+wait_for 10 answer_is no || fail "the refusal was not kept"
+sleep 1
+shot refused
+read -r MX MY MW MH < <(python3 "$SESSION/desk.py" gnome frame Pixdrift) || fail "no frame for the window"
+desk click $((MX + MW - 80)) $((MY + 138)) || fail "no input"
+wait_for 20 dialog_up || fail "Ask Again did not ask again"
+desk click 1082 636 || fail "no input"
+wait_for 10 answer_is yes || fail "the permission was not given"
+wait_for 10 bash -c "! gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell --method org.gnome.Shell.Eval Main.modalCount | grep -q \"'1'\"" \
+    || fail "the dialog stayed"
+shot allowed
 
 step set-in-gnome
 # The settings sheet from the keyboard; then its "Set in GNOME" button, the last of its bottom
