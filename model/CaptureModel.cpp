@@ -87,7 +87,7 @@ void CaptureModel::clearFailure()
         setFailure({});
 }
 
-void CaptureModel::saveShortcuts()
+void CaptureModel::saveShortcuts(bool takeOver)
 {
     clearFailure();
     const std::optional<ParsedShortcut> area = GlobalShortcuts::parse(m_areaShortcut);
@@ -108,7 +108,7 @@ void CaptureModel::saveShortcuts()
 
     // Where the desktop keeps the keys in its settings, Save writes them there.
     if (GlobalShortcuts::desktopKeybindings()) {
-        setStatus(GlobalShortcuts::bindInDesktop(m_areaShortcut, m_fullShortcut));
+        setStatus(GlobalShortcuts::bindInDesktop(m_areaShortcut, m_fullShortcut, takeOver));
         return;
     }
     const bool installed = GlobalShortcuts::install(m_areaShortcut, m_fullShortcut);

@@ -87,7 +87,8 @@ public:
 
     // Validates both shortcuts, stores them and registers them again; the outcome is the
     // status text.
-    void saveShortcuts();
+    // With `takeOver` keys the desktop's own screenshot tool holds are taken from it.
+    void saveShortcuts(bool takeOver = false);
     // The desktop's own settings gave a hot key other keys (KDE's System Settings): they are the
     // shortcut from now on, kept and shown as if recorded here.
     void adoptDesktopShortcut(bool full, const QString &shortcut);

@@ -32,4 +32,12 @@ public:
     [[nodiscard]] virtual QString remove(const QStringList &ids) = 0;
     // Our bindings as the desktop holds them now.
     [[nodiscard]] virtual QList<Binding> current(const QStringList &ids) const = 0;
+
+    // Whether the desktop's own screenshot tool holds `accelerator` (GNOME's holds Print).
+    [[nodiscard]] virtual bool heldByScreenshotTool(const QString &accelerator) const = 0;
+    // Takes `accelerator` from the desktop's screenshot tool, leaving it its other keys. An error
+    // text, or empty.
+    [[nodiscard]] virtual QString takeFromScreenshotTool(const QString &accelerator) = 0;
+    // Gives the screenshot tool back the keys it was given by default and lost to us.
+    virtual void giveBackToScreenshotTool() = 0;
 };

@@ -95,6 +95,14 @@
         <source>Save</source>
         <translation>Save</translation>
     </message>
+    <message id="shortcuts.takeOverQuestion">
+        <source>%1's own screenshot tool uses %2. Let Pixdrift take the key? %1 gets it back when you remove Pixdrift's keys.</source>
+        <translation>%1's own screenshot tool uses %2. Let Pixdrift take the key? %1 gets it back when you remove Pixdrift's keys.</translation>
+    </message>
+    <message id="shortcuts.takeOver">
+        <source>Take the Key</source>
+        <translation>Take the Key</translation>
+    </message>
     <message id="shortcuts.title">
         <source>Keyboard Shortcuts</source>
         <translation>Keyboard Shortcuts</translation>

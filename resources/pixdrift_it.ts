@@ -95,6 +95,14 @@
         <source>Save</source>
         <translation>Salva</translation>
     </message>
+    <message id="shortcuts.takeOverQuestion">
+        <source>%1's own screenshot tool uses %2. Let Pixdrift take the key? %1 gets it back when you remove Pixdrift's keys.</source>
+        <translation>Lo strumento per schermate di %1 usa %2. Lasciare il tasto a Pixdrift? %1 lo riavrà quando rimuoverai i tasti di Pixdrift.</translation>
+    </message>
+    <message id="shortcuts.takeOver">
+        <source>Take the Key</source>
+        <translation>Prendi il tasto</translation>
+    </message>
     <message id="shortcuts.title">
         <source>Keyboard Shortcuts</source>
         <translation>Scorciatoie da tastiera</translation>

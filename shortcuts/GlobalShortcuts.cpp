@@ -126,13 +126,28 @@ QString commandFor(const char *option)
 
 } // namespace
 
-QString GlobalShortcuts::bindInDesktop(const QString &area, const QString &full)
+QStringList GlobalShortcuts::heldByScreenshotTool(const QString &area, const QString &full)
+{
+    QStringList held;
+    for (const QString &shortcut : {area, full}) {
+        if (s_keybindings && s_keybindings->heldByScreenshotTool(gnomeAccelerator(shortcut)))
+            held.append(prettyShortcut(shortcut));
+    }
+    return held;
+}
+
+QString GlobalShortcuts::bindInDesktop(const QString &area, const QString &full, bool takeOver)
 {
     if (!s_keybindings)
         return {};
     QString taken;
     for (const QString &shortcut : {area, full}) {
-        const QString holder = s_keybindings->holderOf(gnomeAccelerator(shortcut));
+        const QString accelerator = gnomeAccelerator(shortcut);
+        if (takeOver && s_keybindings->heldByScreenshotTool(accelerator)) {
+            if (const QString error = s_keybindings->takeFromScreenshotTool(accelerator); !error.isEmpty())
+                return ::tr("status.shortcutSaveFailed") + QStringLiteral(" (") + error + u')';
+        }
+        const QString holder = s_keybindings->holderOf(accelerator);
         if (!holder.isEmpty())
             taken += (taken.isEmpty() ? QString() : QStringLiteral(", ")) + prettyShortcut(shortcut) + QStringLiteral(" (")
                      + holder + u')';
@@ -155,5 +170,6 @@ QString GlobalShortcuts::unbindInDesktop()
     const QString error = s_keybindings->remove(keybindingIds);
     if (!error.isEmpty())
         return ::tr("status.shortcutSaveFailed") + QStringLiteral(" (") + error + u')';
+    s_keybindings->giveBackToScreenshotTool();
     return ::tr("status.desktopKeysRemoved") + u' ' + s_keybindings->desktopName();
 }

@@ -5,6 +5,7 @@
 class DesktopKeybindings;
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -48,9 +49,13 @@ public:
     static void setDesktopKeybindings(DesktopKeybindings *keybindings) { s_keybindings = keybindings; }
     [[nodiscard]] static DesktopKeybindings *desktopKeybindings() { return s_keybindings; }
     // Writes the two shortcuts into the desktop's settings, each running this program with
-    // --area or --full, unless the desktop already uses one of the keys. The status text.
-    [[nodiscard]] static QString bindInDesktop(const QString &area, const QString &full);
-    // Takes exactly our two shortcuts out of the desktop's settings. The status text.
+    // --area or --full, unless the desktop already uses one of the keys. With `takeOver` keys
+    // the desktop's own screenshot tool holds are taken from it first. The status text.
+    [[nodiscard]] static QString bindInDesktop(const QString &area, const QString &full, bool takeOver = false);
+    // Those of the two shortcuts the desktop's own screenshot tool holds, in display form.
+    [[nodiscard]] static QStringList heldByScreenshotTool(const QString &area, const QString &full);
+    // Takes exactly our two shortcuts out of the desktop's settings, and gives the screenshot
+    // tool back the keys taken from it. The status text.
     [[nodiscard]] static QString unbindInDesktop();
 
     // Replaces both registrations. True when both hot keys are registered and the handler is

@@ -167,6 +167,18 @@ private Q_SLOTS:
         QVERIFY(keys.remove({"pixdrift-area", "pixdrift-full"}).isEmpty());
         QCOMPARE(keys.current(all).size(), 1);
         QCOMPARE(keys.current(all).first().name, QStringLiteral("Terminal"));
+
+        // Print taken from GNOME's screenshot tool, its other keys left; both given back.
+        QVERIFY(keys.heldByScreenshotTool(QStringLiteral("Print")));
+        QVERIFY(!keys.heldByScreenshotTool(QStringLiteral("<Super>t")));
+        QVERIFY(keys.takeFromScreenshotTool(QStringLiteral("Print")).isEmpty());
+        QCOMPARE(keys.holderOf(QStringLiteral("Print")), QString());
+        QCOMPARE(keys.holderOf(QStringLiteral("<Shift>Print")), QStringLiteral("screenshot"));
+        QVERIFY(keys.takeFromScreenshotTool(QStringLiteral("<Alt>Print")).isEmpty());
+        QCOMPARE(keys.holderOf(QStringLiteral("<Alt>Print")), QString());
+        keys.giveBackToScreenshotTool();
+        QCOMPARE(keys.holderOf(QStringLiteral("Print")), QStringLiteral("show-screenshot-ui"));
+        QCOMPARE(keys.holderOf(QStringLiteral("<Alt>Print")), QStringLiteral("screenshot-window"));
     }
 };
 

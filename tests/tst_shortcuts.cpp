@@ -21,7 +21,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QScopeGuard>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -70,7 +72,29 @@ struct FakeKeybindings : DesktopKeybindings
     QString set(const QList<Binding> &b) override { return bindings = b, QString(); }
     QString remove(const QStringList &) override { return bindings.clear(), QString(); }
     QList<Binding> current(const QStringList &) const override { return bindings; }
+    // The desktop's screenshot tool holds what `taken` names "show-screenshot-ui".
+    QStringList givenUp;
+    bool heldByScreenshotTool(const QString &accelerator) const override { return taken.value(accelerator) == u"show-screenshot-ui"; }
+    QString takeFromScreenshotTool(const QString &accelerator) override { return taken.remove(accelerator), givenUp << accelerator, QString(); }
+    void giveBackToScreenshotTool() override
+    {
+        for (const QString &accelerator : std::exchange(givenUp, {}))
+            taken.insert(accelerator, QStringLiteral("show-screenshot-ui"));
+    }
 };
+
+// Answers the question the sheet asks next with the button of that text.
+void answerQuestion(const QString &button)
+{
+    QTimer::singleShot(0, [button] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        for (QAbstractButton *candidate : box->buttons()) {
+            if (candidate->text() == button)
+                candidate->click();
+        }
+    });
+}
 
 } // namespace
 
@@ -296,12 +320,15 @@ private Q_SLOTS:
         QCOMPARE(sheet.saveButton()->text(), QStringLiteral("Set in Desk"));
         QTest::mouseClick(sheet.areaRecorder().view(), Qt::LeftButton);
         send(sheet.areaRecorder().view(), {Qt::Key_Print, Qt::NoModifier, kPrint});
+        // The desktop's screenshot tool holds Print: asked first, it keeps it, or gives it up.
         desk.taken.insert(QStringLiteral("Print"), QStringLiteral("show-screenshot-ui"));
+        answerQuestion(::tr("shortcuts.cancel"));
         QTest::mouseClick(sheet.saveButton(), Qt::LeftButton);
         QCOMPARE(m_model->status(), ::tr("status.desktopKeyTaken") + " Desk: Print (show-screenshot-ui)");
         QVERIFY(desk.bindings.isEmpty());
-        desk.taken.clear();
+        answerQuestion(::tr("shortcuts.takeOver"));
         QTest::mouseClick(sheet.saveButton(), Qt::LeftButton);
+        QCOMPARE(desk.givenUp, QStringList{"Print"});
         QCOMPARE(m_model->status(), ::tr("status.desktopKeysSet") + " Desk: Print · Ctrl+Alt+Super+3");
         QCOMPARE(desk.bindings.size(), 2);
         QCOMPARE(desk.bindings[0].accelerator, QStringLiteral("Print"));
@@ -311,6 +338,7 @@ private Q_SLOTS:
         QCOMPARE(stored("pd.areaShortcut"), QStringLiteral("print"));
         QTest::mouseClick(sheet.findChild<QPushButton *>(QStringLiteral("removeFromDesktop")), Qt::LeftButton);
         QVERIFY(desk.bindings.isEmpty());
+        QCOMPARE(desk.taken.value("Print"), QStringLiteral("show-screenshot-ui"));
     }
 
     // Escape and Return while a field records belong to the field, not to the sheet; Cancel

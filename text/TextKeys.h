@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 69> textKeys = {
+inline constexpr std::array<std::string_view, 71> textKeys = {
     "action.cancel",           "action.copy",          "action.crop",          "action.dismiss",
     "action.save",
     "annotation.color",        "annotation.redo",      "annotation.title",     "annotation.undo",
@@ -16,7 +16,7 @@ inline constexpr std::array<std::string_view, 69> textKeys = {
     "permission.refused",      "settings.startAtLogin", "shortcuts.area",       "shortcuts.button",
     "shortcuts.cancel",        "shortcuts.clickToRecord", "shortcuts.full",
     "shortcuts.help",          "shortcuts.pressNow",   "shortcuts.recordingTip", "shortcuts.removeFrom",
-    "shortcuts.setIn",
+    "shortcuts.setIn",         "shortcuts.takeOver",   "shortcuts.takeOverQuestion",
     "shortcuts.save",          "shortcuts.title",      "status.adjustCrop",
     "status.autostartFailed",  "status.captureArea",      "status.captureFull",   "status.copied",       "status.copyFailed",       "status.countdown",
     "status.desktopKeyTaken",  "status.desktopKeys",    "status.desktopKeysAssigned",

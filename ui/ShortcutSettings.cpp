@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -130,7 +131,23 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
 
     // Cancel restores nothing: recorded shortcuts are already in the model, unsaved.
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_save, &QPushButton::clicked, this, [this] { m_model.saveShortcuts(); });
+    connect(m_save, &QPushButton::clicked, this, [this] {
+        // The desktop's own screenshot tool holds the screenshot key: ask before taking it.
+        const QStringList held = GlobalShortcuts::heldByScreenshotTool(m_model.areaShortcut(), m_model.fullShortcut());
+        DesktopKeybindings *keybindings = GlobalShortcuts::desktopKeybindings();
+        if (held.isEmpty() || !keybindings) {
+            m_model.saveShortcuts();
+            return;
+        }
+        QMessageBox question(QMessageBox::Question, ::tr("shortcuts.title"),
+                             ::tr("shortcuts.takeOverQuestion").arg(keybindings->desktopName(), held.join(QStringLiteral(", "))),
+                             QMessageBox::NoButton, this);
+        question.setObjectName(QStringLiteral("takeOverQuestion"));
+        QPushButton *take = question.addButton(::tr("shortcuts.takeOver"), QMessageBox::AcceptRole);
+        question.addButton(::tr("shortcuts.cancel"), QMessageBox::RejectRole);
+        question.exec();
+        m_model.saveShortcuts(question.clickedButton() == take);
+    });
     m_save->setEnabled(desktopKeys.isEmpty() || keybindings);
 
     updateRecorders();

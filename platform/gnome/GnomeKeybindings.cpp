@@ -2,6 +2,7 @@
 
 #include <gio/gio.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -15,6 +16,10 @@ const QString customFolder = QStringLiteral("/org/gnome/settings-daemon/plugins/
 constexpr const char *keySchemas[] = {"org.gnome.shell.keybindings", "org.gnome.desktop.wm.keybindings",
                                       "org.gnome.mutter.keybindings", "org.gnome.mutter.wayland.keybindings",
                                       mediaKeys};
+
+// GNOME Shell's own screenshot keys: the screenshot UI, the screen, the window, the screencast.
+constexpr const char *shellKeys = "org.gnome.shell.keybindings";
+constexpr const char *screenshotKeys[] = {"show-screenshot-ui", "screenshot", "screenshot-window", "show-screen-recording-ui"};
 
 struct ObjectUnref
 {
@@ -206,4 +211,74 @@ QList<DesktopKeybindings::Binding> GnomeKeybindings::current(const QStringList &
         result.append({id, text(entry.get(), "name"), text(entry.get(), "command"), text(entry.get(), "binding")});
     }
     return result;
+}
+
+namespace {
+
+// The screenshot key of GNOME Shell that holds `accelerator`, or none.
+const char *screenshotKeyHolding(GSettings *shell, const QString &accelerator)
+{
+    const QString wanted = normalised(accelerator);
+    for (const char *key : screenshotKeys) {
+        for (const QString &value : strings(shell, key)) {
+            if (normalised(value) == wanted)
+                return key;
+        }
+    }
+    return nullptr;
+}
+
+bool hasScreenshotKeys()
+{
+    return hasSchema(shellKeys);
+}
+
+} // namespace
+
+bool GnomeKeybindings::heldByScreenshotTool(const QString &accelerator) const
+{
+    if (!hasScreenshotKeys())
+        return false;
+    const Settings shell(g_settings_new(shellKeys));
+    return screenshotKeyHolding(shell.get(), accelerator) != nullptr;
+}
+
+QString GnomeKeybindings::takeFromScreenshotTool(const QString &accelerator)
+{
+    if (!hasScreenshotKeys())
+        return QStringLiteral("GNOME Shell's keyboard settings are not installed");
+    const Settings shell(g_settings_new(shellKeys));
+    while (const char *key = screenshotKeyHolding(shell.get(), accelerator)) {
+        QStringList values = strings(shell.get(), key);
+        const QString wanted = normalised(accelerator);
+        values.removeIf([&wanted](const QString &value) { return normalised(value) == wanted; });
+        setStrings(shell.get(), key, values);
+    }
+    g_settings_sync();
+    return {};
+}
+
+void GnomeKeybindings::giveBackToScreenshotTool()
+{
+    if (!hasScreenshotKeys())
+        return;
+    const Settings shell(g_settings_new(shellKeys));
+    // Only keys that lost some of their defaults and gained nothing: what we took, not what the
+    // user chose.
+    for (const char *key : screenshotKeys) {
+        GVariant *defaults = g_settings_get_default_value(shell.get(), key);
+        if (!defaults)
+            continue;
+        QStringList original;
+        const Strv values(g_variant_dup_strv(defaults, nullptr));
+        g_variant_unref(defaults);
+        for (gchar **value = values.get(); value && *value; ++value)
+            original.append(QString::fromUtf8(*value));
+        const QStringList now = strings(shell.get(), key);
+        const bool onlyLost = now.size() < original.size()
+                              && std::all_of(now.begin(), now.end(), [&original](const QString &v) { return original.contains(v); });
+        if (onlyLost)
+            g_settings_reset(shell.get(), key);
+    }
+    g_settings_sync();
 }

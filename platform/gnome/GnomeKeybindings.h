@@ -16,4 +16,7 @@ public:
     [[nodiscard]] QString set(const QList<Binding> &bindings) override;
     [[nodiscard]] QString remove(const QStringList &ids) override;
     [[nodiscard]] QList<Binding> current(const QStringList &ids) const override;
+    [[nodiscard]] bool heldByScreenshotTool(const QString &accelerator) const override;
+    [[nodiscard]] QString takeFromScreenshotTool(const QString &accelerator) override;
+    void giveBackToScreenshotTool() override;
 };
