@@ -16,7 +16,7 @@ import json, os, select, socket, struct, sys, time
 from gi.repository import Gio, GLib
 
 bus = Gio.bus_get_sync(Gio.BusType.SESSION)
-EVDEV = {"ctrl": 29, "alt": 56, "shift": 42, "super": 125, "escape": 1, "return": 28, "space": 57, "print": 99,
+EVDEV = {"ctrl": 29, "alt": 56, "shift": 42, "super": 125, "escape": 1, "return": 28, "space": 57, "print": 99, ",": 51,
          **{str(d): 2 + (d - 1) % 10 for d in range(10)}, **dict(zip("qwertyuiop", range(16, 26))),
          **dict(zip("asdfghjkl", range(30, 39))), **dict(zip("zxcvbnm", range(44, 51)))}
 KEYSYMS = {"ctrl": 0xFFE3, "alt": 0xFFE9, "shift": 0xFFE1, "super": 0xFFEB, "escape": 0xFF1B, "return": 0xFF0D,
@@ -132,7 +132,11 @@ def gesture(device, command, arguments):
     elif command == "keys":
         for chord in arguments:
             names = chord.split("+")
-            for name in names: device.key(name, True); time.sleep(0.02)
+            for name in names:
+                device.key(name, True)
+                if name == names[-1]:  # the chord is complete: the benchmark's clock starts
+                    print("pressed %.3f" % (time.monotonic() * 1000), flush=True)
+                time.sleep(0.02)
             for name in reversed(names): device.key(name, False); time.sleep(0.02)
             time.sleep(0.1)
     time.sleep(0.2)

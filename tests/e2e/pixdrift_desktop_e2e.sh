@@ -41,6 +41,8 @@ if [[ ${2:-} != --inside ]]; then
     cp "$PIXDRIFT" "$SESSION/pixdrift"
     cp "$PATTERN" "$SESSION/pattern_window"
     cp "$0" "$HERE/desk.py" "$HERE/steps.sh" "$SESSION/"
+    # scripts/bench runs its desktop benchmark in this session: DESKTOP_BENCH=<script> <rounds>.
+    [[ -n ${DESKTOP_BENCH:-} ]] && cp "$DESKTOP_BENCH" "$SESSION/bench_desktop.py"
     chmod 755 "$SESSION" "$SESSION/pixdrift" "$SESSION/pattern_window"
     chmod 700 "$SESSION/run"
     run_as=()
@@ -52,7 +54,7 @@ if [[ ${2:-} != --inside ]]; then
         run_as=(runuser -u "$USER_NAME" --)
     fi
     "${run_as[@]}" env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$SESSION/home" XDG_RUNTIME_DIR="$SESSION/run" \
-        LANG=C.UTF-8 SCALE="${SCALE:-1}" dbus-run-session -- bash "$SESSION/$(basename "$0")" "$DESKTOP" --inside "$SESSION"
+        LANG=C.UTF-8 SCALE="${SCALE:-1}" BENCH_ROUNDS="${DESKTOP_BENCH_ROUNDS:-}" dbus-run-session -- bash "$SESSION/$(basename "$0")" "$DESKTOP" --inside "$SESSION"
     code=$?
     cp "$SESSION/shots/"*.png "$OUT/" 2>/dev/null
     exit $code
@@ -154,6 +156,10 @@ sleep 1
 desk shot ref.ppm || fail "cannot read the screen back"
 W=$(identify -format %w ref.ppm) H=$(identify -format %h ref.ppm)
 shot pattern
+if [[ -n $BENCH_ROUNDS ]]; then
+    python3 "$SESSION/bench_desktop.py" "$DESKTOP" "$SESSION" "$BENCH_ROUNDS"
+    exit $?
+fi
 
 darker() { desk shot now.ppm && (($(pixel now.ppm "$1" "$2") * 10 < $(pixel ref.ppm "$1" "$2") * 7)); }
 not_darker() { ! darker "$@"; }
