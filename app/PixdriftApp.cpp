@@ -2,6 +2,7 @@
 
 #include "model/CaptureModel.h"
 #include "overlay/AreaSelectionOverlay.h"
+#include "platform/DesktopKeybindings.h"
 #include "platform/DesktopShortcuts.h"
 #include "platform/HotKeyService.h"
 #include "platform/LogLine.h"
@@ -48,8 +49,10 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
     } else {
         // Until the desktop binds the keys, and where it cannot, they are bound in the desktop's
         // settings to the command line.
-        GlobalShortcuts::setDesktopKeysText(::tr("status.desktopKeys"));
-        GlobalShortcuts::setDesktopKeybindings(m_backends.desktopKeybindings.get());
+        DesktopKeybindings *keybindings = m_backends.desktopKeybindings.get();
+        GlobalShortcuts::setDesktopKeysText(keybindings ? ::tr("status.desktopKeysSettable").arg(keybindings->desktopName())
+                                                        : ::tr("status.desktopKeys"));
+        GlobalShortcuts::setDesktopKeybindings(keybindings);
     }
     if (m_backends.pointerFilter)
         qApp->installNativeEventFilter(m_backends.pointerFilter.get());

@@ -131,6 +131,10 @@
         <source>On Wayland the desktop owns the keys: bind “pixdrift --area” and “pixdrift --full” to keys in its keyboard settings.</source>
         <translation>On Wayland the desktop owns the keys: bind “pixdrift --area” and “pixdrift --full” to keys in its keyboard settings.</translation>
     </message>
+    <message id="status.desktopKeysSettable">
+        <source>The keys are %1’s: record them in Shortcuts… and press “Set in %1”.</source>
+        <translation>The keys are %1’s: record them in Shortcuts… and press “Set in %1”.</translation>
+    </message>
     <message id="status.desktopKeysAssigned">
         <source>Shortcuts assigned by the desktop:</source>
         <translation>Shortcuts assigned by the desktop:</translation>

@@ -131,6 +131,10 @@
         <source>On Wayland the desktop owns the keys: bind “pixdrift --area” and “pixdrift --full” to keys in its keyboard settings.</source>
         <translation>Su Wayland i tasti sono del desktop: associa “pixdrift --area” e “pixdrift --full” a dei tasti nelle sue impostazioni della tastiera.</translation>
     </message>
+    <message id="status.desktopKeysSettable">
+        <source>The keys are %1’s: record them in Shortcuts… and press “Set in %1”.</source>
+        <translation>I tasti sono di %1: registrali in Scorciatoie… e premi “Imposta in %1”.</translation>
+    </message>
     <message id="status.desktopKeysAssigned">
         <source>Shortcuts assigned by the desktop:</source>
         <translation>Scorciatoie assegnate dal desktop:</translation>

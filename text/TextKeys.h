@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 71> textKeys = {
+inline constexpr std::array<std::string_view, 72> textKeys = {
     "action.cancel",           "action.copy",          "action.crop",          "action.dismiss",
     "action.save",
     "annotation.color",        "annotation.redo",      "annotation.title",     "annotation.undo",
@@ -21,7 +21,7 @@ inline constexpr std::array<std::string_view, 71> textKeys = {
     "status.autostartFailed",  "status.captureArea",      "status.captureFull",   "status.copied",       "status.copyFailed",       "status.countdown",
     "status.desktopKeyTaken",  "status.desktopKeys",    "status.desktopKeysAssigned",
     "status.desktopKeysRemoved", "status.desktopKeysSet", "status.discarded",      "status.fullCaptured",     "status.hotkeyConflict", "status.hotkeysActive",
-    "status.noTray",           "status.permission",    "status.ready",         "status.restored",
+    "status.desktopKeysSettable", "status.noTray",           "status.permission",    "status.ready",         "status.restored",
     "status.saveFailed",       "status.saved",        "status.settingsDamaged",         "status.shortcutConflict",
     "status.shortcutInvalid",  "status.shortcutSaveFailed", "status.shortcutSaved",
     "tool.arrow",              "tool.pen",             "tool.pixelate",        "tool.rectangle",
