@@ -131,7 +131,11 @@ QImage PortalScreenCapture::cutScreen(const QImage &picture, const QRect &deskto
                         int(std::lround((screen.y() - desktop.y()) * scale)));
     const QSize shown(int(std::lround(screen.width() * scale)), int(std::lround(screen.height() * scale)));
     QImage part = picture.copy(QRect(origin, shown));
-    if (part.size() != pixels)
+    // Down to the display's pixels where the picture has more (a screen of a lower scale beside a
+    // higher one); never up. A picture with fewer pixels than asked for holds the output's own
+    // pixels at a fractional scale, which Qt rounds up (1.5 reads as 2): enlarging it would shift
+    // every selection on it.
+    if (part.width() > pixels.width() && part.height() > pixels.height())
         part = part.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return part;
 }
