@@ -1,5 +1,7 @@
 #include "platform/QtScreenList.h"
 
+#include "platform/LogLine.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -59,4 +61,36 @@ QSize scaledSize(const QScreen *screen)
 std::uint32_t QtScreensCaptureService::mainDisplayId() const
 {
     return QtScreenList::displayNumber(QGuiApplication::primaryScreen());
+}
+
+FallingBackCaptureService::FallingBackCaptureService(std::unique_ptr<ScreenCaptureService> fallback, QObject *parent)
+    : QtScreensCaptureService(parent)
+    , m_fallback(std::move(fallback))
+{
+}
+
+FallingBackCaptureService::~FallingBackCaptureService() = default;
+
+void FallingBackCaptureService::requestShareableContent(ContentHandler done)
+{
+    if (m_fellBack) {
+        m_fallback->requestShareableContent(std::move(done));
+        return;
+    }
+    answerLater(std::move(done), CaptureResult<QList<CaptureDisplay>>::success(QtScreenList::displays(QtScreenList::scaledSize)));
+}
+
+bool FallingBackCaptureService::forwarded(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler &done)
+{
+    if (m_fellBack)
+        m_fallback->requestImage(displayId, pixelWidth, pixelHeight, std::move(done));
+    return m_fellBack;
+}
+
+void FallingBackCaptureService::fallBack(const QString &why, std::uint32_t displayId, int pixelWidth, int pixelHeight,
+                                         ImageHandler done)
+{
+    logLine("Pixdrift captures through the desktop portal: %@", why);
+    m_fellBack = true;
+    m_fallback->requestImage(displayId, pixelWidth, pixelHeight, std::move(done));
 }

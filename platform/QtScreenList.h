@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
 class QScreen;
 
@@ -44,4 +45,25 @@ protected:
         QMetaObject::invokeMethod(
             this, [done = std::move(done), result = std::move(result)] { done(result); }, Qt::QueuedConnection);
     }
+};
+
+// A capture service with a way of its own and another to fall back on (the desktop's portal):
+// once its own way has failed, every request goes to the fallback.
+class FallingBackCaptureService : public QtScreensCaptureService
+{
+public:
+    explicit FallingBackCaptureService(std::unique_ptr<ScreenCaptureService> fallback, QObject *parent = nullptr);
+    ~FallingBackCaptureService() override;
+
+    void requestShareableContent(ContentHandler done) override;
+
+protected:
+    // Hands the request to the fallback when the service has fallen back; true then.
+    bool forwarded(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler &done);
+    // Gives up the service's own way for good, saying `why` in the log, and hands this request on.
+    void fallBack(const QString &why, std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done);
+
+private:
+    std::unique_ptr<ScreenCaptureService> m_fallback;
+    bool m_fellBack = false;
 };

@@ -1,6 +1,5 @@
 #include "platform/kde/KWinScreenCapture.h"
 
-#include "platform/LogLine.h"
 
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -51,37 +50,17 @@ QImage pictureFrom(const PixelPipe &pipe)
 
 KWinScreenCapture::KWinScreenCapture(const QDBusConnection &bus, std::unique_ptr<ScreenCaptureService> fallback,
                                      QObject *parent)
-    : QtScreensCaptureService(parent)
+    : FallingBackCaptureService(std::move(fallback), parent)
     , m_bus(bus)
-    , m_fallback(std::move(fallback))
 {
 }
 
 KWinScreenCapture::~KWinScreenCapture() = default;
 
-void KWinScreenCapture::requestShareableContent(ContentHandler done)
-{
-    if (m_fellBack) {
-        m_fallback->requestShareableContent(std::move(done));
-        return;
-    }
-    answerLater(std::move(done), CaptureResult<QList<CaptureDisplay>>::success(QtScreenList::displays(QtScreenList::scaledSize)));
-}
-
-void KWinScreenCapture::fallBack(const QString &why, std::uint32_t displayId, int pixelWidth, int pixelHeight,
-                                 ImageHandler done)
-{
-    logLine("Pixdrift captures through the desktop portal: KWin's screenshot failed (%@)", why);
-    m_fellBack = true;
-    m_fallback->requestImage(displayId, pixelWidth, pixelHeight, std::move(done));
-}
-
 void KWinScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done)
 {
-    if (m_fellBack) {
-        m_fallback->requestImage(displayId, pixelWidth, pixelHeight, std::move(done));
+    if (forwarded(displayId, pixelWidth, pixelHeight, done))
         return;
-    }
     QScreen *screen = QtScreenList::screen(displayId);
     if (!screen) {
         answerLater(std::move(done), CaptureResult<QImage>::failure(QStringLiteral("display %1 is not connected").arg(displayId)));
@@ -115,7 +94,8 @@ void KWinScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, in
         *finish = nullptr;
         context->deleteLater();
         if (!error.isEmpty()) {
-            fallBack(error, displayId, pixelWidth, pixelHeight, std::move(handler));
+            fallBack(QStringLiteral("KWin's screenshot failed (%1)").arg(error), displayId, pixelWidth, pixelHeight,
+                     std::move(handler));
             return;
         }
         QImage image = pictureFrom(*pipe);

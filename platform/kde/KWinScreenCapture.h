@@ -10,7 +10,7 @@
 // call per screen, the raw pixels through a pipe, no file and no dialog. KWin answers only
 // programs whose installed desktop entry names the interface; where it refuses, or is not there,
 // the fallback service reads the screen from then on.
-class KWinScreenCapture : public QtScreensCaptureService
+class KWinScreenCapture : public FallingBackCaptureService
 {
     Q_OBJECT
 
@@ -19,13 +19,8 @@ public:
                       QObject *parent = nullptr);
     ~KWinScreenCapture() override;
 
-    void requestShareableContent(ContentHandler done) override;
     void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) override;
 
 private:
-    void fallBack(const QString &why, std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done);
-
     QDBusConnection m_bus;
-    std::unique_ptr<ScreenCaptureService> m_fallback;
-    bool m_fellBack = false;
 };

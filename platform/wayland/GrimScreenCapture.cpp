@@ -1,6 +1,5 @@
 #include "platform/wayland/GrimScreenCapture.h"
 
-#include "platform/LogLine.h"
 
 #include <QProcess>
 #include <QScreen>
@@ -13,29 +12,17 @@ constexpr int grimTimeoutMs = 10000;
 } // namespace
 
 GrimScreenCapture::GrimScreenCapture(QString grim, std::unique_ptr<ScreenCaptureService> fallback, QObject *parent)
-    : QtScreensCaptureService(parent)
+    : FallingBackCaptureService(std::move(fallback), parent)
     , m_grim(std::move(grim))
-    , m_fallback(std::move(fallback))
 {
 }
 
 GrimScreenCapture::~GrimScreenCapture() = default;
 
-void GrimScreenCapture::requestShareableContent(ContentHandler done)
-{
-    if (m_fellBack) {
-        m_fallback->requestShareableContent(std::move(done));
-        return;
-    }
-    answerLater(std::move(done), CaptureResult<QList<CaptureDisplay>>::success(QtScreenList::displays(QtScreenList::scaledSize)));
-}
-
 void GrimScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done)
 {
-    if (m_fellBack) {
-        m_fallback->requestImage(displayId, pixelWidth, pixelHeight, std::move(done));
+    if (forwarded(displayId, pixelWidth, pixelHeight, done))
         return;
-    }
     QScreen *screen = QtScreenList::screen(displayId);
     if (!screen) {
         answerLater(std::move(done), CaptureResult<QImage>::failure(QStringLiteral("display %1 is not connected").arg(displayId)));
@@ -49,23 +36,21 @@ void GrimScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, in
         arguments << QStringLiteral("-o") << screen->name();
     arguments << QStringLiteral("-");
     auto finish = std::make_shared<ImageHandler>(std::move(done));
-    auto fallBack = [this, displayId, pixelWidth, pixelHeight, finish](const QString &why) {
-        // A compositor without wlr-screencopy (GNOME, KDE): the desktop portal from now on.
-        logLine("Pixdrift captures through the desktop portal: grim failed (%@)", why);
-        m_fellBack = true;
-        m_fallback->requestImage(displayId, pixelWidth, pixelHeight, std::move(*finish));
+    auto giveUp = [this, displayId, pixelWidth, pixelHeight, finish](const QString &why) {
+        // A compositor without wlr-screencopy: the desktop portal from now on.
+        fallBack(QStringLiteral("grim failed (%1)").arg(why), displayId, pixelWidth, pixelHeight, std::move(*finish));
     };
-    connect(grim, &QProcess::errorOccurred, this, [grim, fallBack](QProcess::ProcessError error) {
+    connect(grim, &QProcess::errorOccurred, this, [grim, giveUp](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart && error != QProcess::Timedout)
             return;
         grim->disconnect();
         grim->deleteLater();
-        fallBack(grim->errorString());
+        giveUp(grim->errorString());
     });
-    connect(grim, &QProcess::finished, this, [grim, pixels, finish, fallBack](int code, QProcess::ExitStatus status) {
+    connect(grim, &QProcess::finished, this, [grim, pixels, finish, giveUp](int code, QProcess::ExitStatus status) {
         grim->deleteLater();
         if (status != QProcess::NormalExit || code != 0) {
-            fallBack(QString::fromLocal8Bit(grim->readAllStandardError()).trimmed());
+            giveUp(QString::fromLocal8Bit(grim->readAllStandardError()).trimmed());
             return;
         }
         QImage image = fromPpm(grim->readAllStandardOutput());

@@ -12,7 +12,7 @@ class QScreen;
 // Reads the screen where the compositor offers wlr-screencopy (sway, Hyprland, river, Wayfire):
 // `grim` writes each output's pixels into a pipe, with no file on the way. A compositor without
 // it makes grim fail, and from then on the fallback service reads the screen.
-class GrimScreenCapture : public QtScreensCaptureService
+class GrimScreenCapture : public FallingBackCaptureService
 {
     Q_OBJECT
 
@@ -21,7 +21,6 @@ public:
     GrimScreenCapture(QString grim, std::unique_ptr<ScreenCaptureService> fallback, QObject *parent = nullptr);
     ~GrimScreenCapture() override;
 
-    void requestShareableContent(ContentHandler done) override;
     void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) override;
 
     // A binary PPM (P6, 8 bits a channel) as grim writes it, or a null image.
@@ -29,6 +28,4 @@ public:
 
 private:
     QString m_grim;
-    std::unique_ptr<ScreenCaptureService> m_fallback;
-    bool m_fellBack = false;
 };
