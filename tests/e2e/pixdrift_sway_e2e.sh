@@ -41,7 +41,7 @@ if [[ ${1:-} != --inside ]]; then
     if ((EUID == 0)); then
         id "$USER_NAME" >/dev/null 2>&1 \
             || useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$USER_NAME" \
-            || { echo "FAIL: could not make the user $USER_NAME"; exit 1; }
+            || id "$USER_NAME" >/dev/null 2>&1 || { echo "FAIL: could not make the user $USER_NAME"; exit 1; }
         chown -R "$USER_NAME:" "$SESSION"
         run_as=(runuser -u "$USER_NAME" --)
     fi
