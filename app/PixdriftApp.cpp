@@ -26,9 +26,9 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
     , m_defaults(defaults)
     , m_delegate(defaults, &m_windows)
     , m_instance({.activate = [this] { openMainWindow(); },
-                  .captureArea = [this] { capture(false); },
-                  .captureFull = [this] { capture(true); },
-                  .captureAfter = [this](bool full, int seconds) { capture(full, seconds); },
+                  .captureArea = [this] { model().take(false); },
+                  .captureFull = [this] { model().take(true); },
+                  .captureAfter = [this](bool full, int seconds) { model().takeAfter(full, seconds); },
                   // After the caller has had its answer.
                   .quit = [] { QTimer::singleShot(0, qApp, &QApplication::quit); }})
 {
@@ -79,7 +79,8 @@ CaptureModel &PixdriftApp::model()
                                         .windows = &m_windows,
                                         .presentOverlay = AreaSelectionOverlay::present,
                                         .openMain = [this] { openMainForCapture(); },
-                                        .savePanel = &m_savePanel});
+                                        .savePanel = &m_savePanel,
+                                        .askFirst = [this](const std::function<void()> &capture) { return askFirst(capture); }});
     }
     return *m_model;
 }
@@ -107,7 +108,7 @@ void PixdriftApp::launch(CommandLine::Action action, int delay)
     } else {
         // A start for a capture shows the window once the capture has something to show.
         PixdriftDelegate::openMain = [this] { openMainWindow(); };
-        capture(action == CommandLine::Action::CaptureFull, delay);
+        model().takeAfter(action == CommandLine::Action::CaptureFull, delay);
     }
     // The first start is the moment to ask, with the window in front.
     if (action == CommandLine::Action::Open && m_backends.screenPermissionPending && m_backends.screenPermissionPending())
@@ -117,14 +118,14 @@ void PixdriftApp::launch(CommandLine::Action action, int delay)
     QTimer::singleShot(1000, this, &PixdriftApp::warmUp);
 }
 
-void PixdriftApp::capture(bool full, int delay)
+bool PixdriftApp::askFirst(const std::function<void()> &capture)
 {
-    if (!m_screenAllowed && m_backends.screenPermissionPending && m_backends.screenPermissionPending()) {
-        askScreenPermission([this, full, delay] { model().takeAfter(full, delay); });
-        return;
+    if (m_screenAllowed || !m_backends.screenPermissionPending || !m_backends.screenPermissionPending()) {
+        m_screenAllowed = true;
+        return false;
     }
-    m_screenAllowed = true;
-    model().takeAfter(full, delay);
+    askScreenPermission(capture);
+    return true;
 }
 
 void PixdriftApp::askScreenPermission(std::function<void()> then)

@@ -54,8 +54,8 @@ private:
     void openMainForCapture();
     void warmUp();
     void bindDesktopKeys();
-    // A capture asked for from outside the window (a key, a launcher, the command line).
-    void capture(bool full, int delay = 0);
+    // Before a capture: whether the desktop's question comes first (it then runs `capture`).
+    bool askFirst(const std::function<void()> &capture);
     // GNOME asks once, in a dialog it shows only for the window in front: the question is put
     // from our window, with a line saying why, before a capture waits on it. `then` runs once
     // the answer is yes.

@@ -49,6 +49,10 @@ struct CaptureEnvironment
     std::function<void()> openMain = {};
     // Asks where to save.
     SavePanel *savePanel = nullptr;
+    // Where the desktop asks the user before the first screenshot, in a dialog only the window in
+    // front gets: puts the question and runs `capture` once the answer is yes. True when it took
+    // the capture over; empty or false: capture at once.
+    std::function<bool(std::function<void()> capture)> askFirst = {};
     // The time for proposed file names; the current time when empty.
     std::function<QDateTime()> clock = {};
 };

@@ -61,6 +61,12 @@ QSize pixelSizeOf(const CaptureDisplay &display, double scale)
 void CaptureModel::take(bool full)
 {
     traceStage("request");
+    // The desktop's question comes before the window hides, while it is in front.
+    if (m_environment.askFirst && m_environment.askFirst([model = QPointer<CaptureModel>(this), full] {
+            if (model)
+                model->take(full);
+        }))
+        return;
     // A capture asked for now replaces one still counting down.
     if (m_delayLeft > 0) {
         m_delayLeft = 0;
