@@ -225,6 +225,7 @@ void KGlobalAccelHotKeys::changed(const QDBusMessage &message)
         if (keys.currentSignature() == u"i")
             keys >> key;
     };
+    // Every level begun is ended: each holds a reader of its own.
     if (keys.currentType() == QDBusArgument::ArrayType) {
         keys.beginArray();
         if (!keys.atEnd() && keys.currentType() == QDBusArgument::StructureType) {
@@ -233,10 +234,13 @@ void KGlobalAccelHotKeys::changed(const QDBusMessage &message)
                 keys.beginArray();
                 if (!keys.atEnd())
                     readKey();
+                keys.endArray();
             }
+            keys.endStructure();
         } else if (!keys.atEnd()) {
             readKey();
         }
+        keys.endArray();
     }
     for (auto &[ref, registration] : m_registrations) {
         if (actionId(registration.id.number).at(1) != id[1] || key == registration.key)
