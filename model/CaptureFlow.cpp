@@ -79,7 +79,7 @@ void CaptureModel::take(bool full)
     if (!m_beforeCapture)
         m_beforeCapture = BeforeCapture{shown(), std::exchange(m_discarded, std::nullopt)};
     m_discarded.reset();
-    m_redo.clear();
+    forgetEdits();
     const qint64 generation = ++m_captureGeneration;
     setImage({});
     setCrop(QRectF(0, 0, 0, 0));
@@ -95,7 +95,7 @@ void CaptureModel::cancelCapture()
     const bool dropped = hasImage();
     if (dropped)
         m_discarded = shown();
-    m_redo.clear();
+    forgetEdits();
     setImage({});
     setCrop(QRectF(0, 0, 0, 0));
     setFull(false);
@@ -115,12 +115,12 @@ void CaptureModel::cropFullCapture()
 
 CaptureModel::Shown CaptureModel::shown() const
 {
-    return {m_image, m_crop, m_full, m_marks, m_redo, m_imageScale, m_status};
+    return {m_image, m_crop, m_full, m_marks, m_edits, m_imageScale, m_status};
 }
 
 void CaptureModel::show(const Shown &shown)
 {
-    m_redo = shown.redo;
+    m_edits = shown.edits;
     setImageScale(shown.imageScale);
     setImage(shown.image);
     setCrop(shown.crop);

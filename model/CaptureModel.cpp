@@ -31,6 +31,7 @@ CaptureModel::CaptureModel(UserDefaults &defaults, QObject *parent)
     , m_areaShortcut(defaults.string(areaShortcutKey).value_or(defaultAreaShortcut))
     , m_fullShortcut(defaults.string(fullShortcutKey).value_or(defaultFullShortcut))
 {
+    forgetEdits();
     m_includeMarks = defaults.integer(includeMarksKey).value_or(0) == 1;
     s_shared = this;
     migrateShortcutDefaults();

@@ -13,6 +13,9 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <memory>
+
+class QUndoStack;
 class UserDefaults;
 
 // The one shared state of the program: the current capture with its crop and marks, the
@@ -93,16 +96,20 @@ public:
     // shortcut from now on, kept and shown as if recorded here.
     void adoptDesktopShortcut(bool full, const QString &shortcut);
 
-    // Marks: the list changes as a whole, so every observer redraws.
+    // Marks: the list changes as a whole, so every observer redraws. Each edit is one step of
+    // undo and redo; a new edit forgets the steps undone, and so does a new capture.
     void addMark(const Mark &mark);
-    // Removes the newest mark; nothing happens (and nothing is announced) when there is none.
+    // The mark with `changed`'s id becomes `changed` (moved, reshaped, recoloured, retyped).
+    void changeMark(const Mark &changed);
+    void deleteMark(const QUuid &id);
+    // Takes back the newest edit; nothing happens (and nothing is announced) when there is none.
     void undoMark();
-    // Undo as the window offers it: brings back a cancelled capture, or removes the newest mark.
+    // Undo as the window offers it: brings back a cancelled capture, or takes back the newest edit.
     void undo();
-    [[nodiscard]] bool canUndo() const { return !m_marks.isEmpty() || (!hasImage() && m_discarded); }
-    // Puts back the newest mark undone; a new mark or a new capture forgets the undone ones.
+    [[nodiscard]] bool canUndo() const;
+    // Makes the newest edit undone again.
     void redoMark();
-    [[nodiscard]] bool canRedo() const { return !m_redo.isEmpty(); }
+    [[nodiscard]] bool canRedo() const;
     void clearMarks();
 
     // Whether Copy and Save draw the marks into the image (remembered in the settings). Off,
@@ -180,7 +187,7 @@ private:
         QRectF crop;
         bool full = false;
         QList<Mark> marks;
-        QList<Mark> redo;
+        std::shared_ptr<QUndoStack> edits;
         qreal imageScale = 1.0;
         QString status;
     };
@@ -189,6 +196,8 @@ private:
     // A capture that ends without a new image (cancelled in the overlay, or failed) puts back
     // what the window showed before it started.
     void restoreBeforeCapture();
+    // A new capture starts with no edits to undo.
+    void forgetEdits();
 
     void migrateShortcutDefaults();
     // The status line and the failure line both say it, and the log keeps it.
@@ -215,7 +224,8 @@ private:
     bool m_full = false;
     QString m_tool;
     QList<Mark> m_marks;
-    QList<Mark> m_redo;
+    // The edits of the capture on show; a dropped capture keeps its own.
+    std::shared_ptr<QUndoStack> m_edits;
     bool m_includeMarks = false;
     qreal m_imageScale = 1.0;
     QTimer *m_delay = nullptr;

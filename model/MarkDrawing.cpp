@@ -1,18 +1,45 @@
 #include "model/MarkDrawing.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
 
 namespace MarkDrawing {
 
-std::pair<QPointF, QPointF> arrowHead(QPointF tail, QPointF tip)
+std::pair<QPointF, QPointF> arrowHead(QPointF tail, QPointF tip, qreal length)
 {
     const qreal theta = std::atan2(tip.y() - tail.y(), tip.x() - tail.x());
-    return {QPointF(tip.x() - headLength * std::cos(theta - headAngle), tip.y() - headLength * std::sin(theta - headAngle)),
-            QPointF(tip.x() - headLength * std::cos(theta + headAngle), tip.y() - headLength * std::sin(theta + headAngle))};
+    return {QPointF(tip.x() - length * std::cos(theta - headAngle), tip.y() - length * std::sin(theta - headAngle)),
+            QPointF(tip.x() - length * std::cos(theta + headAngle), tip.y() - length * std::sin(theta + headAngle))};
+}
+
+int counterNumber(const QList<Mark> &marks, qsizetype index)
+{
+    if (marks[index].tool != u"tool.counter")
+        return 0;
+    return int(std::count_if(marks.begin(), marks.begin() + index + 1,
+                             [](const Mark &mark) { return mark.tool == u"tool.counter"; }));
+}
+
+void drawMarks(QPainter &painter, const QList<Mark> &marks, const MarkScene &scene)
+{
+    int counters = 0;
+    for (const Mark &mark : marks) {
+        const bool counter = mark.tool == u"tool.counter";
+        counters += counter ? 1 : 0;
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        markKind(mark.tool).paint(painter, mark, scene, counter ? counters : 0);
+        painter.restore();
+    }
+}
+
+void drawMarks(QPainter &painter, const QList<Mark> &marks, qreal scale)
+{
+    MarkScene scene;
+    scene.scale = scale;
+    drawMarks(painter, marks, scene);
 }
 
 bool isPixelate(const Mark &mark)
@@ -28,16 +55,18 @@ QRect pixelateArea(const Mark &mark, const QRect &bounds)
     return QRect(topLeft, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y())) & bounds;
 }
 
-QImage pixelated(const QImage &source, const QRect &area, int block)
+namespace {
+
+// One pixel per block of `area`: the rounded mean of the source's pixels under it.
+QImage blockAverages(const QImage &source, const QRect &area, int block)
 {
-    const QRect part = area & source.rect();
-    if (part.isEmpty() || block < 1)
-        return {};
-    const QImage pixels = source.copy(part).convertToFormat(QImage::Format_RGB32);
-    QImage result(part.size(), QImage::Format_RGB32);
-    for (int by = 0; by < part.height(); by += block) {
-        for (int bx = 0; bx < part.width(); bx += block) {
-            const QRect cell = QRect(bx, by, block, block) & pixels.rect();
+    const QImage pixels = source.copy(area).convertToFormat(QImage::Format_RGB32);
+    const QSize blocks((area.width() + block - 1) / block, (area.height() + block - 1) / block);
+    QImage result(blocks, QImage::Format_RGB32);
+    for (int by = 0; by < blocks.height(); ++by) {
+        auto *out = reinterpret_cast<QRgb *>(result.scanLine(by));
+        for (int bx = 0; bx < blocks.width(); ++bx) {
+            const QRect cell = QRect(bx * block, by * block, block, block) & pixels.rect();
             quint64 r = 0, g = 0, b = 0;
             for (int y = cell.top(); y <= cell.bottom(); ++y) {
                 const auto *line = reinterpret_cast<const QRgb *>(pixels.constScanLine(y));
@@ -48,56 +77,60 @@ QImage pixelated(const QImage &source, const QRect &area, int block)
                 }
             }
             const quint64 n = quint64(cell.width()) * quint64(cell.height());
-            const QRgb average = qRgb(int((r + n / 2) / n), int((g + n / 2) / n), int((b + n / 2) / n));
-            for (int y = cell.top(); y <= cell.bottom(); ++y) {
-                auto *line = reinterpret_cast<QRgb *>(result.scanLine(y));
-                std::fill(line + cell.left(), line + cell.right() + 1, average);
-            }
+            out[bx] = qRgb(int((r + n / 2) / n), int((g + n / 2) / n), int((b + n / 2) / n));
         }
     }
     return result;
 }
 
-void drawMark(QPainter &painter, const Mark &mark, qreal scale)
+} // namespace
+
+QImage pixelated(const QImage &source, const QRect &area, int block)
 {
-    if (isPixelate(mark))
-        return;
-    // The points are scaled, not the painter, so the pen keeps its width.
-    const QPointF a = mark.from * scale;
-    const QPointF b = mark.to * scale;
-    QPen pen(mark.color, lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
-    pen.setMiterLimit(10);
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-
-    if (mark.tool == u"tool.rectangle") {
-        painter.drawRect(QRectF(QPointF(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
-                                QSizeF(std::abs(b.x() - a.x()), std::abs(b.y() - a.y()))));
-        painter.restore();
-        return;
+    const QRect part = area & source.rect();
+    if (part.isEmpty() || block < 1)
+        return {};
+    const QImage averages = blockAverages(source, part, block);
+    QImage result(part.size(), QImage::Format_RGB32);
+    for (int y = 0; y < part.height(); ++y) {
+        const auto *in = reinterpret_cast<const QRgb *>(averages.constScanLine(y / block));
+        auto *line = reinterpret_cast<QRgb *>(result.scanLine(y));
+        for (int x = 0; x < part.width(); ++x)
+            line[x] = in[x / block];
     }
-
-    QPainterPath shaft(a);
-    shaft.lineTo(b);
-    painter.drawPath(shaft);
-    if (mark.tool == u"tool.arrow") {
-        // A separate stroke: a translucent colour shows the overlap at the tip twice.
-        const auto [left, right] = arrowHead(a, b);
-        QPainterPath head(b);
-        head.lineTo(left);
-        head.moveTo(b);
-        head.lineTo(right);
-        painter.drawPath(head);
-    }
-    painter.restore();
+    return result;
 }
 
-void drawMarks(QPainter &painter, const QList<Mark> &marks, qreal scale)
+QImage blurred(const QImage &source, const QRect &area, int block)
 {
-    for (const Mark &mark : marks)
-        drawMark(painter, mark, scale);
+    const QRect part = area & source.rect();
+    if (part.isEmpty() || block < 1)
+        return {};
+    // Each block's value sits at its centre and blends linearly into its neighbours'.
+    const QImage averages = blockAverages(source, part, block);
+    QImage result(part.size(), QImage::Format_RGB32);
+    const int bw = averages.width(), bh = averages.height();
+    for (int y = 0; y < part.height(); ++y) {
+        const qreal fy = std::clamp((y + 0.5) / block - 0.5, 0.0, qreal(bh - 1));
+        const int y0 = int(fy), y1 = std::min(y0 + 1, bh - 1);
+        const qreal wy = fy - y0;
+        const auto *top = reinterpret_cast<const QRgb *>(averages.constScanLine(y0));
+        const auto *bottom = reinterpret_cast<const QRgb *>(averages.constScanLine(y1));
+        auto *line = reinterpret_cast<QRgb *>(result.scanLine(y));
+        for (int x = 0; x < part.width(); ++x) {
+            const qreal fx = std::clamp((x + 0.5) / block - 0.5, 0.0, qreal(bw - 1));
+            const int x0 = int(fx), x1 = std::min(x0 + 1, bw - 1);
+            const qreal wx = fx - x0;
+            const auto mix = [&](int shift) {
+                const auto channel = [shift](QRgb pixel) { return qreal((pixel >> shift) & 0xff); };
+                const qreal upper = channel(top[x0]) * (1 - wx) + channel(top[x1]) * wx;
+                const qreal lower = channel(bottom[x0]) * (1 - wx) + channel(bottom[x1]) * wx;
+                return int(std::lround(upper * (1 - wy) + lower * wy));
+            };
+            line[x] = qRgb(mix(16), mix(8), mix(0));
+        }
+    }
+    return result;
 }
 
 Mark markFromDrag(QPointF start, QPointF end, QPointF imageOffset, qreal scale, const QColor &color,

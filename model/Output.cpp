@@ -5,6 +5,7 @@
 #include "text/tr.h"
 #include "model/MarkDrawing.h"
 #include "model/PngEncoder.h"
+#include "model/marks/MarkEdits.h"
 #include "platform/SavePanel.h"
 #include "platform/Trace.h"
 #include "platform/UserDefaults.h"
@@ -17,6 +18,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QTimer>
+#include <QUndoStack>
 
 #include <cerrno>
 #ifdef __GLIBC__
@@ -66,19 +68,27 @@ int writeAll(int fd, const QByteArray &bytes)
 
 void CaptureModel::addMark(const Mark &mark)
 {
-    m_redo.clear();
-    QList<Mark> marks = m_marks;
-    marks.append(mark);
-    setMarks(marks);
+    m_edits->push(new AddMarkCommand(*this, mark));
+}
+
+void CaptureModel::changeMark(const Mark &changed)
+{
+    const auto found = std::find_if(m_marks.cbegin(), m_marks.cend(),
+                                    [&changed](const Mark &mark) { return mark.id == changed.id; });
+    if (found != m_marks.cend() && *found != changed)
+        m_edits->push(new ChangeMarkCommand(*this, *found, changed));
+}
+
+void CaptureModel::deleteMark(const QUuid &id)
+{
+    const auto found = std::find_if(m_marks.cbegin(), m_marks.cend(), [&id](const Mark &mark) { return mark.id == id; });
+    if (found != m_marks.cend())
+        m_edits->push(new DeleteMarkCommand(*this, *found, found - m_marks.cbegin()));
 }
 
 void CaptureModel::undoMark()
 {
-    if (m_marks.isEmpty())
-        return;
-    QList<Mark> marks = m_marks;
-    m_redo.append(marks.takeLast());
-    setMarks(marks);
+    m_edits->undo();
 }
 
 void CaptureModel::undo()
@@ -93,18 +103,29 @@ void CaptureModel::undo()
     show(discarded);
 }
 
+bool CaptureModel::canUndo() const
+{
+    return m_edits->canUndo() || (!hasImage() && m_discarded);
+}
+
 void CaptureModel::redoMark()
 {
-    if (m_redo.isEmpty())
-        return;
-    QList<Mark> marks = m_marks;
-    marks.append(m_redo.takeLast());
-    setMarks(marks);
+    m_edits->redo();
+}
+
+bool CaptureModel::canRedo() const
+{
+    return m_edits->canRedo();
+}
+
+void CaptureModel::forgetEdits()
+{
+    m_edits = std::make_shared<QUndoStack>();
 }
 
 void CaptureModel::clearMarks()
 {
-    m_redo.clear();
+    forgetEdits();
     setMarks({});
 }
 
@@ -159,16 +180,12 @@ QImage CaptureModel::outputImage() const
     image = image.convertToFormat(QImage::Format_RGB32);
     QPainter painter(&image);
     painter.translate(-cropPixels().topLeft());
-    const int block = std::max(2, int(std::lround(MarkDrawing::pixelBlock * m_imageScale)));
-    for (const Mark &mark : m_marks) {
-        if (!MarkDrawing::isPixelate(mark))
-            continue;
-        const QRect area = MarkDrawing::pixelateArea(mark, m_image.rect());
-        painter.drawImage(area.topLeft(), MarkDrawing::pixelated(m_image, area, block));
-    }
-    // Painter units are the captured screen's points, so lines keep their on-screen width.
-    painter.scale(m_imageScale, m_imageScale);
-    MarkDrawing::drawMarks(painter, m_marks, 1.0 / m_imageScale);
+    // One painter unit is one image pixel; lines keep their width in points of the captured screen.
+    MarkScene scene;
+    scene.strokeUnit = m_imageScale;
+    scene.imageScale = m_imageScale;
+    scene.source = &m_image;
+    MarkDrawing::drawMarks(painter, m_marks, scene);
     return image;
 }
 

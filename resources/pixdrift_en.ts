@@ -311,5 +311,73 @@
         <source>Settings…</source>
         <translation>Settings…</translation>
     </message>
+    <message id="tool.ellipse">
+        <source>Ellipse</source>
+        <translation>Ellipse</translation>
+    </message>
+    <message id="tool.freehand">
+        <source>Freehand</source>
+        <translation>Freehand</translation>
+    </message>
+    <message id="tool.highlighter">
+        <source>Highlighter</source>
+        <translation>Highlighter</translation>
+    </message>
+    <message id="tool.text">
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message id="tool.counter">
+        <source>Counter</source>
+        <translation>Counter</translation>
+    </message>
+    <message id="tool.blur">
+        <source>Blur</source>
+        <translation>Blur</translation>
+    </message>
+    <message id="tool.select">
+        <source>Select</source>
+        <translation>Select</translation>
+    </message>
+    <message id="annotation.thin">
+        <source>Thin</source>
+        <translation>Thin</translation>
+    </message>
+    <message id="annotation.medium">
+        <source>Medium</source>
+        <translation>Medium</translation>
+    </message>
+    <message id="annotation.thick">
+        <source>Thick</source>
+        <translation>Thick</translation>
+    </message>
+    <message id="annotation.textBackground">
+        <source>Text on a background</source>
+        <translation>Text on a background</translation>
+    </message>
+    <message id="annotation.red">
+        <source>Red</source>
+        <translation>Red</translation>
+    </message>
+    <message id="annotation.orange">
+        <source>Orange</source>
+        <translation>Orange</translation>
+    </message>
+    <message id="annotation.yellow">
+        <source>Yellow</source>
+        <translation>Yellow</translation>
+    </message>
+    <message id="annotation.green">
+        <source>Green</source>
+        <translation>Green</translation>
+    </message>
+    <message id="annotation.blue">
+        <source>Blue</source>
+        <translation>Blue</translation>
+    </message>
+    <message id="annotation.black">
+        <source>Black</source>
+        <translation>Black</translation>
+    </message>
 </context>
 </TS>

@@ -311,5 +311,73 @@
         <source>Settings…</source>
         <translation>Impostazioni…</translation>
     </message>
+    <message id="tool.ellipse">
+        <source>Ellipse</source>
+        <translation>Ellisse</translation>
+    </message>
+    <message id="tool.freehand">
+        <source>Freehand</source>
+        <translation>A mano libera</translation>
+    </message>
+    <message id="tool.highlighter">
+        <source>Highlighter</source>
+        <translation>Evidenziatore</translation>
+    </message>
+    <message id="tool.text">
+        <source>Text</source>
+        <translation>Testo</translation>
+    </message>
+    <message id="tool.counter">
+        <source>Counter</source>
+        <translation>Contatore</translation>
+    </message>
+    <message id="tool.blur">
+        <source>Blur</source>
+        <translation>Sfocatura</translation>
+    </message>
+    <message id="tool.select">
+        <source>Select</source>
+        <translation>Seleziona</translation>
+    </message>
+    <message id="annotation.thin">
+        <source>Thin</source>
+        <translation>Sottile</translation>
+    </message>
+    <message id="annotation.medium">
+        <source>Medium</source>
+        <translation>Medio</translation>
+    </message>
+    <message id="annotation.thick">
+        <source>Thick</source>
+        <translation>Spesso</translation>
+    </message>
+    <message id="annotation.textBackground">
+        <source>Text on a background</source>
+        <translation>Testo su sfondo</translation>
+    </message>
+    <message id="annotation.red">
+        <source>Red</source>
+        <translation>Rosso</translation>
+    </message>
+    <message id="annotation.orange">
+        <source>Orange</source>
+        <translation>Arancione</translation>
+    </message>
+    <message id="annotation.yellow">
+        <source>Yellow</source>
+        <translation>Giallo</translation>
+    </message>
+    <message id="annotation.green">
+        <source>Green</source>
+        <translation>Verde</translation>
+    </message>
+    <message id="annotation.blue">
+        <source>Blue</source>
+        <translation>Blu</translation>
+    </message>
+    <message id="annotation.black">
+        <source>Black</source>
+        <translation>Nero</translation>
+    </message>
 </context>
 </TS>

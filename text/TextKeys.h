@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 72> textKeys = {
+inline constexpr std::array<std::string_view, 89> textKeys = {
     "action.cancel",           "action.copy",          "action.crop",          "action.dismiss",
     "action.save",
     "annotation.color",        "annotation.redo",      "annotation.title",     "annotation.undo",
@@ -25,6 +25,11 @@ inline constexpr std::array<std::string_view, 72> textKeys = {
     "status.saveFailed",       "status.saved",        "status.settingsDamaged",         "status.shortcutConflict",
     "status.shortcutInvalid",  "status.shortcutSaveFailed", "status.shortcutSaved",
     "tool.arrow",              "tool.pen",             "tool.pixelate",        "tool.rectangle",
+    "tool.ellipse",            "tool.freehand",        "tool.highlighter",     "tool.text",
+    "tool.counter",            "tool.blur",            "tool.select",
+    "annotation.thin",         "annotation.medium",    "annotation.thick",     "annotation.textBackground",
+    "annotation.red",          "annotation.orange",    "annotation.yellow",    "annotation.green",
+    "annotation.blue",         "annotation.black",
 };
 
 // Texts the menus and the window title use as they stand; a table may still translate them, with

@@ -7,12 +7,13 @@
 #include "text/tr.h"
 #include "ui/FlowLayout.h"
 #include "ui/ImageArea.h"
+#include "ui/ImageScroller.h"
+#include "ui/MarkControls.h"
 #include "ui/MessageBar.h"
 #include "ui/WindowParts.h"
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,8 +41,9 @@ MainView::MainView(CaptureModel &model, std::function<void()> onAppear, QWidget 
 
     m_pages = new QStackedWidget;
     m_pages->addWidget(buildEmptyState());
-    m_imageArea = new ImageArea(m_model, [this] { return m_color; });
-    m_pages->addWidget(m_imageArea);
+    m_imageArea = new ImageArea(m_model, [this] { return m_controls->color(); });
+    m_scroller = new ImageScroller(m_imageArea);
+    m_pages->addWidget(m_scroller);
     layout->addWidget(m_pages, 1);
     layout->addWidget(buildFooter());
 
@@ -68,6 +70,13 @@ MainView::MainView(CaptureModel &model, std::function<void()> onAppear, QWidget 
     connect(&m_model, &CaptureModel::cropChanged, this, &MainView::refreshSize);
     connect(&m_model, &CaptureModel::failureChanged, this, &MainView::refreshFailure);
     connect(m_imageArea, &ImageArea::markDrawn, this, &MainView::markDrawn);
+    connect(m_imageArea, &ImageArea::selectionChanged, this, [this] {
+        if (const std::optional<Mark> mark = m_imageArea->selectedMark())
+            m_controls->show(mark->color, mark->size, mark->filled);
+        m_imageArea->setMarkStyle(m_controls->size(), m_controls->filled());
+    });
+    m_imageArea->setMarkStyle(m_controls->size(), m_controls->filled());
+    addEditorKeys();
     refresh();
     refreshFailure();
 }
@@ -113,34 +122,18 @@ QWidget *MainView::buildHeader()
     for (QPushButton *b : {m_area, m_full, settings})
         captures->addWidget(b);
 
-    QHBoxLayout *annotation = group();
-    annotation->addWidget(plainLabel(::tr("annotation.title")));
-    m_toolPicker = new QComboBox;
-    m_toolPicker->setObjectName(QStringLiteral("toolPicker"));
-    m_toolPicker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    m_toolPicker->setToolTip(::tr("annotation.title"));
-    for (const std::string_view key : toolKeys)
-        m_toolPicker->addItem(::tr(QString::fromLatin1(key.data(), qsizetype(key.size()))),
-                              QString::fromLatin1(key.data(), qsizetype(key.size())));
-    connect(m_toolPicker, &QComboBox::activated, this,
-            [this](int index) { m_model.setTool(m_toolPicker->itemData(index).toString()); });
-    annotation->addWidget(m_toolPicker);
-
-    m_colorWell = new QToolButton;
-    m_colorWell->setObjectName(QStringLiteral("colorWell"));
-    m_colorWell->setAccessibleName(::tr("annotation.color"));
-    m_colorWell->setToolTip(::tr("annotation.color"));
-    m_colorWell->setIcon(swatch(m_color));
-    connect(m_colorWell, &QToolButton::clicked, this, [this] {
-        auto *dialog = new QColorDialog(m_color, this);
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->setOption(QColorDialog::ShowAlphaChannel);
-        dialog->setWindowTitle(::tr("annotation.color"));
-        connect(dialog, &QColorDialog::colorSelected, this, &MainView::setColor);
-        dialog->open();
+    m_controls = new MarkControls(m_model, this);
+    flow->addWidget(m_controls->toolRow());
+    flow->addWidget(m_controls->styleRow());
+    connect(m_controls, &MarkControls::colorPicked, this, &MainView::setColor);
+    connect(m_controls, &MarkControls::sizePicked, this, [this](MarkSize size) {
+        restyleSelection([size](Mark &mark) { mark.size = size; });
     });
-    annotation->addWidget(m_colorWell);
+    connect(m_controls, &MarkControls::fillPicked, this, [this](bool filled) {
+        restyleSelection([filled](Mark &mark) { mark.filled = filled; });
+    });
 
+    QHBoxLayout *annotation = group();
     m_undo = new QToolButton;
     m_undo->setObjectName(QStringLiteral("undo"));
     m_undo->setIcon(QIcon::fromTheme(QStringLiteral("edit-undo"), style()->standardIcon(QStyle::SP_ArrowBack)));
@@ -176,10 +169,16 @@ QWidget *MainView::buildHeader()
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_model.cancelCapture(); });
     m_copy = iconButton("edit-copy", ::tr("action.copy"));
     m_copy->setToolTip(withKeys(::tr("action.copy"), QKeySequence::Copy));
-    connect(m_copy, &QPushButton::clicked, this, [this] { m_model.output(true); });
+    connect(m_copy, &QPushButton::clicked, this, [this] {
+        m_imageArea->finishEditing();
+        m_model.output(true);
+    });
     m_save = iconButton("document-save", ::tr("action.save"));
     m_save->setToolTip(withKeys(::tr("action.save"), QKeySequence::Save));
-    connect(m_save, &QPushButton::clicked, this, [this] { m_model.output(false); });
+    connect(m_save, &QPushButton::clicked, this, [this] {
+        m_imageArea->finishEditing();
+        m_model.output(false);
+    });
     for (QPushButton *b : {m_crop, m_cancel, m_copy, m_save})
         outputs->addWidget(b);
 
@@ -245,8 +244,9 @@ void MainView::refresh()
 {
     const bool hasImage = m_model.hasImage();
     m_pages->setCurrentIndex(hasImage ? 1 : 0);
-    for (QWidget *control : std::initializer_list<QWidget *>{m_cancel, m_copy, m_save, m_toolPicker, m_colorWell})
+    for (QWidget *control : std::initializer_list<QWidget *>{m_cancel, m_copy, m_save})
         control->setEnabled(hasImage);
+    m_controls->setEnabled(hasImage);
     m_undo->setEnabled(hasImage || m_model.canUndo());
     m_redo->setEnabled(hasImage && m_model.canRedo());
     m_crop->setEnabled(hasImage && m_model.full());
@@ -270,8 +270,6 @@ void MainView::refresh()
                                              : ::tr("capture.full"));
     m_status->setText(m_model.status());
     refreshSize();
-    const int tool = m_toolPicker->findData(m_model.tool());
-    m_toolPicker->setCurrentIndex(tool);
 }
 
 void MainView::refreshSize()
@@ -300,12 +298,6 @@ void MainView::markDrawn()
     m_message->showMessage(::tr("marks.hint"), MessageBar::Kind::Hint);
 }
 
-void MainView::setColor(const QColor &color)
-{
-    m_color = color;
-    m_colorWell->setIcon(swatch(color));
-}
-
 void MainView::showShortcutSettings()
 {
     if (m_settings) {
@@ -326,8 +318,8 @@ void MainView::exitCommand()
         popup->close();
         return;
     }
-    if (m_toolPicker->hasFocus()) {
-        m_toolPicker->clearFocus();
+    if (m_imageArea->selectedMark()) {
+        m_imageArea->select({});
         return;
     }
     if (m_model.delayLeft() > 0)
@@ -363,7 +355,7 @@ bool MainView::eventFilter(QObject *watched, QEvent *event)
 void MainView::appear()
 {
     // The window's own state starts afresh; marks already made keep their colours.
-    setColor(Qt::red);
+    m_controls->show(Qt::red, m_controls->size(), m_controls->filled());
     if (m_settings)
         m_settings->close();
 

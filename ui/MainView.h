@@ -10,8 +10,10 @@
 
 class CaptureModel;
 class ImageArea;
+class ImageScroller;
+class MarkControls;
+struct Mark;
 class MessageBar;
-class QComboBox;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
@@ -35,7 +37,7 @@ public:
     MainView(CaptureModel &model, std::function<void()> onAppear, QWidget *parent = nullptr);
     ~MainView() override;
 
-    [[nodiscard]] QColor color() const { return m_color; }
+    [[nodiscard]] QColor color() const;
     void setColor(const QColor &color);
 
     // The capture flow opens the window to show its own outcome; the next appearance then
@@ -64,11 +66,14 @@ private:
     void refreshSize();
     void refreshFailure();
     void markDrawn();
+    // The tool keys, Delete, and the zoom.
+    void addEditorKeys();
+    // The style control just changed applies to the selected mark too, as one step of undo.
+    void restyleSelection(const std::function<void(Mark &)> &change);
     void exitCommand();
 
     CaptureModel &m_model;
     std::function<void()> m_onAppear;
-    QColor m_color = Qt::red;
     bool m_appearPending = true;
     bool m_keepStatusOnAppear = false;
     // The hint that marks stay out of the copy comes once a run, with the first mark.
@@ -78,8 +83,8 @@ private:
 
     ImageArea *m_imageArea = nullptr;
     QStackedWidget *m_pages = nullptr;
-    QComboBox *m_toolPicker = nullptr;
-    QToolButton *m_colorWell = nullptr;
+    MarkControls *m_controls = nullptr;
+    ImageScroller *m_scroller = nullptr;
     QToolButton *m_undo = nullptr;
     QToolButton *m_redo = nullptr;
     QToolButton *m_includeMarks = nullptr;
