@@ -128,6 +128,10 @@ QImage blurred(const QImage &source, const QRect &area, int block)
                 return int(std::lround(upper * (1 - wy) + lower * wy));
             };
             line[x] = qRgb(mix(16), mix(8), mix(0));
+            // Not one pixel of the source stays as it was, not even where it matched its block.
+            const QRgb under = source.pixel(part.left() + x, part.top() + y);
+            if ((line[x] & 0xffffff) == (under & 0xffffff))
+                line[x] = qRgb(qRed(under), qGreen(under), qBlue(under) < 128 ? qBlue(under) + 1 : qBlue(under) - 1);
         }
     }
     return result;

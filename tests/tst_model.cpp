@@ -3,6 +3,7 @@
 
 #include "model/MarkDrawing.h"
 #include "model/PngEncoder.h"
+#include "model/marks/MarkKind.h"
 #include "support/Fakes.h"
 #include "support/TestUtilities.h"
 #include "text/tr.h"
@@ -261,6 +262,135 @@ private Q_SLOTS:
             QCOMPARE(out.pixel(cut.bottomRight() - crop.topLeft()),
                      qRgb((sum[0] + n / 2) / n, (sum[1] + n / 2) / n, (sum[2] + n / 2) / n));
         }
+    }
+
+    // Every later kind drawn into the output changes pixels only inside its own bounds, cut to
+    // the crop (not moved into it), and towards its colour; with a crop at (20, 10).
+    void kindsInTheOutput_data()
+    {
+        QTest::addColumn<Mark>("mark");
+        QTest::addColumn<bool>("inkOnly"); // every changed pixel leans to red, none to white
+        Mark ellipse({40, 20}, {120, 70}, Qt::red, QStringLiteral("tool.ellipse"));
+        Mark freehand({30, 30}, {150, 40}, Qt::red, QStringLiteral("tool.freehand"));
+        freehand.path = {{30, 30}, {60, 70}, {90, 20}, {150, 40}};
+        Mark highlighter = freehand;
+        highlighter.tool = QStringLiteral("tool.highlighter");
+        Mark text({50, 30}, {50, 30}, Qt::red, QStringLiteral("tool.text"));
+        text.text = QStringLiteral("Pixdrift 42\nok");
+        Mark boxed = text;
+        boxed.filled = true;
+        boxed.size = MarkSize::Large;
+        QTest::newRow("ellipse") << ellipse << true;
+        QTest::newRow("freehand") << freehand << true;
+        QTest::newRow("highlighter") << highlighter << true;
+        QTest::newRow("text") << text << true;
+        QTest::newRow("text on its colour") << boxed << false;
+        QTest::newRow("counter") << Mark({100, 50}, {100, 50}, Qt::red, QStringLiteral("tool.counter")) << false;
+        QTest::newRow("counter cut by the crop") << Mark({25, 12}, {25, 12}, Qt::red, QStringLiteral("tool.counter")) << false;
+    }
+    void kindsInTheOutput()
+    {
+        QFETCH(Mark, mark);
+        QFETCH(bool, inkOnly);
+        QImage capture(200, 100, QImage::Format_RGB32);
+        capture.fill(QColor(90, 90, 90));
+        const QRect crop(20, 10, 160, 80);
+        model().setImage(capture);
+        model().setImageScale(1.5);
+        model().setIncludeMarks(true);
+        model().setCrop(crop);
+        model().addMark(mark);
+        const QImage out = model().outputImage();
+        MarkScene scene;
+        scene.strokeUnit = scene.imageScale = 1.5;
+        const QRectF bounds = markKind(mark.tool).bounds(mark, scene).adjusted(-1, -1, 1, 1);
+        int changed = 0, red = 0;
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = 0; x < out.width(); ++x) {
+                const QColor pixel(out.pixel(x, y));
+                if (pixel == QColor(90, 90, 90))
+                    continue;
+                ++changed;
+                red += pixel.red() > 150 && pixel.green() < 60 ? 1 : 0;
+                QVERIFY2(bounds.contains(QPointF(x, y) + crop.topLeft()), qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+                if (inkOnly)
+                    QVERIFY2(pixel.red() >= 90 && pixel.green() <= 90 && pixel.blue() <= 90, qPrintable(pixel.name()));
+            }
+        QVERIFY(changed > 40);
+        QVERIFY(red > changed / 3);
+        // Cut at the crop's corner: a counter keeps its place, so part of it is gone.
+        const QRectF whole = markKind(mark.tool).bounds(mark, scene);
+        if (!crop.contains(whole.toAlignedRect()))
+            QVERIFY(changed < whole.width() * whole.height() * 0.5);
+    }
+
+    // A blur leaves no pixel of the source as it was, so little detail that text under it
+    // cannot be read, and the pixels around it untouched.
+    void blurHidesWhatIsUnder()
+    {
+        // Black text on white, as on a page.
+        QImage capture(200, 100, QImage::Format_RGB32);
+        capture.fill(Qt::white);
+        {
+            QPainter painter(&capture);
+            QFont font;
+            font.setPixelSize(14);
+            painter.setFont(font);
+            painter.drawText(QRect(0, 0, 200, 100), Qt::TextWordWrap, QStringLiteral("The password is hunter2, said the note on the screen in plain sight"));
+        }
+        const QRect area(30, 20, 100, 50);
+        model().setImage(capture);
+        model().setIncludeMarks(true);
+        model().setCrop(capture.rect());
+        model().addMark(Mark(area.topLeft(), area.bottomRight() + QPointF(1, 1), Qt::red, QStringLiteral("tool.blur")));
+        const QImage out = model().outputImage().convertToFormat(QImage::Format_RGB32);
+        const auto detail = [&area](const QImage &image) {
+            qint64 sum = 0;
+            for (int y = area.top(); y < area.bottom(); ++y)
+                for (int x = area.left(); x < area.right(); ++x)
+                    sum += std::abs(qGray(image.pixel(x + 1, y)) - qGray(image.pixel(x, y)))
+                        + std::abs(qGray(image.pixel(x, y + 1)) - qGray(image.pixel(x, y)));
+            return sum;
+        };
+        for (int y = 0; y < capture.height(); ++y)
+            for (int x = 0; x < capture.width(); ++x)
+                QCOMPARE(out.pixel(x, y) == capture.pixel(x, y), !area.contains(x, y));
+        QVERIFY2(detail(out) * 8 < detail(capture), qPrintable(QStringLiteral("%1 of %2").arg(detail(out)).arg(detail(capture))));
+    }
+
+    // Each edit of a mark is one step: undo gives back exactly the marks before, redo exactly
+    // the marks after. Deleting a counter renumbers the ones after it.
+    void editsUndoAndRedo()
+    {
+        const Mark first({10, 10}, {10, 10}, Qt::red, QStringLiteral("tool.counter"));
+        const Mark box({20, 20}, {60, 50}, Qt::red, QStringLiteral("tool.rectangle"));
+        const Mark second({90, 40}, {90, 40}, Qt::red, QStringLiteral("tool.counter"));
+        Mark moved = movedBy(box, {5, -3}), reshaped = markKind(box.tool).reshaped(box, 2, {80, 90}), recoloured = box;
+        recoloured.color = Qt::blue;
+        recoloured.size = MarkSize::Large;
+        const QList<std::pair<const char *, std::function<void()>>> edits{
+            {"move", [&] { model().changeMark(moved); }},
+            {"reshape", [&] { model().changeMark(reshaped); }},
+            {"recolour", [&] { model().changeMark(recoloured); }},
+            {"delete", [&] { model().deleteMark(first.id); }},
+        };
+        const QList<QList<Mark>> after{{first, moved, second}, {first, reshaped, second}, {first, recoloured, second},
+                                       {box, second}};
+        for (qsizetype i = 0; i < edits.size(); ++i) {
+            model().clearMarks();
+            for (const Mark &mark : {first, box, second})
+                model().addMark(mark);
+            edits[i].second();
+            QVERIFY2(model().marks() == after[i], edits[i].first);
+            model().undoMark();
+            QVERIFY2(model().marks() == (QList<Mark>{first, box, second}), edits[i].first);
+            model().redoMark();
+            QVERIFY2(model().marks() == after[i], edits[i].first);
+        }
+        QCOMPARE(reshaped.to, QPointF(80, 90));
+        QCOMPARE(MarkDrawing::counterNumber(model().marks(), 1), 1);
+        model().undoMark();
+        QCOMPARE(MarkDrawing::counterNumber(model().marks(), 2), 2);
     }
 
     // On screen: the arrow has its head and flat caps, the pen neither; a rectangle is an

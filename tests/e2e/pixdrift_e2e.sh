@@ -290,6 +290,39 @@ red=$(convert "$WORK/marked.png" -fill black +opaque '#ff0000' -fill white -opaq
     -format '%[fx:int(mean*w*h+0.5)]' info:)
 ((red > 200 * SCALE)) || fail "the copied PNG holds $red pixels of the mark's red"
 
+# ---- 5c. text and two counters: the copy differs from the plain crop only where they are
+step text-and-counters
+key ctrl+z
+key t
+# The window's middle lies near the crop's bottom-right corner: all of it goes up and left.
+xdotool mousemove $((CX - 200 * SCALE)) $((CY - 60 * SCALE)) click 1
+sleep 0.3
+xdotool type --delay 40 'Pixdrift 42'
+key Escape
+key n
+for dx in 70 20; do
+    xdotool mousemove $((CX - dx * SCALE)) $((CY + 10 * SCALE)) click 1
+    sleep 0.2
+done
+sleep 0.3
+shot 7b-text-and-counters
+copy_to "$WORK/annotated.png" "$((X1 - X0))x$((Y1 - Y0))" || fail "no copy of the annotated crop"
+convert "$WORK/pattern.png" -crop "$((X1 - X0))x$((Y1 - Y0))+$X0+$Y0" +repage "$WORK/plain.png"
+compare "$WORK/annotated.png" "$WORK/plain.png" -compose src -highlight-color white -lowlight-color black \
+    "$WORK/differ.png" 2>/dev/null
+# The letters run together into one patch; the counters are two round ones; nothing else differs.
+mapfile -t patches < <(convert "$WORK/differ.png" -morphology Dilate "Disk:$((6 * SCALE))" \
+    -define connected-components:verbose=true -connected-components 8 null: |
+    awk '$NF ~ /255/ {print $2}')
+((${#patches[@]} == 3)) || fail "the copy differs in ${#patches[@]} places (${patches[*]}), not in a text and two counters"
+wide=0 round=0
+for patch in "${patches[@]}"; do
+    w=${patch%%x*} h=${patch#*x} h=${h%%+*}
+    ((w > 3 * h && w > 80 * SCALE)) && wide=$((wide + 1))
+    ((w < 50 * SCALE && h < 50 * SCALE && w * 10 > h * 8 && h * 10 > w * 8)) && round=$((round + 1))
+done
+((wide == 1 && round == 2)) || fail "the differing places are ${patches[*]}, not one line of text and two counters"
+
 # ---- 7. two monitors, the primary left of and below the other: an overlay on each, a selection
 # on the second, and a cancel that closes both
 step two-monitors
