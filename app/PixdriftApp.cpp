@@ -18,6 +18,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -188,6 +189,12 @@ void PixdriftApp::buildMainWindow()
     connect(&model(), &CaptureModel::includeMarksChanged, includeMarks,
             [this, includeMarks] { includeMarks->setChecked(model().includeMarks()); });
 
+    // As much room for the capture as the screen gives, with its frame and panels still in sight.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        const QSize size = (QSizeF(available.size()) * 0.92).toSize().expandedTo(window->minimumSizeHint());
+        window->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, available));
+    }
     m_mainWindow = window;
 }
 
