@@ -131,7 +131,9 @@ void MarkControls::buildStyle()
     });
     layout->addSpacing(6);
 
-    for (const auto &[key, color] : presets) {
+    for (const auto &preset : presets) {
+        const char *key = preset.first;
+        const QColor color = preset.second;
         auto *button = new QToolButton;
         button->setObjectName(QString::fromLatin1(key));
         button->setAutoRaise(true);
