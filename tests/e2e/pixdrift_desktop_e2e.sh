@@ -296,7 +296,11 @@ wait_for 10 answer_is no || fail "the refusal was not kept"
 sleep 1
 shot refused
 read -r MX MY MW MH < <(python3 "$SESSION/desk.py" gnome frame Pixdrift) || fail "no frame for the window"
-desk click $((MX + MW - 80)) $((MY + 138)) || fail "no input"
+# The failure's pink bar lies under the header, however many rows the header takes at this width.
+BAR_Y=$(convert "shots/$DESKTOP-$SHOT-refused.png" -crop "1x$((MY + MH))+$((MX + MW / 2))+0" txt:- |
+    awk -F'[,:]' '/#F9D9DC/ {y[n++] = $2} END {if (n) print y[int(n / 2)]}')
+[[ -n $BAR_Y ]] || fail "no failure bar in the window"
+desk click $((MX + MW - 80)) "$BAR_Y" || fail "no input"
 wait_for 20 dialog_up || fail "Ask Again did not ask again"
 desk click 1082 636 || fail "no input"
 wait_for 10 answer_is yes || fail "the permission was not given"
