@@ -22,6 +22,7 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace G = CropBoxGeometry;
 
@@ -310,6 +311,76 @@ private Q_SLOTS:
         QTRY_VERIFY(model().hasImage());
         undo(), undo(), undo();
         QVERIFY(model().hasImage() && model().image() != image);
+    }
+
+    // With the select tool a mark is picked up by its outline and dragged, reshaped by a handle,
+    // recoloured and deleted: four steps that Undo takes back one by one.
+    void pickingMarksUp()
+    {
+        QMainWindow window;
+        auto *view = new MainView(model(), [] {});
+        window.setCentralWidget(view);
+        window.resize(1100, 800);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        model().setImage(flat({1000, 600}));
+        model().setFull(true);
+        ImageArea *area = view->imageArea();
+        const auto at = [area](QPointF image) {
+            return image * area->mapping()->scale + area->mapping()->offset + QPointF(ImageArea::inset, ImageArea::inset);
+        };
+        const Mark box({100, 100}, {300, 200}, Qt::red, QStringLiteral("tool.rectangle"));
+        model().addMark(box);
+        QTest::keyClick(view, Qt::Key_V);
+        dragIn(area, at({300, 150}), at({300, 150}) + QPointF(40, 0));
+        const Mark moved = model().marks().first();
+        QVERIFY2(moved.from.x() > 120 && moved.from.y() == 100 && near(moved.to - moved.from, box.to - box.from), qPrintable(QStringLiteral("%1,%2 %3").arg(moved.from.x()).arg(moved.from.y()).arg(area->mapping()->scale)));
+        dragIn(area, at(moved.to), at(moved.to) + QPointF(20, 30));
+        QVERIFY(near(model().marks().first().from, moved.from) && model().marks().first().to.y() > moved.to.y() + 10);
+        view->setColor(Qt::blue);
+        QCOMPARE(model().marks().first().color, QColor(Qt::blue));
+        QTest::keyClick(view, Qt::Key_Delete);
+        QVERIFY(model().marks().isEmpty());
+        const QList<QColor> colours{Qt::blue, Qt::red, Qt::red};
+        for (const QColor &colour : colours) {
+            model().undo();
+            QCOMPARE(model().marks().first().color, colour);
+        }
+        model().undo();
+        QCOMPARE(model().marks(), QList<Mark>{box});
+    }
+
+    // Ctrl and the wheel zoom around the pointer: the image point under it stays there. Ctrl+1
+    // shows one image pixel on one device pixel, Ctrl+0 fits again.
+    void zoomAroundThePointer()
+    {
+        QMainWindow window;
+        auto *view = new MainView(model(), [] {});
+        window.setCentralWidget(view);
+        window.resize(1100, 800);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        model().setImage(flat({2880, 1800}));
+        model().setFull(true);
+        ImageArea *area = view->imageArea();
+        const qreal fitted = area->mapping()->scale;
+        const QPointF inset(ImageArea::inset, ImageArea::inset);
+        const QPointF at = QPointF(area->width(), area->height()) / 2 + QPointF(50, 30);
+        const QPointF imagePoint = area->mapping()->toImage(at - inset);
+        const QPointF global = area->mapToGlobal(at);
+        for (int notches : {2, -1}) {
+            const QPointF here = area->mapFromGlobal(global);
+            QWheelEvent wheel(here, global, {}, QPoint(0, 120 * notches), Qt::NoButton, Qt::ControlModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(area, &wheel);
+            QVERIFY((area->mapping()->toImage(area->mapFromGlobal(global) - inset) - imagePoint).manhattanLength()
+                    < 2 / area->mapping()->scale);
+        }
+        QVERIFY(qAbs(area->mapping()->scale - fitted * 1.25) < 1e-9);
+        QTest::keyClick(view, Qt::Key_1, Qt::ControlModifier);
+        QCOMPARE(area->mapping()->scale, 1 / area->devicePixelRatioF());
+        QTest::keyClick(view, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(area->mapping()->scale, fitted);
     }
 
     // A move keeps the crop's size in image pixels, however far it goes at whatever zoom; only a

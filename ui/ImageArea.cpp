@@ -22,6 +22,8 @@ ImageArea::ImageArea(CaptureModel &model, std::function<QColor()> currentColor, 
     , m_currentColor(std::move(currentColor))
 {
     setFocusPolicy(Qt::ClickFocus);
+    // The cursor follows the pointer: it says what a press would do there.
+    setMouseTracking(true);
     setAttribute(Qt::WA_InputMethodEnabled);
     m_box = new SelectionBox(Binding<QRectF>([this] { return m_model.crop(); },
                                              [this](const QRectF &crop) {

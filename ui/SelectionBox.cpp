@@ -97,16 +97,21 @@ void SelectionBox::mouseMoveEvent(QMouseEvent *event)
 {
     if (!m_press) {
         const std::optional<G::Hit> hit = grip(event->position(), event->modifiers());
-        Qt::CursorShape shape = Qt::CrossCursor;
-        if (hit && hit->handle) {
+        // Where the box takes nothing, the cursor is the current tool's, from the widget below.
+        if (!hit) {
+            if (testAttribute(Qt::WA_SetCursor))
+                unsetCursor();
+            event->ignore();
+            return;
+        }
+        Qt::CursorShape shape = Qt::SizeAllCursor;
+        if (hit->handle) {
             constexpr Qt::CursorShape shapes[] = {Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor,
                                                   Qt::SizeHorCursor,   Qt::SizeFDiagCursor, Qt::SizeVerCursor,
                                                   Qt::SizeBDiagCursor, Qt::SizeHorCursor};
             shape = shapes[int(*hit->handle)];
-        } else if (hit) {
-            shape = Qt::SizeAllCursor;
         }
-        if (cursor().shape() != shape)
+        if (!testAttribute(Qt::WA_SetCursor) || cursor().shape() != shape)
             setCursor(shape);
         // Not our drag: the widget below follows it.
         event->ignore();
