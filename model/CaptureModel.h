@@ -139,6 +139,8 @@ public:
     [[nodiscard]] QImage outputImage() const;
     // Copies the cropped image to the clipboard as PNG, or asks where to save it.
     void output(bool copy);
+    // The same for an image of its own (a pinned copy).
+    void writeOut(const QImage &image, bool copy);
 
     // "yyyy-MM-dd-HH-mm-ss" in local time, ASCII digits whatever the locale.
     [[nodiscard]] static QString timestamp(const QDateTime &time);

@@ -192,8 +192,12 @@ QImage CaptureModel::outputImage() const
 void CaptureModel::output(bool copy)
 {
     traceStage(copy ? "copy-start" : "save-start");
+    writeOut(outputImage(), copy);
+}
+
+void CaptureModel::writeOut(const QImage &image, bool copy)
+{
     QTimer::singleShot(keepBuffersMs, &releaseBuffers);
-    const QImage image = outputImage();
     if (image.isNull())
         return;
     clearFailure();

@@ -379,5 +379,21 @@
         <source>Black</source>
         <translation>Black</translation>
     </message>
+    <message id="action.pin">
+        <source>Pin</source>
+        <translation>Pin</translation>
+    </message>
+    <message id="action.pinTip">
+        <source>Keep this image on top of every window</source>
+        <translation>Keep this image on top of every window</translation>
+    </message>
+    <message id="pin.close">
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message id="pin.help">
+        <source>Drag to move, wheel to zoom, Ctrl+wheel for transparency, Escape or double-click to close</source>
+        <translation>Drag to move, wheel to zoom, Ctrl+wheel for transparency, Escape or double-click to close</translation>
+    </message>
 </context>
 </TS>

@@ -379,5 +379,21 @@
         <source>Black</source>
         <translation>Nero</translation>
     </message>
+    <message id="action.pin">
+        <source>Pin</source>
+        <translation>Fissa</translation>
+    </message>
+    <message id="action.pinTip">
+        <source>Keep this image on top of every window</source>
+        <translation>Tieni questa immagine sopra tutte le finestre</translation>
+    </message>
+    <message id="pin.close">
+        <source>Close</source>
+        <translation>Chiudi</translation>
+    </message>
+    <message id="pin.help">
+        <source>Drag to move, wheel to zoom, Ctrl+wheel for transparency, Escape or double-click to close</source>
+        <translation>Trascina per spostare, rotella per lo zoom, Ctrl+rotella per la trasparenza, Esc o doppio clic per chiudere</translation>
+    </message>
 </context>
 </TS>

@@ -10,6 +10,7 @@
 #include "ui/ImageArea.h"
 #include "ui/MainView.h"
 #include "ui/MarkControls.h"
+#include "ui/PinWindow.h"
 #include "ui/MessageBar.h"
 #include "ui/SelectionBox.h"
 
@@ -18,6 +19,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
@@ -350,6 +352,38 @@ private Q_SLOTS:
         QCOMPARE(model().marks(), QList<Mark>{box});
     }
 
+    // Ctrl+P floats what Copy would write, pixel for pixel; the wheel zooms it in steps of 10 %
+    // from 10 % to 400 %, and Escape closes it.
+    void pinnedCopy()
+    {
+        QMainWindow window;
+        auto *view = new MainView(model(), [] {});
+        window.setCentralWidget(view);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        model().setImage(patternImage({600, 400}));
+        model().setCrop(QRectF(50, 40, 300, 210));
+        QTest::keyClick(view, Qt::Key_P, Qt::ControlModifier);
+        QPointer<PinWindow> pin;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *found = qobject_cast<PinWindow *>(top))
+                pin = found;
+        QVERIFY(pin && pin->isVisible());
+        QImage shown = pin->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        shown.setDevicePixelRatio(1);
+        QCOMPARE(shown, model().outputImage().convertToFormat(QImage::Format_RGB32));
+        for (const auto &[notches, zoom] : {std::pair{3, 1.3}, {60, 4.0}, {-100, 0.1}}) {
+            QWheelEvent wheel(QPointF(5, 5), pin->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, 120 * notches), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(pin, &wheel);
+            QVERIFY(qAbs(pin->zoom() - zoom) < 1e-9);
+        }
+        model().cancelCapture();
+        QVERIFY(pin); // it outlives the capture
+        QTest::keyClick(pin, Qt::Key_Escape);
+        QTRY_VERIFY(!pin);
+    }
+
     // Ctrl and the wheel zoom around the pointer: the image point under it stays there. Ctrl+1
     // shows one image pixel on one device pixel, Ctrl+0 fits again.
     void zoomAroundThePointer()
@@ -448,7 +482,7 @@ private Q_SLOTS:
                      || w->objectName() == u"message")
                     && w->isVisibleTo(&window))
                     shown.append(w);
-            QCOMPARE(shown.size(), 35);
+            QCOMPARE(shown.size(), 36);
             for (QWidget *w : shown) {
                 const QRect place(w->mapTo(&window, QPoint(0, 0)), w->size());
                 QVERIFY2(window.rect().contains(place), qPrintable(w->objectName() + u' ' + w->property("text").toString()));

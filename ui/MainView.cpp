@@ -179,13 +179,18 @@ QWidget *MainView::buildHeader()
         m_imageArea->finishEditing();
         m_model.output(false);
     });
-    for (QPushButton *b : {m_crop, m_cancel, m_copy, m_save})
+    m_pin = iconButton("window-pin", ::tr("action.pin"));
+    m_pin->setToolTip(::tr("action.pinTip") + QStringLiteral(" (")
+                      + QKeySequence(Qt::CTRL | Qt::Key_P).toString(QKeySequence::NativeText) + u')');
+    connect(m_pin, &QPushButton::clicked, this, &MainView::pin);
+    for (QPushButton *b : {m_crop, m_cancel, m_pin, m_copy, m_save})
         outputs->addWidget(b);
 
     // The usual keys do what their buttons do, and only while the buttons can be pressed.
     for (const auto &[key, target] : {std::pair<QKeySequence, QAbstractButton *>{QKeySequence::Copy, m_copy},
                                       {QKeySequence::Save, m_save},
                                       {QKeySequence::Undo, m_undo},
+                                      {QKeySequence(Qt::CTRL | Qt::Key_P), m_pin},
                                       {Qt::Key_C, m_crop}}) {
         auto *shortcut = new QShortcut(key, this);
         shortcut->setContext(Qt::WindowShortcut);
@@ -244,7 +249,7 @@ void MainView::refresh()
 {
     const bool hasImage = m_model.hasImage();
     m_pages->setCurrentIndex(hasImage ? 1 : 0);
-    for (QWidget *control : std::initializer_list<QWidget *>{m_cancel, m_copy, m_save})
+    for (QWidget *control : std::initializer_list<QWidget *>{m_cancel, m_pin, m_copy, m_save})
         control->setEnabled(hasImage);
     m_controls->setEnabled(hasImage);
     m_undo->setEnabled(hasImage || m_model.canUndo());

@@ -70,6 +70,8 @@ private:
     void addEditorKeys();
     // The style control just changed applies to the selected mark too, as one step of undo.
     void restyleSelection(const std::function<void(Mark &)> &change);
+    // Floats what Copy would write in a window of its own, over the others.
+    void pin();
     void exitCommand();
 
     CaptureModel &m_model;
@@ -92,6 +94,7 @@ private:
     QPushButton *m_full = nullptr;
     QPushButton *m_crop = nullptr;
     QPushButton *m_cancel = nullptr;
+    QPushButton *m_pin = nullptr;
     QPushButton *m_copy = nullptr;
     QPushButton *m_save = nullptr;
     MessageBar *m_message = nullptr;

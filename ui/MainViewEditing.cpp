@@ -1,4 +1,4 @@
-// The main window's editor: the style of marks and the keys of the tools and the zoom.
+// The main window's editor: the style of marks, the keys of the tools and the zoom, and pins.
 
 #include "ui/MainView.h"
 
@@ -7,7 +7,11 @@
 #include "ui/ImageArea.h"
 #include "ui/ImageScroller.h"
 #include "ui/MarkControls.h"
+#include "ui/PinWindow.h"
 
+#include <QScreen>
+
+#include <algorithm>
 #include <QShortcut>
 
 QColor MainView::color() const
@@ -56,4 +60,24 @@ void MainView::addEditorKeys()
     add(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { m_scroller->zoomBy(-1); });
     add(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_scroller->fit(); });
     add(QKeySequence(Qt::CTRL | Qt::Key_1), [this] { m_scroller->actualSize(); });
+}
+
+void MainView::pin()
+{
+    m_imageArea->finishEditing();
+    const QImage image = m_model.outputImage();
+    if (image.isNull())
+        return;
+    auto *pinned = new PinWindow(image, m_model);
+    // Over the middle of the main window, each new pin a step lower and to the right.
+    static int cascade = 0;
+    const QPoint step(24, 24);
+    QPoint at = window()->geometry().center() - QPoint(pinned->width(), pinned->height()) / 2 + step * (cascade++ % 8);
+    if (const QScreen *screen = window()->screen()) {
+        const QPoint corner = screen->availableGeometry().topLeft();
+        at = QPoint(std::max(at.x(), corner.x()), std::max(at.y(), corner.y()));
+    }
+    pinned->move(at);
+    pinned->show();
+    pinned->activateWindow();
 }

@@ -323,6 +323,22 @@ for patch in "${patches[@]}"; do
 done
 ((wide == 1 && round == 2)) || fail "the differing places are ${patches[*]}, not one line of text and two counters"
 
+# ---- 5d. the annotated crop pinned over the screen, pixel for pixel; Escape closes it
+step pin
+pin_window() { xdotool search --onlyvisible --name 'Pin$' 2>/dev/null | head -1; }
+pin_gone() { [[ -z $(pin_window) ]]; }
+xdotool windowactivate --sync "$(main_window)" 2>/dev/null
+key ctrl+p
+wait_for 30 pin_window || fail "no pinned window"
+sleep 0.5
+shot 7c-pinned
+import -window "$(pin_window)" "$WORK/pinned.png"
+same_pixels "$WORK/pinned.png" "$WORK/annotated.png" ||
+    fail "the pin shows $(identify -format '%wx%h' "$WORK/pinned.png"), not the copied pixels"
+xdotool windowactivate --sync "$(pin_window)" 2>/dev/null
+key Escape
+wait_for 30 pin_gone || fail "Escape left the pin open"
+
 # ---- 7. two monitors, the primary left of and below the other: an overlay on each, a selection
 # on the second, and a cancel that closes both
 step two-monitors
