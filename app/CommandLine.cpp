@@ -14,7 +14,12 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                                      QStringLiteral("Show the version and exit."));
     const QCommandLineOption area(QStringLiteral("area"),
                                   QStringLiteral("Capture an area: freeze the screen and select a rectangle."));
-    const QCommandLineOption full(QStringLiteral("full"), QStringLiteral("Capture the whole main screen."));
+    const QCommandLineOption full(QStringLiteral("full"), QStringLiteral("Capture the whole screen under the pointer."));
+    const QCommandLineOption screen(QStringLiteral("screen"),
+                                    QStringLiteral("With --full: capture the screen of that name, or every screen with \"all\"."),
+                                    QStringLiteral("name"));
+    const QCommandLineOption last(QStringLiteral("last"),
+                                  QStringLiteral("Capture the last area selected again, without selecting it."));
     const QCommandLineOption delay(QStringLiteral("delay"),
                                    QStringLiteral("With --area or --full: capture after <seconds> (1 to 60)."),
                                    QStringLiteral("seconds"));
@@ -22,7 +27,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     // meaning are the desktops' convention).
     QCommandLineOption service(QStringLiteral("gapplication-service"));
     service.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({help, version, area, full, delay, service});
+    parser.addOptions({help, version, area, full, screen, last, delay, service});
 
     CommandLine result;
     // Qt names the program only once an application object exists.
@@ -38,10 +43,18 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                            + usage;
         return result;
     }
-    if (parser.isSet(area) && parser.isSet(full)) {
+    if (int(parser.isSet(area)) + int(parser.isSet(full) || parser.isSet(screen)) + int(parser.isSet(last)) > 1) {
         result.exitCode = 2;
-        result.errorText = QStringLiteral("Choose one of --area and --full.\n") + usage;
+        result.errorText = QStringLiteral("Choose one of --area, --full and --last.\n") + usage;
         return result;
+    }
+    if (parser.isSet(screen)) {
+        result.screen = parser.value(screen);
+        if (result.screen.isEmpty() || parser.isSet(delay)) {
+            result.exitCode = 2;
+            result.errorText = QStringLiteral("--screen takes a screen's name, or \"all\", and no --delay.\n") + usage;
+            return result;
+        }
     }
     if (parser.isSet(delay)) {
         bool number = false;
@@ -63,7 +76,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         result.output = QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n';
         return result;
     }
-    if (parser.isSet(service) && (parser.isSet(area) || parser.isSet(full))) {
+    if (parser.isSet(service) && (parser.isSet(area) || parser.isSet(full) || parser.isSet(screen) || parser.isSet(last))) {
         result.exitCode = 2;
         result.errorText = QStringLiteral("--gapplication-service takes no other option.\n") + usage;
         return result;
@@ -72,7 +85,9 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         result.action = Action::Service;
     else if (parser.isSet(area))
         result.action = Action::CaptureArea;
-    else if (parser.isSet(full))
+    else if (parser.isSet(full) || parser.isSet(screen))
         result.action = Action::CaptureFull;
+    else if (parser.isSet(last))
+        result.action = Action::CaptureLast;
     return result;
 }

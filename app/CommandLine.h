@@ -10,9 +10,11 @@
 struct CommandLine
 {
     // Service: started by the session bus for a launcher's call, which says what to do.
-    enum class Action { Open, CaptureArea, CaptureFull, Service };
+    enum class Action { Open, CaptureArea, CaptureFull, CaptureLast, Service };
 
     Action action = Action::Open;
+    // A full capture's screen by name, or "all" (--screen); empty for the one under the pointer.
+    QString screen;
     // Seconds to wait before the capture (--delay), 0 for none.
     int delay = 0;
     std::optional<int> exitCode;

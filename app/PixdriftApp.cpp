@@ -6,6 +6,7 @@
 #include "platform/DesktopShortcuts.h"
 #include "platform/HotKeyService.h"
 #include "platform/LogLine.h"
+#include "platform/QtScreenList.h"
 #include "platform/ScreenCaptureService.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "shortcuts/ShortcutText.h"
@@ -14,6 +15,7 @@
 #include "ui/ShortcutSettings.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -29,6 +31,8 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
     , m_instance({.activate = [this] { openMainWindow(); },
                   .captureArea = [this] { model().take(false); },
                   .captureFull = [this] { model().take(true); },
+                  .captureScreen = [this](const QString &name) { model().takeScreen(name); },
+                  .captureLast = [this] { model().takeLast(); },
                   .captureAfter = [this](bool full, int seconds) { model().takeAfter(full, seconds); },
                   // After the caller has had its answer.
                   .quit = [] { QTimer::singleShot(0, qApp, &QApplication::quit); }})
@@ -81,7 +85,8 @@ CaptureModel &PixdriftApp::model()
                                         .presentOverlay = AreaSelectionOverlay::present,
                                         .openMain = [this] { openMainForCapture(); },
                                         .savePanel = &m_savePanel,
-                                        .askFirst = [this](const std::function<void()> &capture) { return askFirst(capture); }});
+                                        .askFirst = [this](const std::function<void()> &capture) { return askFirst(capture); },
+                                        .screenUnderPointer = [] { return QtScreenList::displayNumber(QGuiApplication::screenAt(QCursor::pos())); }});
     }
     return *m_model;
 }
@@ -91,7 +96,7 @@ DBusInstance::Role PixdriftApp::claimInstance()
     return m_instance.claim();
 }
 
-void PixdriftApp::launch(CommandLine::Action action, int delay)
+void PixdriftApp::launch(CommandLine::Action action, int delay, const QString &screen)
 {
     buildMainWindow();
     m_delegate.applicationDidFinishLaunching();
@@ -109,7 +114,12 @@ void PixdriftApp::launch(CommandLine::Action action, int delay)
     } else {
         // A start for a capture shows the window once the capture has something to show.
         PixdriftDelegate::openMain = [this] { openMainWindow(); };
-        model().takeAfter(action == CommandLine::Action::CaptureFull, delay);
+        if (action == CommandLine::Action::CaptureLast)
+            model().takeLast();
+        else if (!screen.isEmpty())
+            model().takeScreen(screen);
+        else
+            model().takeAfter(action == CommandLine::Action::CaptureFull, delay);
     }
     // The first start is the moment to ask, with the window in front.
     if (action == CommandLine::Action::Open && m_backends.screenPermissionPending && m_backends.screenPermissionPending())
@@ -179,6 +189,7 @@ void PixdriftApp::buildMainWindow()
     QMenu *capture = window->menuBar()->addMenu(::tr("Cattura"));
     capture->addAction(::tr("Seleziona area\u2026"), this, [this] { model().take(false); });
     capture->addAction(::tr("Schermo intero"), this, [this] { model().take(true); });
+    capture->addAction(::tr("capture.last"), this, [this] { model().takeLast(); });
     capture->addAction(::tr("capture.in3"), this, [this] { model().takeAfter(false, 3); });
     capture->addAction(::tr("capture.in10"), this, [this] { model().takeAfter(false, 10); });
     capture->addSeparator();

@@ -36,7 +36,7 @@ public:
 
     // Builds the main window and its menus and runs the delegate's start-up; then shows the
     // window, or starts the capture the command line asked for.
-    void launch(CommandLine::Action action = CommandLine::Action::Open, int delay = 0);
+    void launch(CommandLine::Action action = CommandLine::Action::Open, int delay = 0, const QString &screen = {});
 
     // Shows the main window (making it anew if it was destroyed) and brings it to the front.
     void openMainWindow();

@@ -43,6 +43,10 @@ void PixdriftDelegate::applicationDidFinishLaunching()
     m_menu->addAction(::tr("menu.open"), this, &PixdriftDelegate::openWindow);
     m_menu->addAction(::tr("capture.area"), this, &PixdriftDelegate::captureArea);
     m_menu->addAction(::tr("capture.full"), this, &PixdriftDelegate::captureFull);
+    m_menu->addAction(::tr("capture.last"), this, [] {
+        if (CaptureModel *model = CaptureModel::shared())
+            model->takeLast();
+    });
     for (const std::pair<const char *, int> &delayed : {std::pair{"capture.in3", 3}, std::pair{"capture.in10", 10}}) {
         m_menu->addAction(::tr(delayed.first), this, [seconds = delayed.second] {
             if (CaptureModel *model = CaptureModel::shared())

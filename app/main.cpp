@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/PixdriftApp.h"
+#include "model/CaptureModel.h"
 #include "text/tr.h"
 #include "platform/dbus/DBusInstance.h"
 #include "platform/LogLine.h"
@@ -8,6 +9,7 @@
 #include "platform/UserDefaults.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QThread>
 
 #include <xcb/xcb.h>
@@ -70,8 +72,21 @@ int main(int argc, char *argv[])
     quitOnTerminationSignals();
 
     loadTranslations();
+    // A screen that is not there is a mistake of the command line's, said here.
+    if (!command.screen.isEmpty() && command.screen != CaptureModel::allScreens) {
+        QStringList names;
+        for (const QScreen *screen : QGuiApplication::screens())
+            names.append(screen->name());
+        if (!names.contains(command.screen)) {
+            std::fprintf(stderr, "No screen is called \"%s\". The screens are: %s, all\n",
+                         command.screen.toLocal8Bit().constData(), names.join(QStringLiteral(", ")).toLocal8Bit().constData());
+            return 2;
+        }
+    }
     PixdriftApp pixdrift(UserDefaults::standard());
     const QString method = command.action == CommandLine::Action::CaptureArea   ? QStringLiteral("CaptureArea")
+                           : command.action == CommandLine::Action::CaptureLast ? QStringLiteral("CaptureLast")
+                           : !command.screen.isEmpty()                          ? QStringLiteral("CaptureScreen")
                            : command.action == CommandLine::Action::CaptureFull ? QStringLiteral("CaptureFull")
                                                                                 : QStringLiteral("Activate");
     // The running Pixdrift does what was asked, and this start ends. An instance that is just
@@ -85,7 +100,7 @@ int main(int argc, char *argv[])
         const DBusInstance::CallResult call =
             delayed ? DBusInstance::callRunning(QStringLiteral("CaptureAfter"),
                                                 {command.action == CommandLine::Action::CaptureFull, uint(command.delay)})
-                    : DBusInstance::callRunning(method);
+                    : DBusInstance::callRunning(method, method == u"CaptureScreen" ? QVariantList{command.screen} : QVariantList{});
         if (call == DBusInstance::CallResult::Done)
             return EXIT_SUCCESS;
         if (call == DBusInstance::CallResult::Failed || attempt == 20) {
@@ -94,6 +109,6 @@ int main(int argc, char *argv[])
         }
         QThread::msleep(50);
     }
-    pixdrift.launch(command.action, command.delay);
+    pixdrift.launch(command.action, command.delay, command.screen);
     return QApplication::exec();
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QRect>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -25,6 +26,8 @@ struct FrozenScreen
     QScreen *screen = nullptr;
     // The screen's device pixels per point.
     double scale = 1.0;
+    // The window system's name for the screen.
+    QString name = {};
 };
 
 // A selection made on one of several frozen screens: the screen's place in the list, and the
@@ -53,6 +56,9 @@ struct CaptureEnvironment
     // front gets: puts the question and runs `capture` once the answer is yes. True when it took
     // the capture over; empty or false: capture at once.
     std::function<bool(std::function<void()> capture)> askFirst = {};
+    // The display number of the screen under the pointer, 0 where the window system does not
+    // tell; a full capture takes that screen.
+    std::function<std::uint32_t()> screenUnderPointer = {};
     // The time for proposed file names; the current time when empty.
     std::function<QDateTime()> clock = {};
 };

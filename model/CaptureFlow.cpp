@@ -10,6 +10,8 @@
 
 #include <qcoro/qcorotimer.h>
 
+#include <QPainter>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -56,15 +58,35 @@ QSize pixelSizeOf(const CaptureDisplay &display, double scale)
     return QSize(int(std::lround(display.width * scale)), int(std::lround(display.height * scale)));
 }
 
+// Every screen in one image, each at its place among them; what no screen covers is black.
+QImage composed(const QList<FrozenScreen> &screens, const QList<QRect> &places)
+{
+    QRect bounds;
+    for (const QRect &place : places)
+        bounds |= place;
+    QImage image(bounds.size(), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    for (qsizetype i = 0; i < screens.size(); ++i)
+        painter.drawImage(places[i].topLeft() - bounds.topLeft(), screens[i].image);
+    return image;
+}
+
 } // namespace
 
 void CaptureModel::take(bool full)
 {
+    start({full ? CaptureRequest::Kind::Full : CaptureRequest::Kind::Area, {}, {}});
+}
+
+void CaptureModel::start(const CaptureRequest &request)
+{
     traceStage("request");
+    const bool full = request.kind == CaptureRequest::Kind::Full;
     // The desktop's question comes before the window hides, while it is in front.
-    if (m_environment.askFirst && m_environment.askFirst([model = QPointer<CaptureModel>(this), full] {
+    if (m_environment.askFirst && m_environment.askFirst([model = QPointer<CaptureModel>(this), request] {
             if (model)
-                model->take(full);
+                model->start(request);
         }))
         return;
     // A capture asked for now replaces one still counting down.
@@ -86,7 +108,7 @@ void CaptureModel::take(bool full)
     setMarks({});
     setStatus(::tr(full ? "status.captureFull" : "status.captureArea"));
     // The task runs on by itself; it only gives the GUI thread up while it waits.
-    [[maybe_unused]] auto task = captureTask(this, full, generation);
+    [[maybe_unused]] auto task = captureTask(this, request, generation);
 }
 
 void CaptureModel::cancelCapture()
@@ -138,18 +160,19 @@ void CaptureModel::restoreBeforeCapture()
     m_discarded = before.discarded;
 }
 
-QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full, qint64 generation)
+QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureRequest request, qint64 generation)
 {
     const CaptureEnvironment environment = model->m_environment;
     ApplicationWindows *windows = environment.windows;
     ScreenCaptureService *service = environment.screenCapture;
+    const bool area = request.kind == CaptureRequest::Kind::Area;
 
     const bool windowsWereVisible = windows && windows->anyVisible();
     if (windowsWereVisible) {
-        if (full)
-            windows->orderOutMainWindow();
-        else
+        if (area)
             windows->hideApplication();
+        else
+            windows->orderOutMainWindow();
         co_await QCoro::sleepFor(hidePause);
         if (!model)
             co_return;
@@ -177,23 +200,44 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
         model->captureFailed(QStringLiteral("no display to capture"));
         co_return;
     }
-    const std::uint32_t mainId = service->mainDisplayId();
-    const auto mainDisplay = std::find_if(displays.begin(), displays.end(),
-                                          [mainId](const CaptureDisplay &d) { return d.id == mainId; });
-    const CaptureDisplay display = mainDisplay != displays.end() ? *mainDisplay : displays.first();
-
-    // A full capture takes the main display; an area capture freezes every display, so that the
-    // user can select on the one they are looking at. The main display comes first.
     const QList<CaptureScreen> screens = service->screens();
     auto screenOf = [&screens](const CaptureDisplay &d) -> std::optional<CaptureScreen> {
         const auto match = std::find_if(screens.begin(), screens.end(),
                                         [&d](const CaptureScreen &s) { return s.displayNumber == d.id; });
         return match != screens.end() ? std::optional<CaptureScreen>(*match) : std::nullopt;
     };
+    auto displayWithId = [&displays](std::uint32_t id) {
+        const auto match = std::find_if(displays.begin(), displays.end(), [id](const CaptureDisplay &d) { return d.id == id; });
+        return match != displays.end() ? std::optional<CaptureDisplay>(*match) : std::nullopt;
+    };
+
+    // An area capture freezes every display, so that the user can select on the one they are
+    // looking at, the main display first. A full capture takes the screen under the pointer (or
+    // the one named), or every screen at once.
+    const bool everyScreen = request.screen == allScreens && !area;
+    std::optional<CaptureDisplay> first;
+    if (!area && !request.screen.isEmpty() && !everyScreen) {
+        QStringList names;
+        for (const CaptureScreen &screen : screens) {
+            names.append(screen.name);
+            if (screen.name == request.screen)
+                first = displayWithId(screen.displayNumber);
+        }
+        if (!first) {
+            model->captureFailed(QStringLiteral("no screen is called \"%1\"; there are %2")
+                                     .arg(request.screen, names.join(QStringLiteral(", "))));
+            co_return;
+        }
+    } else if (!area && environment.screenUnderPointer) {
+        first = displayWithId(environment.screenUnderPointer());
+    }
+    if (!first)
+        first = displayWithId(service->mainDisplayId());
+    const CaptureDisplay display = first.value_or(displays.first());
     QList<std::pair<CaptureDisplay, std::optional<CaptureScreen>>> targets;
     const std::optional<CaptureScreen> displayScreen = screenOf(display);
     targets.append({display, displayScreen ? displayScreen : service->mainScreen()});
-    if (!full) {
+    if (area || everyScreen) {
         for (const CaptureDisplay &other : displays) {
             // A display no screen shows could only be frozen over another one.
             if (other.id != display.id && screenOf(other))
@@ -202,6 +246,7 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
     }
 
     QList<FrozenScreen> frozen;
+    QList<QRect> places;
     for (const auto &[target, screen] : targets) {
         const QSize pixels = pixelSizeOf(target, screen ? screen->scale : 1.0);
         traceStage("capture-start");
@@ -220,20 +265,31 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
             co_return;
         QImage image = *captured.value;
         image.setDevicePixelRatio(1.0);
-        frozen.append({image, screen ? screen->screen : nullptr, screen ? screen->scale : 1.0});
+        frozen.append({image, screen ? screen->screen : nullptr, screen ? screen->scale : 1.0,
+                       screen ? screen->name : QString()});
+        places.append(screen ? QRect(screen->pixelRect.topLeft(), image.size()) : QRect(QPoint(), image.size()));
     }
 
-    const QImage &image = frozen.first().image;
-    if (full)
+    QImage image = frozen.first().image;
+    if (everyScreen)
+        image = composed(frozen, places);
+    if (!area)
         model->m_beforeCapture.reset();
     model->setImageScale(frozen.first().scale);
     model->setImage(image);
     model->setCrop(QRectF(0, 0, image.width(), image.height()));
-    model->setFull(full);
+    model->setFull(!area);
     model->setMarks({});
 
-    if (full) {
-        model->setStatus(::tr("status.fullCaptured"));
+    if (!area) {
+        if (request.kind == CaptureRequest::Kind::Last) {
+            // The same pixels again, ready to adjust like any area.
+            model->setFull(false);
+            model->setCrop(QRectF(request.rect & image.rect()));
+            model->setStatus(::tr("status.adjustCrop"));
+        } else {
+            model->setStatus(::tr("status.fullCaptured"));
+        }
         if (environment.openMain)
             environment.openMain();
         if (windows)
@@ -249,6 +305,7 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, bool full,
             return;
         if (selection && selection->screen >= 0 && selection->screen < frozen.size()) {
             model->setImageScale(frozen.at(selection->screen).scale);
+            model->rememberArea(frozen.at(selection->screen).name, selection->rect);
             model->deliverArea(selection->rect, frozen.at(selection->screen).image, windowsWereVisible);
         } else {
             model->deliverArea(std::nullopt, {}, windowsWereVisible);

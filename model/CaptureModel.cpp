@@ -3,7 +3,10 @@
 #include "text/tr.h"
 #include "platform/UserDefaults.h"
 #include "platform/LogLine.h"
+#include "platform/ScreenCaptureService.h"
 #include "shortcuts/GlobalShortcuts.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -174,4 +177,39 @@ void CaptureModel::cancelDelay()
     m_delay->stop();
     setStatus(::tr("status.ready"));
     Q_EMIT delayChanged();
+}
+
+void CaptureModel::takeScreen(const QString &name)
+{
+    start({CaptureRequest::Kind::Full, name, {}});
+}
+
+void CaptureModel::takeLast()
+{
+    // "x,y,width,height,screen name"
+    const QStringList parts = m_defaults.string(lastAreaKey).value_or(QString()).split(u',');
+    QList<int> numbers;
+    for (qsizetype i = 0; i < 4 && parts.size() >= 5; ++i) {
+        bool ok = false;
+        numbers.append(parts[i].toInt(&ok));
+        if (!ok)
+            numbers.clear();
+    }
+    const QString screen = parts.mid(4).join(u',');
+    const QList<CaptureScreen> screens = m_environment.screenCapture ? m_environment.screenCapture->screens()
+                                                                     : QList<CaptureScreen>();
+    const bool there = std::any_of(screens.begin(), screens.end(), [&screen](const CaptureScreen &s) { return s.name == screen; });
+    if (numbers.size() != 4 || numbers[2] <= 0 || numbers[3] <= 0 || !there) {
+        take(false);
+        return;
+    }
+    start({CaptureRequest::Kind::Last, screen, QRect(numbers[0], numbers[1], numbers[2], numbers[3])});
+}
+
+void CaptureModel::rememberArea(const QString &screen, const QRect &rect)
+{
+    if (screen.isEmpty() || rect.isEmpty())
+        return;
+    (void)m_defaults.setString(lastAreaKey, QStringLiteral("%1,%2,%3,%4,%5")
+                                                .arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height()).arg(screen));
 }

@@ -81,6 +81,14 @@ public:
     // Starts a capture of the main display and returns at once. Only the newest request
     // delivers its image; an area capture then lets the user select the crop.
     void take(bool full = false);
+    // A full capture of the screen the window system calls `name`, or of every screen in one
+    // image, laid out as the desktop lays them out, with "all".
+    void takeScreen(const QString &name);
+    // The last area selected, again: the same pixels of the same screen, without the overlay.
+    // With none yet, or with its screen gone, it is an area capture.
+    void takeLast();
+    static inline const QString allScreens = QStringLiteral("all");
+    static inline const QString lastAreaKey = QStringLiteral("pd.lastArea");
     // Drops the current capture and returns to the empty state. A capture still running
     // delivers its image afterwards. The dropped capture comes back with undo() until the next
     // capture starts.
@@ -207,7 +215,19 @@ private:
     // An action begins: the failure of the one before has been seen.
     void clearFailure();
 
-    static QCoro::Task<> captureTask(QPointer<CaptureModel> model, bool full, qint64 generation);
+    // What a capture is asked to take.
+    struct CaptureRequest
+    {
+        enum class Kind { Area, Full, Last };
+        Kind kind = Kind::Area;
+        // Full and Last: the screen by name, or allScreens; empty: the one under the pointer.
+        QString screen;
+        // Last: the pixels of that screen.
+        QRect rect;
+    };
+    void start(const CaptureRequest &request);
+    static QCoro::Task<> captureTask(QPointer<CaptureModel> model, CaptureRequest request, qint64 generation);
+    void rememberArea(const QString &screen, const QRect &rect);
     void deliverArea(std::optional<QRect> rect, const QImage &image, bool windowsWereVisible);
     void captureFailed(const QString &description);
 

@@ -23,12 +23,23 @@ QScreen *screen(std::uint32_t displayNumber)
     return screens.at(qsizetype(displayNumber) - 1);
 }
 
+CaptureScreen captureScreen(QScreen *screen)
+{
+    const qreal scale = screen->devicePixelRatio();
+    // Qt keeps an X11 screen's origin in device pixels; a Wayland compositor places its outputs
+    // in points.
+    const bool points = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    const QPointF origin = QPointF(screen->geometry().topLeft()) * (points ? scale : 1.0);
+    return {displayNumber(screen), scale, screen, screen->name(),
+            QRect(QPoint(int(std::lround(origin.x())), int(std::lround(origin.y()))), scaledSize(screen))};
+}
+
 QList<CaptureScreen> screens()
 {
     QList<CaptureScreen> result;
     const QList<QScreen *> all = QGuiApplication::screens();
     for (QScreen *screen : all)
-        result.append({displayNumber(screen), screen->devicePixelRatio(), screen});
+        result.append(captureScreen(screen));
     return result;
 }
 
@@ -37,7 +48,7 @@ std::optional<CaptureScreen> mainScreen()
     QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return std::nullopt;
-    return CaptureScreen{displayNumber(screen), screen->devicePixelRatio(), screen};
+    return captureScreen(screen);
 }
 
 QList<CaptureDisplay> displays(const std::function<QSize(const QScreen *)> &pixelSize)

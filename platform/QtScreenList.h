@@ -16,6 +16,7 @@ namespace QtScreenList {
 [[nodiscard]] std::uint32_t displayNumber(const QScreen *screen);
 // The screen with that number, or null.
 [[nodiscard]] QScreen *screen(std::uint32_t displayNumber);
+[[nodiscard]] CaptureScreen captureScreen(QScreen *screen);
 [[nodiscard]] QList<CaptureScreen> screens();
 [[nodiscard]] std::optional<CaptureScreen> mainScreen();
 // Every screen as a display, with its size in device pixels as `pixelSize` tells it.

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -30,6 +31,10 @@ struct CaptureScreen
     std::uint32_t displayNumber = 0;
     double scale = 1.0;
     QScreen *screen = nullptr;
+    // The name the window system gives it ("HDMI-1"), and its place among the screens in device
+    // pixels, as the desktop lays them out.
+    QString name = {};
+    QRect pixelRect = {};
 };
 
 // Either a value or a description of what went wrong that a user can read.

@@ -395,5 +395,9 @@
         <source>Drag to move, wheel to zoom, Ctrl+wheel for transparency, Escape or double-click to close</source>
         <translation>Drag to move, wheel to zoom, Ctrl+wheel for transparency, Escape or double-click to close</translation>
     </message>
+    <message id="capture.last">
+        <source>Capture Last Area</source>
+        <translation>Capture Last Area</translation>
+    </message>
 </context>
 </TS>

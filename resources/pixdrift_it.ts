@@ -395,5 +395,9 @@
         <source>Drag to move, wheel to zoom, Ctrl+wheel for transparency, Escape or double-click to close</source>
         <translation>Trascina per spostare, rotella per lo zoom, Ctrl+rotella per la trasparenza, Esc o doppio clic per chiudere</translation>
     </message>
+    <message id="capture.last">
+        <source>Capture Last Area</source>
+        <translation>Cattura l&apos;ultima area</translation>
+    </message>
 </context>
 </TS>

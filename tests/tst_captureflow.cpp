@@ -113,6 +113,71 @@ private Q_SLOTS:
         QCOMPARE(rig.model.crop(), QRectF(QPointF(0, 0), QSizeF(pixels)));
     }
 
+    // A full capture takes the screen under the pointer (the main one where that is unknown), a
+    // screen by name, or all of them in one image as they lie; a name that is not there fails
+    // with the names there are. Screen A (1440 × 900) is the main one; B (800 × 600) lies right
+    // of it, 100 pixels lower.
+    void whichScreen_data()
+    {
+        QTest::addColumn<uint>("pointer");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("size"); // empty: it fails
+        QTest::newRow("under the pointer") << 2u << QString() << QSize(800, 600);
+        QTest::newRow("pointer unknown: the main one") << 0u << QString() << QSize(1440, 900);
+        QTest::newRow("by name") << 1u << QStringLiteral("B") << QSize(800, 600);
+        QTest::newRow("all") << 2u << QStringLiteral("all") << QSize(2240, 900);
+        QTest::newRow("no such name") << 1u << QStringLiteral("C") << QSize();
+    }
+    void whichScreen()
+    {
+        QFETCH(uint, pointer);
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        CaptureRig rig;
+        rig.capture.displays = {{1, 1440, 900}, {2, 800, 600}};
+        rig.capture.screenList = {{1, 1.0, nullptr, QStringLiteral("A"), QRect(0, 0, 1440, 900)},
+                                  {2, 1.0, nullptr, QStringLiteral("B"), QRect(1440, 100, 800, 600)}};
+        rig.pointerDisplay = pointer;
+        name.isEmpty() ? rig.model.take(true) : rig.model.takeScreen(name);
+        if (size.isEmpty()) {
+            QTRY_VERIFY(!rig.model.failure().isEmpty());
+            QVERIFY2(rig.model.failure().contains(QStringLiteral("A, B")), qPrintable(rig.model.failure()));
+            return;
+        }
+        QTRY_VERIFY(rig.model.hasImage());
+        QCOMPARE(rig.model.image().size(), size);
+        QVERIFY(rig.model.full());
+        if (name == u"all") {
+            // Each screen at its place, black where none is; B, under the pointer, was read first.
+            const QImage &image = rig.model.image();
+            QCOMPARE(image.pixelColor(1500, 50), QColor(Qt::black));
+            QCOMPARE(image.pixelColor(1500, 150), FakeScreenCapture::colourFor(0));
+            QCOMPARE(image.pixelColor(10, 890), FakeScreenCapture::colourFor(1));
+        }
+    }
+
+    // The last area again: the same rectangle of the same screen, without an overlay, ready to
+    // adjust; with none remembered, or its screen gone, an area capture as usual.
+    void theLastAreaAgain()
+    {
+        CaptureRig rig;
+        rig.capture.displays = {{1, 1440, 900}, {2, 800, 600}};
+        rig.capture.screenList = {{1, 1.0, nullptr, QStringLiteral("A"), {}}, {2, 1.0, nullptr, QStringLiteral("B"), {}}};
+        rig.model.takeLast();
+        QTRY_COMPARE(rig.overlaysPresented, 1);
+        rig.finishOverlay(QRect(10, 20, 300, 200), 1);
+        QCOMPARE(rig.model.image().size(), QSize(800, 600));
+        rig.model.takeLast();
+        QTRY_COMPARE(rig.capture.imageRequests.size(), 3);
+        QTRY_COMPARE(rig.model.crop(), QRectF(10, 20, 300, 200));
+        QCOMPARE(rig.capture.imageRequests.last().displayId, 2u);
+        QCOMPARE(rig.overlaysPresented, 1);
+        QVERIFY(!rig.model.full() && rig.model.image().size() == QSize(800, 600));
+        rig.capture.screenList.removeLast();
+        rig.model.takeLast();
+        QTRY_COMPARE(rig.overlaysPresented, 2);
+    }
+
     // An older request, a late image of one, a stale overlay or a delay overtaken by a newer
     // capture change nothing.
     void onlyTheNewestCaptureDelivers()

@@ -429,6 +429,8 @@ private Q_SLOTS:
         handlers.activate = [&] { done << QStringLiteral("open"); };
         handlers.captureArea = [&] { done << QStringLiteral("area"); };
         handlers.captureFull = [&] { done << QStringLiteral("full"); };
+        handlers.captureScreen = [&](const QString &name) { done << QStringLiteral("screen ") + name; };
+        handlers.captureLast = [&] { done << QStringLiteral("last"); };
         handlers.captureAfter = [&](bool full, int seconds) { done << (full ? "full after " : "area after ") + QString::number(seconds); };
         DBusInstance instance(handlers);
         QCOMPARE(instance.claim(), DBusInstance::Role::Primary);
@@ -440,9 +442,12 @@ private Q_SLOTS:
             {own, "CaptureAfter", {true, 60u}, true},
             {own, "CaptureAfter", {true}, false},
             {own, "Delete", {}, false},
+            {own, "CaptureScreen", {QStringLiteral("all")}, true},
+            {own, "CaptureLast", {}, true},
             {launcher, "Activate", {QVariantMap()}, true},
             {launcher, "ActivateAction", {QStringLiteral("CaptureArea"), QVariantList(), QVariantMap()}, true},
             {launcher, "ActivateAction", {QStringLiteral("CaptureFull"), QVariantList(), QVariantMap()}, true},
+            {launcher, "ActivateAction", {QStringLiteral("CaptureLast"), QVariantList(), QVariantMap()}, true},
             {launcher, "ActivateAction", {QStringLiteral("Quit"), QVariantList(), QVariantMap()}, false}};
         for (const auto &[interface, method, arguments, accepted] : calls) {
             QDBusMessage call = QDBusMessage::createMethodCall(DBusInstance::serviceName, DBusInstance::objectPath,
@@ -451,7 +456,7 @@ private Q_SLOTS:
             const QDBusMessage reply = caller.call(call, QDBus::BlockWithGui, 5000);
             QVERIFY2((reply.type() == QDBusMessage::ReplyMessage) == accepted, qPrintable(method + reply.errorMessage()));
         }
-        QCOMPARE(done, (QStringList{"full after 60", "open", "area", "full"}));
+        QCOMPARE(done, (QStringList{"full after 60", "screen all", "last", "open", "area", "full", "last"}));
         QDBusConnection::disconnectFromBus(QStringLiteral("caller"));
     }
 };

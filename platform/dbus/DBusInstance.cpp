@@ -65,6 +65,18 @@ void DBusInstance::CaptureFull()
         m_handlers.captureFull();
 }
 
+void DBusInstance::CaptureScreen(const QString &name)
+{
+    if (m_handlers.captureScreen)
+        m_handlers.captureScreen(name);
+}
+
+void DBusInstance::CaptureLast()
+{
+    if (m_handlers.captureLast)
+        m_handlers.captureLast();
+}
+
 void DBusInstance::CaptureAfter(bool full, uint seconds, const QDBusMessage &message)
 {
     if (seconds < 1 || seconds > 60) {
@@ -107,6 +119,8 @@ void FreedesktopApplication::ActivateAction(const QString &name, const QVariantL
         m_instance->CaptureArea();
     } else if (name == u"CaptureFull") {
         m_instance->CaptureFull();
+    } else if (name == u"CaptureLast") {
+        m_instance->CaptureLast();
     } else {
         message.setDelayedReply(true);
         QDBusConnection::sessionBus().send(message.createErrorReply(

@@ -25,6 +25,9 @@ public:
         std::function<void()> activate;
         std::function<void()> captureArea;
         std::function<void()> captureFull;
+        // A full capture of the screen of that name, or of all of them ("all").
+        std::function<void(const QString &name)> captureScreen;
+        std::function<void()> captureLast;
         // A capture after a number of seconds: full or area.
         std::function<void(bool full, int seconds)> captureAfter;
         std::function<void()> quit;
@@ -48,6 +51,8 @@ public Q_SLOTS:
     Q_SCRIPTABLE void Activate();
     Q_SCRIPTABLE void CaptureArea();
     Q_SCRIPTABLE void CaptureFull();
+    Q_SCRIPTABLE void CaptureScreen(const QString &name);
+    Q_SCRIPTABLE void CaptureLast();
     // Seconds from 1 to 60; other values are refused with an error.
     Q_SCRIPTABLE void CaptureAfter(bool full, uint seconds, const QDBusMessage &message);
     Q_SCRIPTABLE void Quit();
@@ -58,7 +63,7 @@ private:
 };
 
 // What launchers call on a program whose desktop entry is D-Bus activatable: open it, or run one
-// of the entry's actions ("CaptureArea", "CaptureFull").
+// of the entry's actions ("CaptureArea", "CaptureFull", "CaptureLast").
 class FreedesktopApplication : public QDBusAbstractAdaptor
 {
     Q_OBJECT

@@ -202,6 +202,15 @@ std::optional<QRect> X11ScreenCapture::monitorGeometry(const QString &name) cons
     return std::nullopt;
 }
 
+QList<CaptureScreen> X11ScreenCapture::screens() const
+{
+    QList<CaptureScreen> screens = QtScreenList::screens();
+    for (CaptureScreen &screen : screens)
+        if (const QRect device = deviceGeometry(screen.screen); !device.isEmpty())
+            screen.pixelRect = device;
+    return screens;
+}
+
 QRect X11ScreenCapture::deviceGeometry(const QScreen *screen) const
 {
     if (!m_connection || !screen)

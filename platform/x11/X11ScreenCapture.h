@@ -30,6 +30,8 @@ public:
     void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) override;
     // Makes the shared segment of the main screen's size and touches its pages.
     void warmUp() override;
+    // Qt's screens, placed where the server has them.
+    [[nodiscard]] QList<CaptureScreen> screens() const override;
 
     // The screen's area of the root window in device pixels, as the X server reports it.
     [[nodiscard]] QRect deviceGeometry(const QScreen *screen) const;

@@ -365,12 +365,41 @@ xdotool search --onlyvisible --name '^Pixdrift$' | while read -r id; do xdotool 
 sleep 0.5
 "$PIXDRIFT" >"$WORK/second.log" 2>&1 || fail "a second start failed: $(cat "$WORK/second.log")"
 wait_for 30 main_window || fail "a second start did not bring the window back"
-"$PIXDRIFT" --full >>"$WORK/second.log" 2>&1 || fail "--full failed: $(cat "$WORK/second.log")"
-sleep 1.5
-wait_for 30 main_window || fail "no main window after --full"
-copy_to "$WORK/primary.png" 1600x1000 ||
-    fail "--full captured $(identify -format '%wx%h' "$WORK/primary.png" 2>&1), not the primary monitor"
+# --full takes the monitor under the pointer.
+for place in "100 1500 1600x1000 primary" "2000 300 1280x800 second"; do
+    read -r px py size which <<<"$place"
+    xdotool mousemove "$px" "$py"
+    "$PIXDRIFT" --full >>"$WORK/second.log" 2>&1 || fail "--full failed: $(cat "$WORK/second.log")"
+    sleep 1.5
+    wait_for 30 main_window || fail "no main window after --full"
+    copy_to "$WORK/full-$which.png" "$size" ||
+        fail "--full with the pointer on the $which monitor captured $(identify -format '%wx%h' "$WORK/full-$which.png" 2>&1)"
+done
 (($(grep -c "Pixdrift startup" "$WORK/pixdrift.log") == 1)) || fail "a second program started"
+
+# ---- 8b. --last takes the last selection again without an overlay; --screen takes a monitor
+# by name, or all of them laid out as they are; a name that is not there is refused
+step last-and-screens
+xdotool mousemove 100 1500
+"$PIXDRIFT" --last >>"$WORK/second.log" 2>&1 || fail "--last failed: $(cat "$WORK/second.log")"
+for _ in 1 2 3 4 5 6 7 8 9 10; do overlay_shown >/dev/null && fail "--last showed an overlay"; sleep 0.2; done
+copy_to "$WORK/last.png" 800x500 || fail "--last gave $(identify -format '%wx%h' "$WORK/last.png" 2>&1)"
+same_pixels "$WORK/last.png" "$WORK/second.png" || fail "--last copied other pixels than the last selection"
+"$PIXDRIFT" --full --screen RIGHT >>"$WORK/second.log" 2>&1 || fail "--screen RIGHT failed: $(cat "$WORK/second.log")"
+sleep 1.5
+copy_to "$WORK/right.png" 1280x800 || fail "--screen RIGHT gave $(identify -format '%wx%h' "$WORK/right.png" 2>&1)"
+"$PIXDRIFT" --screen all >>"$WORK/second.log" 2>&1 || fail "--screen all failed: $(cat "$WORK/second.log")"
+sleep 1.5
+copy_to "$WORK/all.png" 2880x1800 || fail "--screen all gave $(identify -format '%wx%h' "$WORK/all.png" 2>&1)"
+# (the right monitor below the tray's panel in its top corner)
+for monitor in "1600 40 2880 800" "0 800 1600 1800"; do
+    read -r mx0 my0 mx1 my1 <<<"$monitor"
+    convert "$WORK/all.png" -crop "$((mx1 - mx0))x$((my1 - my0))+$mx0+$my0" +repage "$WORK/all-part.png"
+    is_screen "$WORK/all-part.png" "$mx0" "$my0" "$mx1" "$my1" || fail "--screen all misplaces the monitor at $mx0,$my0"
+done
+"$PIXDRIFT" --full --screen nope >"$WORK/nope.log" 2>&1
+status=$?
+((status == 2)) && grep -q RIGHT "$WORK/nope.log" || fail "--screen nope ended with $status: $(cat "$WORK/nope.log")"
 
 # ---- 9. closing the window keeps the program and the tray's Open brings it back; Quit ends it
 step close-and-quit

@@ -77,6 +77,7 @@ CaptureRig::CaptureRig()
                                      },
                                  .openMain = [this] { windows.calls << QStringLiteral("openMain"); },
                                  .savePanel = &panel,
+                                 .screenUnderPointer = [this] { return pointerDisplay; },
                                  .clock = [] { return QDateTime(QDate(2026, 3, 3), QTime(14, 5, 9)); }});
 }
 

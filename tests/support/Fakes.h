@@ -107,6 +107,8 @@ struct CaptureRig
     CaptureModel model{*defaults};
     std::optional<ScreensSelectionHandler> overlay;
     int overlaysPresented = 0;
+    // The display the pointer is on; 0: the window system does not say.
+    std::uint32_t pointerDisplay = 0;
 
     CaptureRig();
     void finishOverlay(std::optional<QRect> rect, qsizetype screen = 0);
