@@ -18,6 +18,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     const QCommandLineOption screen(QStringLiteral("screen"),
                                     QStringLiteral("With --full: capture the screen of that name, or every screen with \"all\"."),
                                     QStringLiteral("name"));
+    const QCommandLineOption window(QStringLiteral("window"),
+                                    QStringLiteral("Capture the window you work in, at once."));
     const QCommandLineOption last(QStringLiteral("last"),
                                   QStringLiteral("Capture the last area selected again, without selecting it."));
     const QCommandLineOption delay(QStringLiteral("delay"),
@@ -27,7 +29,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     // meaning are the desktops' convention).
     QCommandLineOption service(QStringLiteral("gapplication-service"));
     service.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({help, version, area, full, screen, last, delay, service});
+    parser.addOptions({help, version, area, full, screen, window, last, delay, service});
 
     CommandLine result;
     // Qt names the program only once an application object exists.
@@ -43,9 +45,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                            + usage;
         return result;
     }
-    if (int(parser.isSet(area)) + int(parser.isSet(full) || parser.isSet(screen)) + int(parser.isSet(last)) > 1) {
+    if (int(parser.isSet(area)) + int(parser.isSet(full) || parser.isSet(screen)) + int(parser.isSet(last))
+            + int(parser.isSet(window))
+        > 1) {
         result.exitCode = 2;
-        result.errorText = QStringLiteral("Choose one of --area, --full and --last.\n") + usage;
+        result.errorText = QStringLiteral("Choose one of --area, --full, --window and --last.\n") + usage;
         return result;
     }
     if (parser.isSet(screen)) {
@@ -76,7 +80,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         result.output = QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n';
         return result;
     }
-    if (parser.isSet(service) && (parser.isSet(area) || parser.isSet(full) || parser.isSet(screen) || parser.isSet(last))) {
+    if (parser.isSet(service) && (parser.isSet(area) || parser.isSet(full) || parser.isSet(screen) || parser.isSet(last)
+                                   || parser.isSet(window))) {
         result.exitCode = 2;
         result.errorText = QStringLiteral("--gapplication-service takes no other option.\n") + usage;
         return result;
@@ -89,5 +94,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         result.action = Action::CaptureFull;
     else if (parser.isSet(last))
         result.action = Action::CaptureLast;
+    else if (parser.isSet(window))
+        result.action = Action::CaptureWindow;
     return result;
 }

@@ -10,7 +10,7 @@
 struct CommandLine
 {
     // Service: started by the session bus for a launcher's call, which says what to do.
-    enum class Action { Open, CaptureArea, CaptureFull, CaptureLast, Service };
+    enum class Action { Open, CaptureArea, CaptureFull, CaptureLast, CaptureWindow, Service };
 
     Action action = Action::Open;
     // A full capture's screen by name, or "all" (--screen); empty for the one under the pointer.

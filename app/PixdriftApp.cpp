@@ -7,6 +7,7 @@
 #include "platform/HotKeyService.h"
 #include "platform/LogLine.h"
 #include "platform/QtScreenList.h"
+#include "platform/WindowList.h"
 #include "platform/ScreenCaptureService.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "shortcuts/ShortcutText.h"
@@ -33,6 +34,7 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
                   .captureFull = [this] { model().take(true); },
                   .captureScreen = [this](const QString &name) { model().takeScreen(name); },
                   .captureLast = [this] { model().takeLast(); },
+                  .captureWindow = [this] { model().takeWindow(); },
                   .captureAfter = [this](bool full, int seconds) { model().takeAfter(full, seconds); },
                   // After the caller has had its answer.
                   .quit = [] { QTimer::singleShot(0, qApp, &QApplication::quit); }})
@@ -86,7 +88,11 @@ CaptureModel &PixdriftApp::model()
                                         .openMain = [this] { openMainForCapture(); },
                                         .savePanel = &m_savePanel,
                                         .askFirst = [this](const std::function<void()> &capture) { return askFirst(capture); },
-                                        .screenUnderPointer = [] { return QtScreenList::displayNumber(QGuiApplication::screenAt(QCursor::pos())); }});
+                                        .screenUnderPointer = [] { return QtScreenList::displayNumber(QGuiApplication::screenAt(QCursor::pos())); },
+                                        .activeWindow = m_backends.windowList
+                                                            ? std::function<std::optional<QRect>()>([this] { return m_backends.windowList->activeWindow(); })
+                                                            : std::function<std::optional<QRect>()>()});
+        AreaSelectionOverlay::setWindowList(m_backends.windowList.get());
     }
     return *m_model;
 }
@@ -116,6 +122,8 @@ void PixdriftApp::launch(CommandLine::Action action, int delay, const QString &s
         PixdriftDelegate::openMain = [this] { openMainWindow(); };
         if (action == CommandLine::Action::CaptureLast)
             model().takeLast();
+        else if (action == CommandLine::Action::CaptureWindow)
+            model().takeWindow();
         else if (!screen.isEmpty())
             model().takeScreen(screen);
         else
@@ -189,6 +197,7 @@ void PixdriftApp::buildMainWindow()
     QMenu *capture = window->menuBar()->addMenu(::tr("Cattura"));
     capture->addAction(::tr("Seleziona area\u2026"), this, [this] { model().take(false); });
     capture->addAction(::tr("Schermo intero"), this, [this] { model().take(true); });
+    capture->addAction(::tr("capture.window"), this, [this] { model().takeWindow(); });
     capture->addAction(::tr("capture.last"), this, [this] { model().takeLast(); });
     capture->addAction(::tr("capture.in3"), this, [this] { model().takeAfter(false, 3); });
     capture->addAction(::tr("capture.in10"), this, [this] { model().takeAfter(false, 10); });

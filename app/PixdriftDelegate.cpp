@@ -43,6 +43,10 @@ void PixdriftDelegate::applicationDidFinishLaunching()
     m_menu->addAction(::tr("menu.open"), this, &PixdriftDelegate::openWindow);
     m_menu->addAction(::tr("capture.area"), this, &PixdriftDelegate::captureArea);
     m_menu->addAction(::tr("capture.full"), this, &PixdriftDelegate::captureFull);
+    m_menu->addAction(::tr("capture.window"), this, [] {
+        if (CaptureModel *model = CaptureModel::shared())
+            model->takeWindow();
+    });
     m_menu->addAction(::tr("capture.last"), this, [] {
         if (CaptureModel *model = CaptureModel::shared())
             model->takeLast();

@@ -86,6 +86,7 @@ int main(int argc, char *argv[])
     PixdriftApp pixdrift(UserDefaults::standard());
     const QString method = command.action == CommandLine::Action::CaptureArea   ? QStringLiteral("CaptureArea")
                            : command.action == CommandLine::Action::CaptureLast ? QStringLiteral("CaptureLast")
+                           : command.action == CommandLine::Action::CaptureWindow ? QStringLiteral("CaptureWindow")
                            : !command.screen.isEmpty()                          ? QStringLiteral("CaptureScreen")
                            : command.action == CommandLine::Action::CaptureFull ? QStringLiteral("CaptureFull")
                                                                                 : QStringLiteral("Activate");

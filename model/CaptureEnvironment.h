@@ -26,8 +26,9 @@ struct FrozenScreen
     QScreen *screen = nullptr;
     // The screen's device pixels per point.
     double scale = 1.0;
-    // The window system's name for the screen.
+    // The window system's name for the screen, and its place among the screens in device pixels.
     QString name = {};
+    QRect pixelRect = {};
 };
 
 // A selection made on one of several frozen screens: the screen's place in the list, and the
@@ -59,6 +60,9 @@ struct CaptureEnvironment
     // The display number of the screen under the pointer, 0 where the window system does not
     // tell; a full capture takes that screen.
     std::function<std::uint32_t()> screenUnderPointer = {};
+    // The frame of the window the user works in, in device pixels as the screens are laid out;
+    // empty where the desktop does not tell a program where windows are.
+    std::function<std::optional<QRect>()> activeWindow = {};
     // The time for proposed file names; the current time when empty.
     std::function<QDateTime()> clock = {};
 };

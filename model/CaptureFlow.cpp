@@ -266,7 +266,7 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
         QImage image = *captured.value;
         image.setDevicePixelRatio(1.0);
         frozen.append({image, screen ? screen->screen : nullptr, screen ? screen->scale : 1.0,
-                       screen ? screen->name : QString()});
+                       screen ? screen->name : QString(), screen ? screen->pixelRect : QRect()});
         places.append(screen ? QRect(screen->pixelRect.topLeft(), image.size()) : QRect(QPoint(), image.size()));
     }
 

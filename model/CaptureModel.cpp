@@ -213,3 +213,31 @@ void CaptureModel::rememberArea(const QString &screen, const QRect &rect)
     (void)m_defaults.setString(lastAreaKey, QStringLiteral("%1,%2,%3,%4,%5")
                                                 .arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height()).arg(screen));
 }
+
+void CaptureModel::takeWindow()
+{
+    if (!m_environment.activeWindow) {
+        fail(::tr("status.noWindowList"));
+        return;
+    }
+    const std::optional<QRect> frame = m_environment.activeWindow();
+    const QList<CaptureScreen> screens = m_environment.screenCapture ? m_environment.screenCapture->screens()
+                                                                     : QList<CaptureScreen>();
+    // The screen that shows most of it.
+    const CaptureScreen *best = nullptr;
+    qint64 shown = 0;
+    for (const CaptureScreen &screen : screens) {
+        const QRect part = frame ? (*frame & screen.pixelRect) : QRect();
+        if (qint64(part.width()) * part.height() > shown) {
+            shown = qint64(part.width()) * part.height();
+            best = &screen;
+        }
+    }
+    if (!best) {
+        fail(::tr("status.noWindow"));
+        return;
+    }
+    const QRect rect = (*frame & best->pixelRect).translated(-best->pixelRect.topLeft());
+    rememberArea(best->name, rect);
+    start({CaptureRequest::Kind::Last, best->name, rect});
+}

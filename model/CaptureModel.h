@@ -87,6 +87,8 @@ public:
     // The last area selected, again: the same pixels of the same screen, without the overlay.
     // With none yet, or with its screen gone, it is an area capture.
     void takeLast();
+    // The window the user works in, at once: its screen captured with the crop on its frame.
+    void takeWindow();
     static inline const QString allScreens = QStringLiteral("all");
     static inline const QString lastAreaKey = QStringLiteral("pd.lastArea");
     // Drops the current capture and returns to the empty state. A capture still running

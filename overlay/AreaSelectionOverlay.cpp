@@ -2,6 +2,7 @@
 
 #include "overlay/AreaSelectionView.h"
 #include "overlay/SelectionOverlayWindow.h"
+#include "overlay/WindowPick.h"
 #include "platform/Trace.h"
 
 #include <QCursor>
@@ -54,6 +55,8 @@ void AreaSelectionOverlay::present(const QList<FrozenScreen> &screens, ScreensSe
 
     auto group = std::make_shared<OverlayGroup>();
     group->onFinish = std::move(onFinish);
+    // The windows as they stand now, over the frozen screens: a click picks one.
+    const QList<DesktopWindow> windows = s_windowList ? s_windowList->windows() : QList<DesktopWindow>();
     for (qsizetype i = 0; i < screens.size(); ++i) {
         QScreen *screen = screens[i].screen ? screens[i].screen : QGuiApplication::primaryScreen();
         if (!screen)
@@ -71,10 +74,15 @@ void AreaSelectionOverlay::present(const QList<FrozenScreen> &screens, ScreensSe
         // gets a window of its own, deleted when it closes.
         if (group->windows.contains(window))
             window = new SelectionOverlayWindow(screen);
-        if (auto *view = qobject_cast<AreaSelectionView *>(window->content()))
+        auto *view = qobject_cast<AreaSelectionView *>(window->content());
+        if (view) {
             view->setImage(screens[i].image, std::move(finished));
-        else
-            window->setContent(new AreaSelectionView(screens[i].image, std::move(finished)));
+        } else {
+            view = new AreaSelectionView(screens[i].image, std::move(finished));
+            window->setContent(view);
+        }
+        if (!screens[i].pixelRect.isEmpty())
+            view->setWindows(WindowPick::onScreen(windows, screens[i].pixelRect));
         group->windows.append(window);
     }
     if (group->windows.isEmpty()) {

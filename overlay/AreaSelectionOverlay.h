@@ -9,6 +9,7 @@
 class QScreen;
 class QWidget;
 class SelectionOverlayWindow;
+class WindowList;
 
 // Shows the area-selection overlay: one window on each frozen screen, all of them one overlay.
 // At most one overlay at a time. The window of each screen is kept, hidden, between captures:
@@ -24,6 +25,8 @@ public:
     // or with nothing when the user cancels on any screen; every window of the overlay closes
     // first. It is called at once with nothing when there is no screen at all.
     static void present(const QList<FrozenScreen> &screens, ScreensSelectionHandler onFinish);
+    // Where the desktop's windows are, for a click to pick one; none where the desktop does not say.
+    static void setWindowList(WindowList *windows) { s_windowList = windows; }
     // Makes the window of every screen, with its buffer, ahead of the first capture.
     static void prepare();
     // Takes the current overlay off the screen without calling its handler.
@@ -42,4 +45,5 @@ private:
 
     static inline QList<QPointer<SelectionOverlayWindow>> s_windows;
     static inline QHash<QScreen *, QPointer<SelectionOverlayWindow>> s_kept;
+    static inline WindowList *s_windowList = nullptr;
 };

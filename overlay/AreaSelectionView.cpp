@@ -3,6 +3,8 @@
 #include "text/tr.h"
 #include "overlay/AreaSelectionOverlay.h"
 #include "overlay/DimmedScreen.h"
+#include "overlay/OverlayText.h"
+#include "overlay/WindowPick.h"
 #include "overlay/SelectionGeometry.h"
 #include "platform/Beep.h"
 #include "platform/PointerPositions.h"
@@ -27,29 +29,6 @@ namespace {
 namespace G = SelectionGeometry;
 
 const QColor systemCyan(50, 173, 230);
-
-QFont systemFont(int pixelSize, QFont::Weight weight)
-{
-    QFont font = QApplication::font();
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    return font;
-}
-
-// Draws `text` with the bottom-left corner of its line box at `bottomLeft`.
-void drawTextFromBottomLeft(QPainter &painter, const QFont &font, QPointF bottomLeft, const QString &text)
-{
-    const QFontMetricsF metrics(font);
-    painter.setFont(font);
-    painter.drawText(QPointF(bottomLeft.x(), bottomLeft.y() - metrics.descent()), text);
-}
-
-QRectF textBox(const QFont &font, QPointF bottomLeft, const QString &text)
-{
-    const QFontMetricsF metrics(font);
-    return QRectF(bottomLeft.x(), bottomLeft.y() - metrics.height(), metrics.horizontalAdvance(text),
-                  metrics.height());
-}
 
 } // namespace
 
@@ -82,6 +61,7 @@ void AreaSelectionView::setImage(const QImage &image, AreaSelectionHandler onFin
     m_exposed = false;
     m_painted = false;
     m_bright = QImage();
+    setWindows({});
     update();
 }
 
@@ -287,7 +267,8 @@ void AreaSelectionView::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QRegion region = event->region();
 
-    if (!G::isVisible(m_selection)) {
+    const QRectF selection = G::isVisible(m_selection) || !m_hover ? m_selection : m_hover->first;
+    if (!G::isVisible(selection)) {
         paintDimmed(painter, region);
         painter.setPen(Qt::white);
         drawTextFromBottomLeft(painter, m_hintFont, hintRect().bottomLeft(), m_hint);
@@ -299,7 +280,7 @@ void AreaSelectionView::paintEvent(QPaintEvent *event)
     // Outside the selection the screen shows undimmed. Region clips (whole pixels whose centres
     // lie inside or outside) cost only the repainted area; a path clip would be rasterised over
     // the whole screen on every drag step.
-    const QRegion inside = QRegion(G::pixelsInside(m_selection)) & region;
+    const QRegion inside = QRegion(G::pixelsInside(selection)) & region;
     paintDimmed(painter, inside);
     painter.save();
     painter.setClipRegion(region - inside);
@@ -309,11 +290,11 @@ void AreaSelectionView::paintEvent(QPaintEvent *event)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(systemCyan, 2));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(m_selection);
+    painter.drawRect(selection);
 
     painter.setPen(Qt::white);
-    drawTextFromBottomLeft(painter, m_sizeFont, sizeLabelRect(m_selection).bottomLeft(),
-                           G::sizeLabel(m_selection, bounds(), m_pixelSize));
+    drawTextFromBottomLeft(painter, m_sizeFont, sizeLabelRect(selection).bottomLeft(),
+                           G::sizeLabel(selection, bounds(), m_pixelSize));
 }
 
 void AreaSelectionView::mousePressEvent(QMouseEvent *event)
@@ -329,10 +310,41 @@ void AreaSelectionView::mousePressEvent(QMouseEvent *event)
     setSelection(QRectF(point, QSizeF(0, 0)));
 }
 
+void AreaSelectionView::setWindows(const QList<QRect> &windows)
+{
+    m_windows = windows;
+    m_hover.reset();
+    // The outline follows the pointer only where there are windows to outline.
+    setMouseTracking(!windows.isEmpty());
+}
+
+void AreaSelectionView::hover(QPointF point)
+{
+    const QSizeF scale(m_pixelSize.width() / bounds().width(), m_pixelSize.height() / bounds().height());
+    const std::optional<QRect> window =
+        WindowPick::at(m_windows, QPoint(int(point.x() * scale.width()), int(point.y() * scale.height())));
+    if (window == (m_hover ? std::optional<QRect>(m_hover->second) : std::nullopt))
+        return;
+    const QRectF before = m_hover ? m_hover->first : QRectF();
+    m_hover.reset();
+    if (window)
+        m_hover = {{QRectF(window->x() / scale.width(), window->y() / scale.height(), window->width() / scale.width(),
+                           window->height() / scale.height()),
+                    *window}};
+    update(repaintRegion(before, m_hover ? m_hover->first : QRectF()));
+}
+
 void AreaSelectionView::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!m_start)
+    if (!m_start) {
+        hover(exactPosition(event));
         return;
+    }
+    if (m_hover) {
+        const QRectF before = m_hover->first;
+        m_hover.reset();
+        update(repaintRegion(before, QRectF()));
+    }
     setSelection(G::selectionBetween(*m_start, exactPosition(event)));
 }
 
@@ -342,6 +354,12 @@ void AreaSelectionView::mouseReleaseEvent(QMouseEvent *event)
         return;
     m_start.reset();
     if (!G::isLargeEnough(m_selection)) {
+        // A click, not a drag: the window under it.
+        hover(exactPosition(event));
+        if (m_hover) {
+            finish(m_hover->second);
+            return;
+        }
         beep();
         return;
     }

@@ -25,6 +25,9 @@ public:
     // holds the view is kept between captures.
     void setImage(const QImage &image, AreaSelectionHandler onFinish);
 
+    // The windows a click picks, topmost first, in the image's pixels.
+    void setWindows(const QList<QRect> &windows);
+
     // The current selection, view coordinates.
     [[nodiscard]] QRectF selection() const { return m_selection; }
     // What has to be repainted when the selection changes from `before` to `after`.
@@ -61,12 +64,16 @@ private:
     [[nodiscard]] QPointF deviceOrigin() const;
     [[nodiscard]] QRectF sizeLabelRect(const QRectF &selection) const;
     [[nodiscard]] QRectF hintRect() const;
+    void hover(QPointF point);
 
     QImage m_image;
     QSizeF m_pixelSize;
     AreaSelectionHandler m_onFinish;
     std::optional<QPointF> m_start;
     QRectF m_selection;
+    QList<QRect> m_windows;
+    // The window under the pointer while no drag is under way: view coordinates and pixels.
+    std::optional<std::pair<QRectF, QRect>> m_hover;
     bool m_finished = false;
     // For the trace: the first expose and paint of this overlay.
     bool m_exposed = false;

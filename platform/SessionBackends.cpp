@@ -10,6 +10,7 @@
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11PointerFilter.h"
 #include "platform/x11/X11ScreenCapture.h"
+#include "platform/x11/X11WindowList.h"
 
 #include "platform/DesktopKeybindings.h"
 #include "platform/DesktopShortcuts.h"
@@ -87,6 +88,7 @@ SessionBackends chooseSessionBackends()
         return backends;
     }
     backends.screenCapture = std::make_unique<X11ScreenCapture>();
+    backends.windowList = std::make_unique<X11WindowList>();
     if (!backends.hotKeys)
         backends.hotKeys = std::make_unique<X11HotKeyService>();
     return backends;

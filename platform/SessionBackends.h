@@ -9,6 +9,7 @@ class DesktopKeybindings;
 class DesktopShortcuts;
 class HotKeyService;
 class ScreenCaptureService;
+class WindowList;
 
 // Whether the desktop session is a Wayland one: then the screen and the keys belong to the
 // compositor, even for a program that runs through XWayland, and only the desktop's own ways
@@ -36,6 +37,8 @@ struct SessionBackends
     // forget a refusal when the user asks to be asked again. Empty elsewhere.
     std::function<bool()> screenPermissionPending;
     std::function<bool()> forgetScreenRefusal;
+    // Where the windows are, where the window system says.
+    std::unique_ptr<WindowList> windowList;
     // Records the pointer's exact positions as the window system reports them.
     std::unique_ptr<QAbstractNativeEventFilter> pointerFilter;
 };

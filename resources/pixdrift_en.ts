@@ -399,5 +399,17 @@
         <source>Capture Last Area</source>
         <translation>Capture Last Area</translation>
     </message>
+    <message id="capture.window">
+        <source>Capture Window</source>
+        <translation>Capture Window</translation>
+    </message>
+    <message id="status.noWindowList">
+        <source>This desktop does not tell programs where its windows are: capture an area instead</source>
+        <translation>This desktop does not tell programs where its windows are: capture an area instead</translation>
+    </message>
+    <message id="status.noWindow">
+        <source>There is no window to capture</source>
+        <translation>There is no window to capture</translation>
+    </message>
 </context>
 </TS>

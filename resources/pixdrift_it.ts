@@ -399,5 +399,17 @@
         <source>Capture Last Area</source>
         <translation>Cattura l&apos;ultima area</translation>
     </message>
+    <message id="capture.window">
+        <source>Capture Window</source>
+        <translation>Cattura finestra</translation>
+    </message>
+    <message id="status.noWindowList">
+        <source>This desktop does not tell programs where its windows are: capture an area instead</source>
+        <translation>Questo desktop non dice ai programmi dove sono le sue finestre: cattura un&apos;area</translation>
+    </message>
+    <message id="status.noWindow">
+        <source>There is no window to capture</source>
+        <translation>Non c&apos;è nessuna finestra da catturare</translation>
+    </message>
 </context>
 </TS>

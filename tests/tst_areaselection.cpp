@@ -5,6 +5,7 @@
 #include "overlay/AreaSelectionView.h"
 #include "overlay/SelectionGeometry.h"
 #include "overlay/SelectionOverlayWindow.h"
+#include "overlay/WindowPick.h"
 #include "platform/Beep.h"
 #include "support/TestUtilities.h"
 #include "text/tr.h"
@@ -176,6 +177,36 @@ private Q_SLOTS:
             area += qint64(r.width()) * r.height();
         QVERIFY2(area < 1440 * 900 / 20, qPrintable(QString::number(area)));
         QCOMPARE(large.view.repaintRegion(QRectF(), QRectF(1, 1, 5, 5)), QRegion(0, 0, 1440, 900));
+    }
+
+    // A click (no drag) picks the topmost window under it, as far as it lies on the screen;
+    // minimised windows and ours never count. The screen lies at (1000, 0), 800 × 600 pixels.
+    void pickingAWindow_data()
+    {
+        QTest::addColumn<QPoint>("click"); // the screen's pixels
+        QTest::addColumn<std::optional<QRect>>("picked");
+        QTest::newRow("the topmost") << QPoint(150, 100) << std::optional<QRect>(QRect(100, 50, 300, 200));
+        QTest::newRow("under it, cut at the screen's edge") << QPoint(50, 150) << std::optional<QRect>(QRect(0, 100, 300, 300));
+        QTest::newRow("only a minimised one and ours: none") << QPoint(700, 500) << std::optional<QRect>();
+    }
+    void pickingAWindow()
+    {
+        QFETCH(QPoint, click);
+        QFETCH(std::optional<QRect>, picked);
+        const QList<DesktopWindow> windows{{QRect(1100, 50, 300, 200)},
+                                           {QRect(1050, 40, 750, 560), true, false},
+                                           {QRect(1000, 0, 800, 600), false, true},
+                                           {QRect(900, 100, 400, 300)},
+                                           {QRect(0, 0, 500, 500)}};
+        const QList<QRect> shown = WindowPick::onScreen(windows, QRect(1000, 0, 800, 600));
+        QCOMPARE(shown, (QList<QRect>{QRect(100, 50, 300, 200), QRect(0, 100, 300, 300)}));
+        QCOMPARE(WindowPick::at(shown, click), picked);
+        // In the overlay, a click at half scale reports the window's own pixels.
+        ViewRig rig({400, 300}, {800, 600});
+        rig.view.setWindows(shown);
+        drag(&rig.view, QPointF(click) / 2, QPointF(click) / 2);
+        QCOMPARE(rig.results, picked ? Results{picked} : Results{});
+        QCOMPARE(rig.beeps, picked ? 0 : 1);
     }
 
     // The window of a screen is kept for the next capture; presenting again replaces the

@@ -178,6 +178,26 @@ private Q_SLOTS:
         QTRY_COMPARE(rig.overlaysPresented, 2);
     }
 
+    // Capture Window takes the screen that shows most of the active window, cropped to it, and
+    // without a window list says that it cannot.
+    void theActiveWindow()
+    {
+        CaptureRig rig;
+        rig.capture.displays = {{1, 1440, 900}, {2, 800, 600}};
+        rig.capture.screenList = {{1, 1.0, nullptr, QStringLiteral("A"), QRect(0, 0, 1440, 900)},
+                                  {2, 1.0, nullptr, QStringLiteral("B"), QRect(1440, 0, 800, 600)}};
+        rig.model.takeWindow();
+        QCOMPARE(rig.model.failure(), ::tr("status.noWindowList"));
+        CaptureEnvironment environment{.screenCapture = &rig.capture,
+                                       .activeWindow = [] { return std::optional<QRect>(QRect(1400, 100, 300, 200)); }};
+        rig.model.setCaptureEnvironment(environment);
+        rig.model.takeWindow();
+        QTRY_VERIFY(rig.model.hasImage());
+        QCOMPARE(rig.capture.imageRequests.last().displayId, 2u);
+        QCOMPARE(rig.model.crop(), QRectF(0, 100, 260, 200));
+        QCOMPARE(rig.overlaysPresented, 0);
+    }
+
     // An older request, a late image of one, a stale overlay or a delay overtaken by a newer
     // capture change nothing.
     void onlyTheNewestCaptureDelivers()

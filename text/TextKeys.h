@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 94> textKeys = {
+inline constexpr std::array<std::string_view, 97> textKeys = {
     "action.cancel",           "action.copy",          "action.crop",          "action.dismiss",
     "action.save",
     "annotation.color",        "annotation.redo",      "annotation.title",     "annotation.undo",
@@ -31,7 +31,7 @@ inline constexpr std::array<std::string_view, 94> textKeys = {
     "annotation.red",          "annotation.orange",    "annotation.yellow",    "annotation.green",
     "annotation.blue",         "annotation.black",
     "action.pin",              "action.pinTip",        "pin.close",            "pin.help",
-    "capture.last",
+    "capture.last",            "capture.window",       "status.noWindow",      "status.noWindowList",
 };
 
 // Texts the menus and the window title use as they stand; a table may still translate them, with

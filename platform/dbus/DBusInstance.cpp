@@ -77,6 +77,12 @@ void DBusInstance::CaptureLast()
         m_handlers.captureLast();
 }
 
+void DBusInstance::CaptureWindow()
+{
+    if (m_handlers.captureWindow)
+        m_handlers.captureWindow();
+}
+
 void DBusInstance::CaptureAfter(bool full, uint seconds, const QDBusMessage &message)
 {
     if (seconds < 1 || seconds > 60) {
@@ -121,6 +127,8 @@ void FreedesktopApplication::ActivateAction(const QString &name, const QVariantL
         m_instance->CaptureFull();
     } else if (name == u"CaptureLast") {
         m_instance->CaptureLast();
+    } else if (name == u"CaptureWindow") {
+        m_instance->CaptureWindow();
     } else {
         message.setDelayedReply(true);
         QDBusConnection::sessionBus().send(message.createErrorReply(

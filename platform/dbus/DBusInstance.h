@@ -28,6 +28,7 @@ public:
         // A full capture of the screen of that name, or of all of them ("all").
         std::function<void(const QString &name)> captureScreen;
         std::function<void()> captureLast;
+        std::function<void()> captureWindow;
         // A capture after a number of seconds: full or area.
         std::function<void(bool full, int seconds)> captureAfter;
         std::function<void()> quit;
@@ -53,6 +54,7 @@ public Q_SLOTS:
     Q_SCRIPTABLE void CaptureFull();
     Q_SCRIPTABLE void CaptureScreen(const QString &name);
     Q_SCRIPTABLE void CaptureLast();
+    Q_SCRIPTABLE void CaptureWindow();
     // Seconds from 1 to 60; other values are refused with an error.
     Q_SCRIPTABLE void CaptureAfter(bool full, uint seconds, const QDBusMessage &message);
     Q_SCRIPTABLE void Quit();
@@ -63,7 +65,7 @@ private:
 };
 
 // What launchers call on a program whose desktop entry is D-Bus activatable: open it, or run one
-// of the entry's actions ("CaptureArea", "CaptureFull", "CaptureLast").
+// of the entry's actions ("CaptureArea", "CaptureFull", "CaptureWindow", "CaptureLast").
 class FreedesktopApplication : public QDBusAbstractAdaptor
 {
     Q_OBJECT
