@@ -11,6 +11,7 @@
 #include "platform/x11/X11PointerFilter.h"
 #include "platform/x11/X11ScreenCapture.h"
 #include "platform/x11/X11WindowList.h"
+#include "platform/sway/SwayWindowList.h"
 
 #include "platform/DesktopKeybindings.h"
 #include "platform/DesktopShortcuts.h"
@@ -75,6 +76,9 @@ SessionBackends chooseSessionBackends()
             backends.screenCapture = std::move(portal);
         if (!backends.hotKeys)
             backends.desktopShortcuts = std::make_unique<PortalGlobalShortcuts>(QDBusConnection::sessionBus());
+        // sway and the compositors that speak its IPC say where their windows are.
+        if (const QString sway = qEnvironmentVariable("SWAYSOCK"); !sway.isEmpty())
+            backends.windowList = std::make_unique<SwayWindowList>(sway);
         // GNOME has no shortcuts portal: keys go into its own keyboard settings.
         if (currentDesktopIs("GNOME") && GnomeKeybindings::available())
             backends.desktopKeybindings = std::make_unique<GnomeKeybindings>();

@@ -7,10 +7,13 @@
 #include "overlay/SelectionOverlayWindow.h"
 #include "overlay/WindowPick.h"
 #include "platform/Beep.h"
+#include "platform/sway/SwayWindowList.h"
 #include "support/TestUtilities.h"
 #include "text/tr.h"
 
 #include <QApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
 #include <QScreen>
 #include <QTest>
@@ -207,6 +210,32 @@ private Q_SLOTS:
         drag(&rig.view, QPointF(click) / 2, QPointF(click) / 2);
         QCOMPARE(rig.results, picked ? Results{picked} : Results{});
         QCOMPARE(rig.beeps, picked ? 0 : 1);
+    }
+
+    // sway's tree: floating windows over tiled ones, each with its title bar, at its output's
+    // scale; windows out of sight are no windows, ours are marked, and the focused one is known.
+    void swayTree()
+    {
+        const QByteArray tree = R"({"type": "root", "nodes": [
+            {"type": "output", "scale": 2, "nodes": [{"type": "workspace", "nodes": [
+                {"type": "con", "visible": true, "pid": 5, "rect": {"x": 0, "y": 30, "width": 400, "height": 270},
+                 "deco_rect": {"x": 0, "y": 0, "width": 400, "height": 30}, "nodes": []},
+                {"type": "con", "visible": false, "pid": 6, "rect": {"x": 0, "y": 0, "width": 40, "height": 40},
+                 "deco_rect": {"height": 0}, "nodes": []}],
+              "floating_nodes": [
+                {"type": "floating_con", "visible": true, "pid": 7, "focused": true,
+                 "rect": {"x": 100, "y": 100, "width": 200, "height": 100}, "deco_rect": {"height": 20}, "nodes": []}]}]},
+            {"type": "output", "scale": 1, "nodes": [{"type": "workspace", "nodes": [
+                {"type": "con", "visible": true, "pid": 99, "rect": {"x": 1000, "y": 0, "width": 300, "height": 300},
+                 "deco_rect": {"height": 0}, "nodes": []}]}]}]})";
+        std::optional<QRect> focused;
+        const QList<DesktopWindow> windows =
+            SwayWindowList::windowsOfTree(QJsonDocument::fromJson(tree).object(), 99, &focused);
+        QCOMPARE(windows.size(), 3);
+        QCOMPARE(windows[0].frame, QRect(200, 160, 400, 240));
+        QCOMPARE(windows[1].frame, QRect(0, 0, 800, 600));
+        QVERIFY(!windows[1].ours && windows[2].ours);
+        QCOMPARE(focused, std::optional<QRect>(QRect(200, 160, 400, 240)));
     }
 
     // The window of a screen is kept for the next capture; presenting again replaces the

@@ -339,6 +339,48 @@ xdotool windowactivate --sync "$(pin_window)" 2>/dev/null
 key Escape
 wait_for 30 pin_gone || fail "Escape left the pin open"
 
+# ---- 6. windows: a click in the overlay over the upper of two windows copies exactly its frame;
+# --window captures the active one at once
+step windows
+convert -size 400x300 xc:'#2040ff' "$WORK/blue.png"
+convert -size 300x200 xc:'#ff3010' "$WORK/red.png"
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+for colour in blue red; do
+    place=+300+300
+    [[ $colour == red ]] && place=+450+420
+    start display -title "$colour-window" -geometry "$place" "$WORK/$colour.png"
+    wait_for 30 window_named "$colour-window" || fail "the $colour test window did not map"
+    xdotool windowactivate --sync "$(window_named "$colour-window")" 2>/dev/null
+done
+sleep 0.5
+eval "$(xwininfo -frame -id "$(window_named red-window)" | awk '/Absolute upper-left X/ {print "RX=" $NF}
+    /Absolute upper-left Y/ {print "RY=" $NF} /^  Width/ {print "RW=" $NF} /^  Height/ {print "RH=" $NF}')"
+# xwininfo -frame gives the client's size: the frame is the manager's parent window around it.
+frame=$(xwininfo -children -id "$(window_named red-window)" | awk '/Parent window id/ {print $4}')
+eval "$(xwininfo -id "$frame" | awk '/Absolute upper-left X/ {print "RX=" $NF}
+    /Absolute upper-left Y/ {print "RY=" $NF} /^  Width/ {print "RW=" $NF} /^  Height/ {print "RH=" $NF}')"
+grab "$WORK/windows-screen.png"
+convert "$WORK/windows-screen.png" -crop "${RW}x${RH}+$RX+$RY" +repage "$WORK/red-frame.png"
+key ctrl+shift+a
+wait_for 30 overlay_shown || fail "no overlay for the window pick"
+sleep 0.5
+xdotool mousemove $((RX + RW / 2)) $((RY + RH / 2))
+sleep 0.3
+shot 7d-window-outlined
+xdotool click 1
+wait_for 30 overlay_gone || fail "a click on a window left the overlay"
+copy_to "$WORK/red-copy.png" "${RW}x${RH}" ||
+    fail "the click copied $(identify -format '%wx%h' "$WORK/red-copy.png" 2>&1), not the ${RW}x${RH} frame"
+same_pixels "$WORK/red-copy.png" "$WORK/red-frame.png" || fail "the picked window's copy holds other pixels"
+xdotool windowactivate --sync "$(window_named red-window)" 2>/dev/null
+"$PIXDRIFT" --window >>"$WORK/window.log" 2>&1 || fail "--window failed: $(cat "$WORK/window.log")"
+sleep 1
+wait_for 30 main_window || fail "no main window after --window"
+copy_to "$WORK/window-copy.png" "${RW}x${RH}" ||
+    fail "--window copied $(identify -format '%wx%h' "$WORK/window-copy.png" 2>&1), not the ${RW}x${RH} frame"
+same_pixels "$WORK/window-copy.png" "$WORK/red-frame.png" || fail "--window holds other pixels than the window's"
+for colour in blue red; do xdotool windowclose "$(window_named "$colour-window")" 2>/dev/null || true; done
+
 # ---- 7. two monitors, the primary left of and below the other: an overlay on each, a selection
 # on the second, and a cancel that closes both
 step two-monitors

@@ -5,7 +5,7 @@
 # the Wayland clipboard, a full capture goes through the desktop's Screenshot portal, and Quit
 # ends it.
 #
-#   pixdrift_sway_e2e.sh <pixdrift> <folder for screenshots>
+#   pixdrift_sway_e2e.sh <pixdrift> <folder for screenshots> [<pattern_window>]
 #
 # sway refuses to run as root: as root the session runs as a user of its own, made here when
 # missing. Every wait is bounded; every process started is ended by PID; a screenshot is taken
@@ -14,6 +14,7 @@ set -uo pipefail
 
 PIXDRIFT=$1
 OUT=$2
+PATTERN=${3:-}
 HERE=$(cd "$(dirname "$0")" && pwd)
 USER_NAME=pixdrift-e2e
 
@@ -32,6 +33,8 @@ if [[ ${1:-} != --inside ]]; then
     mkdir -p "$SESSION/run" "$SESSION/home" "$SESSION/shots"
     # The session's user must reach the program and this script wherever the build lives.
     cp "$PIXDRIFT" "$SESSION/pixdrift"
+    # A window to pick in the overlay, where one is given.
+    [[ -n $PATTERN ]] && cp "$PATTERN" "$SESSION/pattern_window" && chmod 755 "$SESSION/pattern_window"
     cp "$0" "$HERE/rfb.py" "$HERE/steps.sh" "$SESSION/"
     # scripts/bench runs its Wayland benchmark in this session: SWAY_BENCH=<script> <rounds>.
     [[ -n ${SWAY_BENCH:-} ]] && cp "$SWAY_BENCH" "$SESSION/bench_sway.py"
@@ -185,6 +188,55 @@ for output in HEADLESS-1 HEADLESS-2; do
     vnc vnc1 keys ctrl+c
     wait_for 10 clipboard_is "$output" "$X" "$Y" "$CW" "$CH" || fail "the clipboard does not hold the crop"
 done
+
+if [[ -x $SESSION/pattern_window ]]; then
+    step window-pick
+    # A floating window: the main window coming and going does not move it.
+    start pattern env QT_QPA_PLATFORM=wayland ./pattern_window --window
+    PATTERN_PID=${PIDS[-1]}
+    wait_for 10 bash -c "swaymsg -t get_tree | grep -q '\"pid\": $PATTERN_PID'" || fail "the pattern window did not map"
+    swaymsg "[pid=$PATTERN_PID] floating enable, move container to output HEADLESS-1, resize set 500 300, move position 200 150, focus" >/dev/null ||
+        fail "sway did not place the pattern window"
+    sleep 1
+    # Its frame, title bar included, in the layout's points, and the output it is on.
+    read -r GX GY GW GH < <(swaymsg -t get_tree | python3 -c '
+import json, sys
+def walk(node):
+    if node.get("pid") == int(sys.argv[1]):
+        r, d = node["rect"], node["deco_rect"]
+        print(r["x"], r["y"] - d["height"], r["width"], r["height"] + d["height"])
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        walk(child)
+walk(json.load(sys.stdin))' "$PATTERN_PID")
+    [[ -n ${GW:-} ]] || fail "no frame for the pattern window"
+    # The pointer, drawn into the output's pixels, waits in a corner away from the window (focus
+    # put it in the window's middle).
+    vnc vnc1 move $((W1 - 1)) $((H1 - 1))
+    sleep 0.5
+    grim -t png -g "$GX,$GY ${GW}x$GH" window-ref.png || fail "grim cannot read the window"
+    vnc vnc1 keys ctrl+alt+4
+    # (The main window may cover the second output's wallpaper now: count the overlays instead.)
+    overlays_up() { [[ $(overlays) == 2 ]]; }
+    wait_for 15 overlays_up || fail "no overlay for the window pick"
+    sleep 0.5
+    # HEADLESS-1 is at scale 2: the window's middle in its pixels.
+    vnc vnc1 move $(((GX + GW / 2) * 2)) $(((GY + GH / 2) * 2))
+    sleep 0.3
+    shot window-outlined
+    vnc vnc1 drag $(((GX + GW / 2) * 2)) $(((GY + GH / 2) * 2)) $(((GX + GW / 2) * 2)) $(((GY + GH / 2) * 2))
+    wait_for 10 no_overlay || fail "a click on the window left the overlays"
+    wl-copy --clear 2>/dev/null
+    vnc vnc1 keys ctrl+c
+    window_copied() {
+        wl-paste -t image/png >clip.png 2>/dev/null && [[ $(identify -format '%wx%h' clip.png) == $(identify -format '%wx%h' window-ref.png) ]] &&
+            [[ $(compare -metric AE clip.png window-ref.png null: 2>&1) == 0 ]]
+    }
+    wait_for 10 window_copied || fail "the click copied $(identify -format '%wx%h' clip.png 2>&1), not the window's pixels"
+    kill "$PATTERN_PID"
+    wait "$PATTERN_PID" 2>/dev/null
+    # Quit below ends the program started last.
+    unset 'PIDS[-1]'
+fi
 
 step quit
 quit_ok

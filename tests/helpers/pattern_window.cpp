@@ -32,6 +32,12 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     PatternWindow window;
     window.setWindowTitle(QStringLiteral("Pixdrift test pattern"));
-    window.showFullScreen();
+    // --window: an ordinary window, for a test to place.
+    if (argc > 1 && QByteArray(argv[1]) == "--window") {
+        window.resize(500, 300);
+        window.show();
+    } else {
+        window.showFullScreen();
+    }
     return QApplication::exec();
 }
