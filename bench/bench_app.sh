@@ -59,6 +59,9 @@ run_size() {
     "$FLOOR" "$floor_key" 0x4c & local floor=$!
     local flameshot=
     if have flameshot; then flameshot >/dev/null 2>&1 & flameshot=$!; fi
+    # The window Capture Window takes.
+    convert -size 640x400 xc:'#3366aa' "$T/window.png"
+    display -title bench-window -geometry +200+200 "$T/window.png" & local shown=$!
     sleep 2.5
 
     for ((i = 0; i < ROUNDS; i++)); do
@@ -91,6 +94,13 @@ run_size() {
         if have scrot; then t=$(now); scrot -o "$T/shots/scrot.png"; ms_since "$t" >>"$T/scrot.txt"; fi
         if have maim; then t=$(now); maim "$T/shots/maim.png"; ms_since "$t" >>"$T/maim.txt"; fi
         if [[ -n $flameshot ]]; then t=$(now); flameshot full -p "$T/shots" >/dev/null 2>&1; ms_since "$t" >>"$T/flameshot-full.txt"; fi
+
+        # Capture Window: from `pixdrift --window` (reaching the running one) to its window.
+        xdotool search --onlyvisible --name '^bench-window$' windowactivate --sync >/dev/null 2>&1
+        "$WATCH" "$cx" "$cy" -- "$PIXDRIFT" --window >>"$T/window.txt"
+        wait_for 5 visible '^Pixdrift$'; sleep 0.2
+        xdotool key alt+F4
+        wait_for 5 gone '^Pixdrift$'; sleep 0.3
 
         # An area of the whole screen copied: from the Copy key to a PNG on the clipboard.
         clear_clipboard
@@ -126,11 +136,12 @@ run_size() {
 
     echo "| $size: hot key → overlay, window closed | $(stats "$T/key.txt") | $(stats "$T/floor.txt") | $(ratio "$T/key.txt" "$T/floor.txt") of the floor | Flameshot \`gui\` $(stats "$T/flameshot-gui.txt"), $(ratio "$T/flameshot-gui.txt" "$T/key.txt") Pixdrift's |"
     echo "| $size: hot key → overlay, window open | $(stats "$T/key-open.txt") | — | — | — |"
+    echo "| $size: Capture Window (\`pixdrift --window\` to its window) | $(stats "$T/window.txt") | — | — | — |"
     echo "| $size: full capture (Pixdrift: to its window; others: to a PNG file) | $(stats "$T/full.txt") | — | — | scrot $(stats "$T/scrot.txt"); maim $(stats "$T/maim.txt"); Flameshot \`full\` $(stats "$T/flameshot-full.txt") |"
     echo "| $size: whole-screen area, Copy → PNG on the clipboard | $(stats "$T/copy.txt") (inside Pixdrift: $(stats "$T/copy-inside.txt")) | — | — | Flameshot $(stats "$T/flameshot-copy.txt") |"
     echo "| $size: idle for 10 s (resident memory, CPU) | $pix_idle | — | — | Flameshot $fs_idle |"
 
-    kill "$app" "$floor" ${flameshot:+"$flameshot"} "$wm" "$xvfb" 2>/dev/null
+    kill "$app" "$floor" "$shown" ${flameshot:+"$flameshot"} "$wm" "$xvfb" 2>/dev/null
     wait 2>/dev/null
     [[ -n ${KEEP_WORK:-} ]] && echo "work folder: $T" || rm -rf "$T"
 }
