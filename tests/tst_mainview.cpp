@@ -89,6 +89,16 @@ class MainViewTest : public QObject
     FakeHotKeyService m_service;
     std::optional<CaptureRig> m_rig;
     CaptureModel &model() { return m_rig->model; }
+    // The main window's content in `window`, shown (at `size` where given).
+    MainView *openView(QMainWindow &window, QSize size = {})
+    {
+        auto *view = new MainView(model(), [] {});
+        window.setCentralWidget(view);
+        if (size.isValid())
+            window.resize(size);
+        window.show();
+        return view;
+    }
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY(!loadTranslations(QLocale(QLocale::English)).isEmpty()); }
@@ -221,9 +231,7 @@ private Q_SLOTS:
     void controlsFollowTheImage()
     {
         QMainWindow window;
-        auto *view = new MainView(model(), [] {});
-        window.setCentralWidget(view);
-        window.show();
+        MainView *view = openView(window);
         QVERIFY(QTest::qWaitForWindowActive(&window));
         const QList<QWidget *> controls{button(view, "Cancel"), button(view, "Copy"), button(view, "Save"),
                                         view->findChild<QToolButton *>(QStringLiteral("tool.arrow")),
@@ -320,10 +328,7 @@ private Q_SLOTS:
     void pickingMarksUp()
     {
         QMainWindow window;
-        auto *view = new MainView(model(), [] {});
-        window.setCentralWidget(view);
-        window.resize(1100, 800);
-        window.show();
+        MainView *view = openView(window, {1100, 800});
         QVERIFY(QTest::qWaitForWindowActive(&window));
         model().setImage(flat({1000, 600}));
         model().setFull(true);
@@ -357,9 +362,7 @@ private Q_SLOTS:
     void pinnedCopy()
     {
         QMainWindow window;
-        auto *view = new MainView(model(), [] {});
-        window.setCentralWidget(view);
-        window.show();
+        MainView *view = openView(window);
         QVERIFY(QTest::qWaitForWindowActive(&window));
         model().setImage(patternImage({600, 400}));
         model().setCrop(QRectF(50, 40, 300, 210));
@@ -389,10 +392,7 @@ private Q_SLOTS:
     void zoomAroundThePointer()
     {
         QMainWindow window;
-        auto *view = new MainView(model(), [] {});
-        window.setCentralWidget(view);
-        window.resize(1100, 800);
-        window.show();
+        MainView *view = openView(window, {1100, 800});
         QVERIFY(QTest::qWaitForWindowActive(&window));
         model().setImage(flat({2880, 1800}));
         model().setFull(true);
@@ -500,10 +500,7 @@ private Q_SLOTS:
     void failuresAndTheMarksHint()
     {
         QMainWindow window;
-        auto *view = new MainView(model(), [] {});
-        window.setCentralWidget(view);
-        window.resize(1100, 800);
-        window.show();
+        MainView *view = openView(window, {1100, 800});
         QVERIFY(QTest::qWaitForWindowActive(&window));
         auto *bar = view->findChild<MessageBar *>();
         auto *dismiss = bar->findChild<QToolButton *>(QStringLiteral("dismiss"));
