@@ -195,11 +195,20 @@ if [[ -x $SESSION/pattern_window ]]; then
     start pattern env QT_QPA_PLATFORM=wayland ./pattern_window --window
     PATTERN_PID=${PIDS[-1]}
     wait_for 10 bash -c "swaymsg -t get_tree | grep -q '\"pid\": $PATTERN_PID'" || fail "the pattern window did not map"
-    swaymsg "[pid=$PATTERN_PID] floating enable, move container to output HEADLESS-1, resize set 500 300, move position 200 150, focus" >/dev/null ||
+    swaymsg "[pid=$PATTERN_PID] floating enable, move container to output HEADLESS-1, move position 200 150, focus" >/dev/null ||
         fail "sway did not place the pattern window"
+    placed() {
+        swaymsg -t get_tree | python3 -c '
+import json, sys
+def walk(node):
+    return (node.get("pid") == int(sys.argv[1]) and node.get("type") == "floating_con"
+            or any(walk(c) for c in node.get("nodes", []) + node.get("floating_nodes", [])))
+sys.exit(0 if walk(json.load(sys.stdin)) else 1)' "$PATTERN_PID"
+    }
+    wait_for 10 placed || fail "the pattern window does not float"
     sleep 1
-    # Its frame, title bar included, in the layout's points, and the output it is on.
-    read -r GX GY GW GH < <(swaymsg -t get_tree | python3 -c '
+    # Its frame, title bar included, in the layout's points, once it stays put.
+    frame_of() { swaymsg -t get_tree | python3 -c '
 import json, sys
 def walk(node):
     if node.get("pid") == int(sys.argv[1]):
@@ -207,7 +216,10 @@ def walk(node):
         print(r["x"], r["y"] - d["height"], r["width"], r["height"] + d["height"])
     for child in node.get("nodes", []) + node.get("floating_nodes", []):
         walk(child)
-walk(json.load(sys.stdin))' "$PATTERN_PID")
+walk(json.load(sys.stdin))' "$PATTERN_PID"; }
+    settled() { local a b; a=$(frame_of); sleep 0.5; b=$(frame_of); [[ -n $a && $a == "$b" ]]; }
+    wait_for 10 settled || fail "the pattern window keeps changing"
+    read -r GX GY GW GH < <(frame_of)
     [[ -n ${GW:-} ]] || fail "no frame for the pattern window"
     # The pointer, drawn into the output's pixels, waits in a corner away from the window (focus
     # put it in the window's middle).
@@ -231,7 +243,10 @@ walk(json.load(sys.stdin))' "$PATTERN_PID")
         wl-paste -t image/png >clip.png 2>/dev/null && [[ $(identify -format '%wx%h' clip.png) == $(identify -format '%wx%h' window-ref.png) ]] &&
             [[ $(compare -metric AE clip.png window-ref.png null: 2>&1) == 0 ]]
     }
-    wait_for 10 window_copied || fail "the click copied $(identify -format '%wx%h' clip.png 2>&1), not the window's pixels"
+    wait_for 10 window_copied || {
+        swaymsg -t get_tree >tree-after.json
+        fail "the click copied $(identify -format '%wx%h' clip.png 2>&1), not the ${GW}x$GH points at $GX,$GY"
+    }
     kill "$PATTERN_PID"
     wait "$PATTERN_PID" 2>/dev/null
     # Quit below ends the program started last.

@@ -34,7 +34,7 @@ int main(int argc, char **argv)
     window.setWindowTitle(QStringLiteral("Pixdrift test pattern"));
     // --window: an ordinary window, for a test to place.
     if (argc > 1 && QByteArray(argv[1]) == "--window") {
-        window.resize(500, 300);
+        window.setFixedSize(500, 300);
         window.show();
     } else {
         window.showFullScreen();
