@@ -154,6 +154,12 @@ bool ImageArea::hits(const Mark &mark, QPointF point) const
     return markKind(mark.tool).hit(mark, point, handleReach / here.scale, here);
 }
 
+bool ImageArea::isDrag(QPointF press, QPointF point) const
+{
+    const QPointF moved = (point - press) * scene().scale;
+    return std::hypot(moved.x(), moved.y()) >= markDragThreshold;
+}
+
 std::optional<Mark> ImageArea::markAt(QPointF point, const QString &tool) const
 {
     const QList<Mark> &marks = m_model.marks();

@@ -54,6 +54,8 @@ public:
     // The topmost mark at `point` (of `tool` alone, when given).
     [[nodiscard]] std::optional<Mark> markAt(QPointF point, const QString &tool = {}) const;
     [[nodiscard]] bool hits(const Mark &mark, QPointF point) const;
+    // Whether the pointer has gone far enough from `press` (both image pixels) for a drag.
+    [[nodiscard]] bool isDrag(QPointF press, QPointF point) const;
     void select(const QUuid &id);
     [[nodiscard]] std::optional<Mark> selectedMark() const;
     // Keeps what the tool has under way: text being typed becomes a mark.

@@ -34,8 +34,7 @@ public:
         if (!m_press || !mark)
             return;
         if (!m_dragging) {
-            const QPointF moved = (point - *m_press) * m_area.scene().scale;
-            if (std::hypot(moved.x(), moved.y()) < ImageArea::markDragThreshold)
+            if (!m_area.isDrag(*m_press, point))
                 return;
             m_dragging = true;
         }

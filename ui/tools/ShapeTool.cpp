@@ -27,8 +27,7 @@ public:
             return;
         // A drag starts once the pointer has gone 2 points: a click draws nothing.
         if (!m_mark) {
-            const QPointF moved = (point - *m_press) * m_area.scene().scale;
-            if (std::hypot(moved.x(), moved.y()) < ImageArea::markDragThreshold)
+            if (!m_area.isDrag(*m_press, point))
                 return;
             m_mark = m_area.newMark(*m_press, point);
             if (markKind(m_mark->tool).followsPath())
