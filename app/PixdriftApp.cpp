@@ -25,6 +25,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include <algorithm>
+
 PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
     : QObject(parent)
     , m_defaults(defaults)
@@ -45,12 +47,16 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
     m_backends = chooseSessionBackends();
     if (m_backends.hotKeys) {
         GlobalShortcuts::setService(m_backends.hotKeys.get());
-        GlobalShortcuts::setPressHandler([this](bool full) { model().take(full); });
+        GlobalShortcuts::setPressHandler([this](HotKeyAction action) { start(action); });
         // Keys changed in the desktop's settings become ours, once the registration is over.
         m_backends.hotKeys->onChangedElsewhere = [this](HotKeyId id, std::uint32_t keyCode, std::uint32_t modifiers) {
             const QString shortcut = shortcutFor(std::uint16_t(keyCode), modifiers);
             QMetaObject::invokeMethod(
-                this, [this, full = id.number == 2, shortcut] { model().adoptDesktopShortcut(full, shortcut); },
+                this,
+                [this, number = id.number, shortcut] {
+                    if (number >= 1 && number <= hotKeyActionCount)
+                        model().adoptDesktopShortcut(HotKeyAction(number - 1), shortcut);
+                },
                 Qt::QueuedConnection);
         };
     } else {
@@ -258,33 +264,48 @@ void PixdriftApp::warmUp()
     AreaSelectionOverlay::prepare();
 }
 
+void PixdriftApp::start(HotKeyAction action)
+{
+    switch (action) {
+    case HotKeyAction::area:
+    case HotKeyAction::full:
+        model().take(action == HotKeyAction::full);
+        return;
+    case HotKeyAction::window:
+        model().takeWindow();
+        return;
+    }
+}
+
 void PixdriftApp::bindDesktopKeys()
 {
     DesktopShortcuts &keys = *m_backends.desktopShortcuts;
     keys.onActivated = [this](const QString &id) {
         logLine("Pixdrift received the desktop's shortcut %@", id);
-        if (id == u"area" || id == u"full")
-            model().take(id == u"full");
+        for (const HotKeyAction action : hotKeyActions) {
+            if (id == wordFor(action))
+                start(action);
+        }
     };
-    const QList<DesktopShortcuts::Shortcut> shortcuts{
-        {QStringLiteral("area"), ::tr("capture.area"), portalTrigger(model().areaShortcut())},
-        {QStringLiteral("full"), ::tr("capture.full"), portalTrigger(model().fullShortcut())}};
+    QList<DesktopShortcuts::Shortcut> shortcuts;
+    for (const HotKeyAction action : hotKeyActions)
+        shortcuts.append({wordFor(action), ::tr(textKeyFor(action)), portalTrigger(model().shortcut(action))});
     keys.bind(shortcuts, [this](const QList<DesktopShortcuts::Bound> &bound, const QString &error) {
         if (!error.isEmpty()) {
             logLine("Pixdrift leaves the keys to the desktop's settings: %@", error);
             return;
         }
-        QString area = QStringLiteral("\u2014");
-        QString full = area;
-        for (const DesktopShortcuts::Bound &shortcut : bound) {
-            if (shortcut.id == u"area" && !shortcut.trigger.isEmpty())
-                area = shortcut.trigger;
-            else if (shortcut.id == u"full" && !shortcut.trigger.isEmpty())
-                full = shortcut.trigger;
+        // Each action's keys as the desktop bound them, a dash for none.
+        QStringList triggers;
+        for (const HotKeyAction action : hotKeyActions) {
+            const auto found = std::find_if(bound.begin(), bound.end(), [&](const DesktopShortcuts::Bound &shortcut) {
+                return shortcut.id == wordFor(action) && !shortcut.trigger.isEmpty();
+            });
+            triggers.append(found != bound.end() ? found->trigger : QStringLiteral("\u2014"));
         }
         const QString before = GlobalShortcuts::desktopKeysText();
-        GlobalShortcuts::setDesktopKeysText(::tr("status.desktopKeysAssigned") + u' ' + area
-                                            + QStringLiteral(" \u00B7 ") + full);
+        GlobalShortcuts::setDesktopKeysText(::tr("status.desktopKeysAssigned") + u' '
+                                            + triggers.join(QStringLiteral(" \u00B7 ")));
         if (model().status().startsWith(before))
             model().setStatus(GlobalShortcuts::desktopKeysText() + model().status().mid(before.size()));
     });

@@ -6,6 +6,7 @@
 #include "platform/QtSavePanel.h"
 #include "platform/SessionBackends.h"
 #include "platform/dbus/DBusInstance.h"
+#include "shortcuts/GlobalShortcuts.h"
 #include "ui/MainView.h"
 #include "ui/ShortcutSettings.h"
 
@@ -54,6 +55,8 @@ private:
     void openMainForCapture();
     void warmUp();
     void bindDesktopKeys();
+    // What a press of one of the system-wide keys starts.
+    void start(HotKeyAction action);
     // Before a capture: whether the desktop's question comes first (it then runs `capture`).
     bool askFirst(const std::function<void()> &capture);
     // GNOME asks once, in a dialog it shows only for the window in front: the question is put

@@ -28,14 +28,13 @@ PixdriftDelegate::~PixdriftDelegate() = default;
 
 void PixdriftDelegate::applicationDidFinishLaunching()
 {
-    const QString area = m_defaults.string(QStringLiteral("pd.areaShortcut")).value_or(CaptureModel::defaultAreaShortcut);
-    const QString full = m_defaults.string(QStringLiteral("pd.fullShortcut")).value_or(CaptureModel::defaultFullShortcut);
+    const ShortcutSet shortcuts = CaptureModel::storedShortcuts(m_defaults);
     if (!GlobalShortcuts::desktopKeysText().isEmpty()) {
         logLine("Pixdrift leaves the keys to the desktop (Wayland)");
     } else {
-        const bool registered = GlobalShortcuts::install(area, full);
-        logLine("Pixdrift startup shortcuts registered=%@ area=%@ full=%@ status=%d handler=%d",
-                registered ? QStringLiteral("YES") : QStringLiteral("NO"), area, full,
+        const bool registered = GlobalShortcuts::install(shortcuts);
+        logLine("Pixdrift startup shortcuts registered=%@ area=%@ full=%@ window=%@ status=%d handler=%d",
+                registered ? QStringLiteral("YES") : QStringLiteral("NO"), shortcuts[0], shortcuts[1], shortcuts[2],
                 GlobalShortcuts::lastRegistrationError(), GlobalShortcuts::handlerInstallError());
     }
 

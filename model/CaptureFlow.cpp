@@ -183,6 +183,26 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
         co_return;
     }
 
+    if (request.kind == CaptureRequest::Kind::Window) {
+        const auto captured = co_await HandlerAwaitable<CaptureResult<QImage>>(
+            [service](auto done) { service->requestActiveWindow(std::move(done)); });
+        if (!model)
+            co_return;
+        if (!captured.value || captured.value->isNull()) {
+            model->captureFailed(captured.value ? QStringLiteral("the window grab returned no image") : captured.error);
+            co_return;
+        }
+        if (generation != model->m_captureGeneration)
+            co_return;
+        QImage image = *captured.value;
+        // The picture's own scale where the compositor tells it, else the main screen's.
+        const std::optional<CaptureScreen> main = service->mainScreen();
+        const qreal scale = image.devicePixelRatio() != 1.0 ? image.devicePixelRatio() : main ? main->scale : 1.0;
+        image.setDevicePixelRatio(1.0);
+        model->showCaptured(image, scale, {CaptureRequest::Kind::Last, {}, image.rect()});
+        co_return;
+    }
+
     const auto content = co_await HandlerAwaitable<CaptureResult<QList<CaptureDisplay>>>(
         [service](auto done) { service->requestShareableContent(std::move(done)); });
     if (!model)
@@ -273,29 +293,15 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
     QImage image = frozen.first().image;
     if (everyScreen)
         image = composed(frozen, places);
-    if (!area)
-        model->m_beforeCapture.reset();
+    if (!area) {
+        model->showCaptured(image, frozen.first().scale, request);
+        co_return;
+    }
     model->setImageScale(frozen.first().scale);
     model->setImage(image);
     model->setCrop(QRectF(0, 0, image.width(), image.height()));
-    model->setFull(!area);
+    model->setFull(false);
     model->setMarks({});
-
-    if (!area) {
-        if (request.kind == CaptureRequest::Kind::Last) {
-            // The same pixels again, ready to adjust like any area.
-            model->setFull(false);
-            model->setCrop(QRectF(request.rect & image.rect()));
-            model->setStatus(::tr("status.adjustCrop"));
-        } else {
-            model->setStatus(::tr("status.fullCaptured"));
-        }
-        if (environment.openMain)
-            environment.openMain();
-        if (windows)
-            windows->activateApplication();
-        co_return;
-    }
 
     model->setStatus(::tr("status.adjustCrop"));
     ScreensSelectionHandler handler = [model, windowsWereVisible, frozen,
@@ -316,6 +322,28 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
         environment.presentOverlay(frozen, std::move(handler));
     else
         handler(std::nullopt);
+}
+
+void CaptureModel::showCaptured(const QImage &image, qreal scale, const CaptureRequest &request)
+{
+    m_beforeCapture.reset();
+    setImageScale(scale);
+    setImage(image);
+    setMarks({});
+    if (request.kind == CaptureRequest::Kind::Full) {
+        setCrop(QRectF(0, 0, image.width(), image.height()));
+        setFull(true);
+        setStatus(::tr("status.fullCaptured"));
+    } else {
+        // The same pixels again, or a window: ready to adjust like any area.
+        setCrop(QRectF(request.rect & image.rect()));
+        setFull(false);
+        setStatus(::tr("status.adjustCrop"));
+    }
+    if (m_environment.openMain)
+        m_environment.openMain();
+    if (m_environment.windows)
+        m_environment.windows->activateApplication();
 }
 
 void CaptureModel::deliverArea(std::optional<QRect> rect, const QImage &image, bool windowsWereVisible)

@@ -6,19 +6,31 @@
 #include "platform/ScreenCaptureService.h"
 #include "shortcuts/GlobalShortcuts.h"
 
+#include <QJsonObject>
+
 #include <algorithm>
 
 namespace {
 
-const QString areaShortcutKey = QStringLiteral("pd.areaShortcut");
-const QString fullShortcutKey = QStringLiteral("pd.fullShortcut");
+// Where each action's shortcut is stored.
+const std::array<QString, hotKeyActionCount> shortcutKeys{
+    QStringLiteral("pd.areaShortcut"), QStringLiteral("pd.fullShortcut"), QStringLiteral("pd.windowShortcut")};
 const QString defaultsVersionKey = QStringLiteral("pd.shortcutDefaultsVersion");
 const QString includeMarksKey = QStringLiteral("pd.includeMarks");
 
 // Raised whenever the built-in shortcuts change, so that every user gets the new ones once.
 constexpr qint64 shortcutDefaultsVersion = 3;
 
+
 } // namespace
+
+ShortcutSet CaptureModel::storedShortcuts(const UserDefaults &defaults)
+{
+    ShortcutSet shortcuts;
+    for (std::size_t slot = 0; slot < shortcuts.size(); ++slot)
+        shortcuts[slot] = defaults.string(shortcutKeys[slot]).value_or(defaultShortcuts[slot]);
+    return shortcuts;
+}
 
 CaptureModel::CaptureModel(QObject *parent)
     : CaptureModel(UserDefaults::standard(), parent)
@@ -31,8 +43,7 @@ CaptureModel::CaptureModel(UserDefaults &defaults, QObject *parent)
     , m_status(::tr("status.ready"))
     , m_crop(0, 0, 0, 0)
     , m_tool(QStringLiteral("tool.arrow"))
-    , m_areaShortcut(defaults.string(areaShortcutKey).value_or(defaultAreaShortcut))
-    , m_fullShortcut(defaults.string(fullShortcutKey).value_or(defaultFullShortcut))
+    , m_shortcuts(storedShortcuts(defaults))
 {
     forgetEdits();
     m_includeMarks = defaults.integer(includeMarksKey).value_or(0) == 1;
@@ -46,11 +57,10 @@ void CaptureModel::migrateShortcutDefaults()
 {
     if (m_defaults.integer(defaultsVersionKey).value_or(0) >= shortcutDefaultsVersion)
         return;
-    m_defaults.setString(areaShortcutKey, defaultAreaShortcut);
-    m_defaults.setString(fullShortcutKey, defaultFullShortcut);
+    for (std::size_t slot = 0; slot < shortcutKeys.size(); ++slot)
+        m_defaults.setString(shortcutKeys[slot], defaultShortcuts[slot]);
     m_defaults.setInteger(defaultsVersionKey, shortcutDefaultsVersion);
-    setAreaShortcut(defaultAreaShortcut);
-    setFullShortcut(defaultFullShortcut);
+    publish(m_shortcuts, defaultShortcuts, &CaptureModel::shortcutsChanged);
 }
 
 void CaptureModel::setImage(const QImage &image) { publish(m_image, image, &CaptureModel::imageChanged); }
@@ -68,14 +78,11 @@ void CaptureModel::setFull(bool full) { publish(m_full, full, &CaptureModel::ful
 void CaptureModel::setTool(const QString &tool) { publish(m_tool, tool, &CaptureModel::toolChanged); }
 void CaptureModel::setMarks(const QList<Mark> &marks) { publish(m_marks, marks, &CaptureModel::marksChanged); }
 
-void CaptureModel::setAreaShortcut(const QString &shortcut)
+void CaptureModel::setShortcut(HotKeyAction action, const QString &shortcut)
 {
-    publish(m_areaShortcut, shortcut, &CaptureModel::areaShortcutChanged);
-}
-
-void CaptureModel::setFullShortcut(const QString &shortcut)
-{
-    publish(m_fullShortcut, shortcut, &CaptureModel::fullShortcutChanged);
+    ShortcutSet shortcuts = m_shortcuts;
+    shortcuts[indexOf(action)] = shortcut;
+    publish(m_shortcuts, shortcuts, &CaptureModel::shortcutsChanged);
 }
 
 void CaptureModel::fail(const QString &text)
@@ -94,43 +101,47 @@ void CaptureModel::clearFailure()
 void CaptureModel::saveShortcuts(bool takeOver)
 {
     clearFailure();
-    const std::optional<ParsedShortcut> area = GlobalShortcuts::parse(m_areaShortcut);
-    const std::optional<ParsedShortcut> full = GlobalShortcuts::parse(m_fullShortcut);
-    if (!area || !full || *area == *full) {
-        setStatus(::tr("status.shortcutInvalid"));
-        return;
+    // Every shortcut a key, and no key for two actions.
+    QList<ParsedShortcut> keys;
+    for (const QString &shortcut : m_shortcuts) {
+        const std::optional<ParsedShortcut> parsed = GlobalShortcuts::parse(shortcut);
+        if (!parsed || keys.contains(*parsed)) {
+            setStatus(::tr("status.shortcutInvalid"));
+            return;
+        }
+        keys.append(*parsed);
     }
 
-    if (!m_defaults.setValues({{areaShortcutKey, m_areaShortcut}, {fullShortcutKey, m_fullShortcut}})) {
+    QJsonObject values;
+    for (std::size_t slot = 0; slot < shortcutKeys.size(); ++slot)
+        values.insert(shortcutKeys[slot], m_shortcuts[slot]);
+    if (!m_defaults.setValues(values)) {
         // The keys in force stay in force, and the fields show them again.
         const QString reason = m_defaults.lastError();
-        setAreaShortcut(m_defaults.string(areaShortcutKey).value_or(defaultAreaShortcut));
-        setFullShortcut(m_defaults.string(fullShortcutKey).value_or(defaultFullShortcut));
+        publish(m_shortcuts, storedShortcuts(m_defaults), &CaptureModel::shortcutsChanged);
         fail(::tr("status.shortcutSaveFailed") + QStringLiteral(" (") + reason + u')');
         return;
     }
 
     // Where the desktop keeps the keys in its settings, Save writes them there.
     if (GlobalShortcuts::desktopKeybindings()) {
-        setStatus(GlobalShortcuts::bindInDesktop(m_areaShortcut, m_fullShortcut, takeOver));
+        setStatus(GlobalShortcuts::bindInDesktop(m_shortcuts, takeOver));
         return;
     }
-    const bool installed = GlobalShortcuts::install(m_areaShortcut, m_fullShortcut);
-    setStatus(GlobalShortcuts::outcomeText(installed, "status.shortcutSaved", "status.shortcutConflict",
-                                           m_areaShortcut, m_fullShortcut));
+    const bool installed = GlobalShortcuts::install(m_shortcuts);
+    setStatus(GlobalShortcuts::outcomeText(installed, "status.shortcutSaved", "status.shortcutConflict", m_shortcuts));
 }
 
-void CaptureModel::adoptDesktopShortcut(bool full, const QString &shortcut)
+void CaptureModel::adoptDesktopShortcut(HotKeyAction action, const QString &shortcut)
 {
     if (!GlobalShortcuts::parse(shortcut))
         return;
-    full ? setFullShortcut(shortcut) : setAreaShortcut(shortcut);
-    if (!m_defaults.setString(full ? fullShortcutKey : areaShortcutKey, shortcut)) {
+    setShortcut(action, shortcut);
+    if (!m_defaults.setString(shortcutKeys[indexOf(action)], shortcut)) {
         fail(::tr("status.shortcutSaveFailed") + QStringLiteral(" (") + m_defaults.lastError() + u')');
         return;
     }
-    setStatus(GlobalShortcuts::outcomeText(true, "status.shortcutSaved", "status.shortcutConflict", m_areaShortcut,
-                                           m_fullShortcut));
+    setStatus(GlobalShortcuts::outcomeText(true, "status.shortcutSaved", "status.shortcutConflict", m_shortcuts));
 }
 
 void CaptureModel::setIncludeMarks(bool include)
@@ -217,7 +228,11 @@ void CaptureModel::rememberArea(const QString &screen, const QRect &rect)
 void CaptureModel::takeWindow()
 {
     if (!m_environment.activeWindow) {
-        fail(::tr("status.noWindowList"));
+        // The compositor may still capture the window itself, where it tells nobody where it is.
+        if (m_environment.screenCapture && m_environment.screenCapture->capturesActiveWindow())
+            start({CaptureRequest::Kind::Window, {}, {}});
+        else
+            fail(::tr("status.noWindowList"));
         return;
     }
     const std::optional<QRect> frame = m_environment.activeWindow();

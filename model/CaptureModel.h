@@ -2,6 +2,7 @@
 
 #include "model/CaptureEnvironment.h"
 #include "model/Mark.h"
+#include "shortcuts/GlobalShortcuts.h"
 
 #include <QImage>
 #include <QList>
@@ -19,7 +20,7 @@ class QUndoStack;
 class UserDefaults;
 
 // The one shared state of the program: the current capture with its crop and marks, the
-// current tool, the two shortcuts and the status line. Every write of a published field emits
+// current tool, the shortcuts and the status line. Every write of a published field emits
 // objectWillChange() first (observers still see the old value), then stores the value, then
 // emits the field's own ...Changed() signal.
 class CaptureModel : public QObject
@@ -29,6 +30,10 @@ class CaptureModel : public QObject
 public:
     static inline const QString defaultAreaShortcut = QStringLiteral("control+option+command+4");
     static inline const QString defaultFullShortcut = QStringLiteral("control+option+command+3");
+    static inline const QString defaultWindowShortcut = QStringLiteral("control+option+command+5");
+    static inline const ShortcutSet defaultShortcuts{defaultAreaShortcut, defaultFullShortcut, defaultWindowShortcut};
+    // The shortcuts `defaults` holds, each action's default where it holds none.
+    [[nodiscard]] static ShortcutSet storedShortcuts(const UserDefaults &defaults);
     // The settings key of the folder the last file was saved in.
     static inline const QString saveFolderKey = QStringLiteral("pd.saveFolder");
 
@@ -60,8 +65,8 @@ public:
     [[nodiscard]] bool full() const { return m_full; }
     [[nodiscard]] const QString &tool() const { return m_tool; }
     [[nodiscard]] const QList<Mark> &marks() const { return m_marks; }
-    [[nodiscard]] const QString &areaShortcut() const { return m_areaShortcut; }
-    [[nodiscard]] const QString &fullShortcut() const { return m_fullShortcut; }
+    [[nodiscard]] const ShortcutSet &shortcuts() const { return m_shortcuts; }
+    [[nodiscard]] const QString &shortcut(HotKeyAction action) const { return m_shortcuts[indexOf(action)]; }
 
     void setImage(const QImage &image);
     void setStatus(const QString &status);
@@ -70,8 +75,7 @@ public:
     void setFull(bool full);
     void setTool(const QString &tool);
     void setMarks(const QList<Mark> &marks);
-    void setAreaShortcut(const QString &shortcut);
-    void setFullShortcut(const QString &shortcut);
+    void setShortcut(HotKeyAction action, const QString &shortcut);
 
     [[nodiscard]] UserDefaults &defaults() const { return m_defaults; }
 
@@ -98,13 +102,13 @@ public:
     // Turns a full capture into an area capture whose crop is the whole image.
     void cropFullCapture();
 
-    // Validates both shortcuts, stores them and registers them again; the outcome is the
+    // Validates the shortcuts, stores them and registers them again; the outcome is the
     // status text.
     // With `takeOver` keys the desktop's own screenshot tool holds are taken from it.
     void saveShortcuts(bool takeOver = false);
     // The desktop's own settings gave a hot key other keys (KDE's System Settings): they are the
     // shortcut from now on, kept and shown as if recorded here.
-    void adoptDesktopShortcut(bool full, const QString &shortcut);
+    void adoptDesktopShortcut(HotKeyAction action, const QString &shortcut);
 
     // Marks: the list changes as a whole, so every observer redraws. Each edit is one step of
     // undo and redo; a new edit forgets the steps undone, and so does a new capture.
@@ -178,8 +182,7 @@ Q_SIGNALS:
     void marksChanged();
     void includeMarksChanged();
     void delayChanged();
-    void areaShortcutChanged();
-    void fullShortcutChanged();
+    void shortcutsChanged();
 
 private:
     friend class CaptureModelTest;
@@ -220,7 +223,8 @@ private:
     // What a capture is asked to take.
     struct CaptureRequest
     {
-        enum class Kind { Area, Full, Last };
+        // Window: the compositor's own picture of the active window.
+        enum class Kind { Area, Full, Last, Window };
         Kind kind = Kind::Area;
         // Full and Last: the screen by name, or allScreens; empty: the one under the pointer.
         QString screen;
@@ -231,6 +235,9 @@ private:
     static QCoro::Task<> captureTask(QPointer<CaptureModel> model, CaptureRequest request, qint64 generation);
     void rememberArea(const QString &screen, const QRect &rect);
     void deliverArea(std::optional<QRect> rect, const QImage &image, bool windowsWereVisible);
+    // Shows a capture that needs no overlay in the main window: a full one whole, any other with
+    // the crop on the request's rectangle.
+    void showCaptured(const QImage &image, qreal scale, const CaptureRequest &request);
     void captureFailed(const QString &description);
 
     [[nodiscard]] qint64 captureGeneration() const { return m_captureGeneration; }
@@ -255,8 +262,7 @@ private:
     QTimer *m_delay = nullptr;
     int m_delayLeft = 0;
     bool m_delayFull = false;
-    QString m_areaShortcut;
-    QString m_fullShortcut;
+    ShortcutSet m_shortcuts;
     qint64 m_captureGeneration = 0;
     // The capture Cancel dropped, until the next capture starts.
     std::optional<Shown> m_discarded;

@@ -59,6 +59,7 @@ public:
     void requestShareableContent(ContentHandler done) override;
 
 protected:
+    [[nodiscard]] bool fellBack() const { return m_fellBack; }
     // Hands the request to the fallback when the service has fallen back; true then.
     bool forwarded(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler &done);
     // Gives up the service's own way for good, saying `why` in the log, and hands this request on.

@@ -68,6 +68,16 @@ public:
     [[nodiscard]] virtual QList<CaptureScreen> screens() const = 0;
     [[nodiscard]] virtual std::optional<CaptureScreen> mainScreen() const = 0;
 
+    // Where the compositor captures the window the user works in by itself (KWin on Wayland,
+    // which tells no program where windows are): whether it does, and the window's pixels, its
+    // frame included, at the screen's own scale.
+    [[nodiscard]] virtual bool capturesActiveWindow() const { return false; }
+    // Only asked of a service that captures windows; any other says so at once.
+    virtual void requestActiveWindow(ImageHandler done)
+    {
+        done(CaptureResult<QImage>::failure(QStringLiteral("this desktop does not capture windows")));
+    }
+
     // Makes ready, while nobody waits, what the first capture would otherwise pay for.
     virtual void warmUp() {}
 };

@@ -1,5 +1,7 @@
 #include "platform/SessionBackends.h"
 
+#include "shortcuts/GlobalShortcuts.h"
+
 #include "platform/gnome/GnomeKeybindings.h"
 #include "platform/gnome/ScreenshotPermission.h"
 #include "platform/kde/KGlobalAccelHotKeys.h"
@@ -46,9 +48,10 @@ std::unique_ptr<HotKeyService> kdeHotKeys()
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (!currentDesktopIs("KDE") || !KGlobalAccelHotKeys::available(bus))
         return nullptr;
-    return std::make_unique<KGlobalAccelHotKeys>(
-        bus, QList<KGlobalAccelHotKeys::Action>{{QStringLiteral("capture-area"), ::tr("capture.area")},
-                                                {QStringLiteral("capture-full"), ::tr("capture.full")}});
+    QList<KGlobalAccelHotKeys::Action> actions;
+    for (const HotKeyAction action : hotKeyActions)
+        actions.append({QStringLiteral("capture-") + wordFor(action), ::tr(textKeyFor(action))});
+    return std::make_unique<KGlobalAccelHotKeys>(bus, actions);
 }
 
 } // namespace

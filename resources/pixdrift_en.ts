@@ -79,6 +79,10 @@
         <source>Full-screen capture</source>
         <translation>Full-screen capture</translation>
     </message>
+    <message id="shortcuts.window">
+        <source>Window capture</source>
+        <translation>Window capture</translation>
+    </message>
     <message id="shortcuts.help">
         <source>These shortcuts work in every application, even while Pixdrift's window is closed.</source>
         <translation>These shortcuts work in every application, even while Pixdrift's window is closed.</translation>

@@ -79,6 +79,10 @@
         <source>Full-screen capture</source>
         <translation>Cattura schermo intero</translation>
     </message>
+    <message id="shortcuts.window">
+        <source>Window capture</source>
+        <translation>Cattura finestra</translation>
+    </message>
     <message id="shortcuts.help">
         <source>These shortcuts work in every application, even while Pixdrift's window is closed.</source>
         <translation>Queste scorciatoie funzionano in ogni applicazione, anche quando la finestra di Pixdrift è chiusa.</translation>

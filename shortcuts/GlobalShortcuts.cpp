@@ -10,6 +10,19 @@
 #include <QFileInfo>
 #include <QStringList>
 
+QString wordFor(HotKeyAction action)
+{
+    static const std::array<QString, hotKeyActionCount> words{QStringLiteral("area"), QStringLiteral("full"),
+                                                              QStringLiteral("window")};
+    return words[indexOf(action)];
+}
+
+const char *textKeyFor(HotKeyAction action)
+{
+    static constexpr std::array<const char *, hotKeyActionCount> keys{"capture.area", "capture.full", "capture.window"};
+    return keys[indexOf(action)];
+}
+
 std::optional<ParsedShortcut> GlobalShortcuts::parse(const QString &shortcut)
 {
     // toLower() folds the whole of Unicode without any locale's special rules.
@@ -37,7 +50,7 @@ void GlobalShortcuts::setService(HotKeyService *service)
     s_service = service;
 }
 
-bool GlobalShortcuts::install(const QString &area, const QString &full)
+bool GlobalShortcuts::install(const ShortcutSet &shortcuts)
 {
     if (!s_desktopKeysText.isEmpty())
         return true;
@@ -53,19 +66,20 @@ bool GlobalShortcuts::install(const QString &area, const QString &full)
         s_handlerInstalled = s_handlerInstallError == HotKeyStatus::noError;
     }
 
-    const bool areaRegistered = registerShortcut(area, 1, 0);
-    const bool fullRegistered = registerShortcut(full, 2, 1);
-    return areaRegistered && fullRegistered && s_handlerInstallError == HotKeyStatus::noError;
+    bool registered = true;
+    for (std::size_t slot = 0; slot < shortcuts.size(); ++slot)
+        registered = registerShortcut(shortcuts[slot], slot) && registered;
+    return registered && s_handlerInstallError == HotKeyStatus::noError;
 }
 
-bool GlobalShortcuts::registerShortcut(const QString &shortcut, std::uint32_t number, std::size_t slot)
+bool GlobalShortcuts::registerShortcut(const QString &shortcut, std::size_t slot)
 {
     const std::optional<ParsedShortcut> parsed = parse(shortcut);
     if (!parsed)
         return false;
     HotKeyRef ref = 0;
     const std::int32_t status = s_service ? s_service->registerHotKey(parsed->keyCode, parsed->modifiers,
-                                                                       HotKeyId{signature, number}, &ref)
+                                                                       HotKeyId{signature, std::uint32_t(slot + 1)}, &ref)
                                           : HotKeyStatus::internalError;
     if (status != HotKeyStatus::noError) {
         s_lastRegistrationError = status;
@@ -75,15 +89,23 @@ bool GlobalShortcuts::registerShortcut(const QString &shortcut, std::uint32_t nu
     return true;
 }
 
+QString GlobalShortcuts::prettyShortcuts(const ShortcutSet &shortcuts)
+{
+    QStringList pretty;
+    for (const QString &shortcut : shortcuts)
+        pretty.append(prettyShortcut(shortcut));
+    return pretty.join(QStringLiteral(" \u00B7 "));
+}
+
 QString GlobalShortcuts::outcomeText(bool installed, const char *successKey, const char *failureKey,
-                                     const QString &area, const QString &full)
+                                     const ShortcutSet &shortcuts)
 {
     if (!s_desktopKeysText.isEmpty())
         return s_desktopKeysText;
     if (installed)
-        return ::tr(successKey) + u' ' + prettyShortcut(area) + QStringLiteral(" \u00B7 ") + prettyShortcut(full);
+        return ::tr(successKey) + u' ' + prettyShortcuts(shortcuts);
     // A stored text that is no shortcut is not another application's fault.
-    for (const QString &shortcut : {area, full}) {
+    for (const QString &shortcut : shortcuts) {
         if (!parse(shortcut))
             return ::tr("status.shortcutInvalid") + QStringLiteral(" (") + shortcut + u')';
     }
@@ -105,8 +127,8 @@ std::int32_t GlobalShortcuts::eventCallback(const HotKeyEvent &event)
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [number] {
-            if (s_pressHandler && (number == 1 || number == 2))
-                s_pressHandler(number == 2);
+            if (s_pressHandler && number >= 1 && number <= hotKeyActionCount)
+                s_pressHandler(HotKeyAction(number - 1));
         },
         Qt::QueuedConnection);
     return HotKeyStatus::noError;
@@ -114,34 +136,38 @@ std::int32_t GlobalShortcuts::eventCallback(const HotKeyEvent &event)
 
 namespace {
 
-const QStringList keybindingIds{QStringLiteral("pixdrift-area"), QStringLiteral("pixdrift-full")};
+QString keybindingId(HotKeyAction action)
+{
+    return QStringLiteral("pixdrift-") + wordFor(action);
+}
 
-// This very program, as a command line the desktop runs: quoted for a shell's rules.
-QString commandFor(const char *option)
+// This very program starting `action`, as a command line the desktop runs: quoted for a
+// shell's rules.
+QString commandFor(HotKeyAction action)
 {
     QString program = QFileInfo(QCoreApplication::applicationFilePath()).absoluteFilePath();
     program.replace(u'\'', QStringLiteral("'\\''"));
-    return u'\'' + program + QStringLiteral("' ") + QLatin1String(option);
+    return u'\'' + program + QStringLiteral("' --") + wordFor(action);
 }
 
 } // namespace
 
-QStringList GlobalShortcuts::heldByScreenshotTool(const QString &area, const QString &full)
+QStringList GlobalShortcuts::heldByScreenshotTool(const ShortcutSet &shortcuts)
 {
     QStringList held;
-    for (const QString &shortcut : {area, full}) {
+    for (const QString &shortcut : shortcuts) {
         if (s_keybindings && s_keybindings->heldByScreenshotTool(gnomeAccelerator(shortcut)))
             held.append(prettyShortcut(shortcut));
     }
     return held;
 }
 
-QString GlobalShortcuts::bindInDesktop(const QString &area, const QString &full, bool takeOver)
+QString GlobalShortcuts::bindInDesktop(const ShortcutSet &shortcuts, bool takeOver)
 {
     if (!s_keybindings)
         return {};
     QString taken;
-    for (const QString &shortcut : {area, full}) {
+    for (const QString &shortcut : shortcuts) {
         const QString accelerator = gnomeAccelerator(shortcut);
         if (takeOver && s_keybindings->heldByScreenshotTool(accelerator)) {
             if (const QString error = s_keybindings->takeFromScreenshotTool(accelerator); !error.isEmpty())
@@ -154,20 +180,26 @@ QString GlobalShortcuts::bindInDesktop(const QString &area, const QString &full,
     }
     if (!taken.isEmpty())
         return ::tr("status.desktopKeyTaken") + u' ' + s_keybindings->desktopName() + QStringLiteral(": ") + taken;
-    const QString error = s_keybindings->set(
-        {{keybindingIds[0], QStringLiteral("Pixdrift: ") + ::tr("capture.area"), commandFor("--area"), gnomeAccelerator(area)},
-         {keybindingIds[1], QStringLiteral("Pixdrift: ") + ::tr("capture.full"), commandFor("--full"), gnomeAccelerator(full)}});
+    QList<DesktopKeybindings::Binding> bindings;
+    for (const HotKeyAction action : hotKeyActions) {
+        bindings.append({keybindingId(action), QStringLiteral("Pixdrift: ") + ::tr(textKeyFor(action)), commandFor(action),
+                         gnomeAccelerator(shortcuts[indexOf(action)])});
+    }
+    const QString error = s_keybindings->set(bindings);
     if (!error.isEmpty())
         return ::tr("status.shortcutSaveFailed") + QStringLiteral(" (") + error + u')';
-    return ::tr("status.desktopKeysSet") + u' ' + s_keybindings->desktopName() + QStringLiteral(": ") + prettyShortcut(area)
-           + QStringLiteral(" \u00B7 ") + prettyShortcut(full);
+    return ::tr("status.desktopKeysSet") + u' ' + s_keybindings->desktopName() + QStringLiteral(": ")
+           + prettyShortcuts(shortcuts);
 }
 
 QString GlobalShortcuts::unbindInDesktop()
 {
     if (!s_keybindings)
         return {};
-    const QString error = s_keybindings->remove(keybindingIds);
+    QStringList ids;
+    for (const HotKeyAction action : hotKeyActions)
+        ids.append(keybindingId(action));
+    const QString error = s_keybindings->remove(ids);
     if (!error.isEmpty())
         return ::tr("status.shortcutSaveFailed") + QStringLiteral(" (") + error + u')';
     s_keybindings->giveBackToScreenshotTool();

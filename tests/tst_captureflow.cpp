@@ -178,8 +178,9 @@ private Q_SLOTS:
         QTRY_COMPARE(rig.overlaysPresented, 2);
     }
 
-    // Capture Window takes the screen that shows most of the active window, cropped to it, and
-    // without a window list says that it cannot.
+    // Capture Window takes the screen that shows most of the active window, cropped to it; where
+    // the compositor captures the window itself, its picture whole at its scale; with neither, it
+    // says that it cannot.
     void theActiveWindow()
     {
         CaptureRig rig;
@@ -196,6 +197,21 @@ private Q_SLOTS:
         QCOMPARE(rig.capture.imageRequests.last().displayId, 2u);
         QCOMPARE(rig.model.crop(), QRectF(0, 100, 260, 200));
         QCOMPARE(rig.overlaysPresented, 0);
+
+        CaptureRig kwin;
+        QImage window = patternImage(QSize(300, 180));
+        window.setDevicePixelRatio(1.5);
+        kwin.capture.activeWindow = window;
+        kwin.model.takeWindow();
+        QTRY_VERIFY(kwin.model.hasImage());
+        QCOMPARE(kwin.model.image(), patternImage(QSize(300, 180)));
+        QCOMPARE(kwin.model.crop(), QRectF(0, 0, 300, 180));
+        QVERIFY(!kwin.model.full() && kwin.model.failure().isEmpty());
+        QCOMPARE(kwin.model.imageScale(), 1.5);
+        QVERIFY(kwin.capture.imageRequests.isEmpty());
+        kwin.capture.imageError = QStringLiteral("KWin's window screenshot failed (refused)");
+        kwin.model.takeWindow();
+        QTRY_VERIFY(kwin.model.failure().contains(kwin.capture.imageError));
     }
 
     // An older request, a late image of one, a stale overlay or a delay overtaken by a newer

@@ -244,7 +244,8 @@ private Q_SLOTS:
             if (label->objectName() != u"title" && label->objectName() != u"poweredBy")
                 QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->text()));
         QCOMPARE(view->findChild<QLabel *>(QStringLiteral("emptyHint"))->text(),
-                 QStringLiteral("Capture Area: Ctrl+Alt+Super+4   ·   Capture Full Screen: Ctrl+Alt+Super+3"));
+                 QStringLiteral("Capture Area: Ctrl+Alt+Super+4   ·   Capture Full Screen: Ctrl+Alt+Super+3   ·   "
+                                "Capture Window: Ctrl+Alt+Super+5"));
         // Escape and the copy key do nothing without an image.
         model().setStatus(QStringLiteral("unchanged"));
         QTest::keyClick(view, Qt::Key_Escape);
@@ -532,14 +533,14 @@ private Q_SLOTS:
     {
         const QString area = CaptureModel::defaultAreaShortcut;
         const QList<std::tuple<int, QString, QString>> rows{
-            {0, area, "Shortcuts active: Ctrl+Alt+Super+4 · Ctrl+Alt+Super+3"},
+            {0, area, "Shortcuts active: Ctrl+Alt+Super+4 · Ctrl+Alt+Super+3 · Ctrl+Alt+Super+5"},
             {-9878, area, "The shortcuts could not be registered; another application may be using them (-9878, 0)"},
             {0, "control+return\nx", ::tr("status.shortcutInvalid") + " (control+return\nx)"}}; // stored text is no shortcut
         for (const auto &[refusal, stored, status] : rows) {
             m_service = FakeHotKeyService();
             if (refusal != 0)
                 m_service.refuse[2] = refusal;
-            model().setAreaShortcut(stored);
+            model().setShortcut(HotKeyAction::area, stored);
             QMainWindow window;
             int appeared = 0;
             window.setCentralWidget(new MainView(model(), [&] { ++appeared; }));
@@ -558,7 +559,7 @@ private Q_SLOTS:
         window.setCentralWidget(view);
         window.resize(1100, 800);
         window.show();
-        QCOMPARE(m_service.registered.size(), 2u);
+        QCOMPARE(m_service.registered.size(), 3u);
         m_service.registered.clear();
         model().setStatus(QStringLiteral("capturing"));
         window.hide();
@@ -577,7 +578,7 @@ private Q_SLOTS:
         window.show();
         view->setKeepStatusOnAppear(false);
         QCOMPARE(model().status(), QStringLiteral("The screen could not be captured (no display)"));
-        QCOMPARE(m_service.registered.size(), 2u);
+        QCOMPARE(m_service.registered.size(), 3u);
         QCOMPARE(view->color(), QColor(Qt::red));
         QCOMPARE(model().marks().first().color, QColor(0, 0, 255, 128));
 

@@ -222,43 +222,43 @@ private Q_SLOTS:
         }
     }
 
-    // Stored shortcuts from before version 3 are reset to the defaults once; later ones stay.
+    // Stored shortcuts from before version 3 are reset to the defaults once; later ones stay, and
+    // a shortcut never stored (the window key, new since) is its default.
     void shortcutMigration_data()
     {
         QTest::addColumn<QByteArray>("stored"); // empty: no file yet
-        QTest::addColumn<QString>("area");
-        QTest::addColumn<QString>("full");
-        const QString a = CaptureModel::defaultAreaShortcut, f = CaptureModel::defaultFullShortcut;
-        QTest::newRow("first start") << QByteArray() << a << f;
+        QTest::addColumn<QStringList>("shortcuts");
+        const QStringList defaults(CaptureModel::defaultShortcuts.begin(), CaptureModel::defaultShortcuts.end());
+        const QString a = defaults[0], f = defaults[1], w = defaults[2];
+        QTest::newRow("first start") << QByteArray() << defaults;
         QTest::newRow("version 2")
-            << QByteArray(R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b","pd.shortcutDefaultsVersion":2})")
-            << a << f;
-        QTest::newRow("no version") << QByteArray(R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b"})") << a << f;
+            << QByteArray(R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b","pd.windowShortcut":"control+c","pd.shortcutDefaultsVersion":2})")
+            << defaults;
+        QTest::newRow("no version") << QByteArray(R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b"})") << defaults;
         QTest::newRow("version as text") << QByteArray(R"({"pd.areaShortcut":"control+a","pd.shortcutDefaultsVersion":"3"})")
-            << a << f;
-        QTest::newRow("version 3 kept")
+            << defaults;
+        QTest::newRow("version 3 kept, no window key yet")
             << QByteArray(R"({"pd.areaShortcut":"control+a","pd.fullShortcut":"control+b","pd.shortcutDefaultsVersion":3})")
-            << "control+a" << "control+b";
+            << QStringList{"control+a", "control+b", w};
         QTest::newRow("version 7 kept")
-            << QByteArray(R"({"pd.areaShortcut":"shift+f5","pd.fullShortcut":"","pd.shortcutDefaultsVersion":7})")
-            << "shift+f5" << "";
+            << QByteArray(R"({"pd.areaShortcut":"shift+f5","pd.fullShortcut":"","pd.windowShortcut":"shift+f6","pd.shortcutDefaultsVersion":7})")
+            << QStringList{"shift+f5", "", "shift+f6"};
         QTest::newRow("a number as shortcut")
-            << QByteArray(R"({"pd.areaShortcut":5,"pd.fullShortcut":"control+b","pd.shortcutDefaultsVersion":3})")
-            << a << "control+b";
+            << QByteArray(R"({"pd.areaShortcut":5,"pd.fullShortcut":"control+b","pd.windowShortcut":[],"pd.shortcutDefaultsVersion":3})")
+            << QStringList{a, "control+b", w};
     }
     void shortcutMigration()
     {
         QFETCH(QByteArray, stored);
-        QFETCH(QString, area);
-        QFETCH(QString, full);
+        QFETCH(QStringList, shortcuts);
         const QString file = path(QStringLiteral("defaults.json"));
         QVERIFY(stored.isEmpty() || writeFile(file, stored));
-        const bool migrates = area == CaptureModel::defaultAreaShortcut && full == CaptureModel::defaultFullShortcut;
+        const bool migrates =
+            shortcuts == QStringList(CaptureModel::defaultShortcuts.begin(), CaptureModel::defaultShortcuts.end());
         {
             UserDefaults defaults(file);
             CaptureModel model(defaults);
-            QCOMPARE(model.areaShortcut(), area);
-            QCOMPARE(model.fullShortcut(), full);
+            QCOMPARE(QStringList(model.shortcuts().begin(), model.shortcuts().end()), shortcuts);
         }
         const QJsonObject after = QJsonDocument::fromJson(readFile(file)).object();
         if (!migrates) {
@@ -270,7 +270,7 @@ private Q_SLOTS:
         // Once: a shortcut saved afterwards survives the next start.
         QVERIFY(UserDefaults(file).setString(QStringLiteral("pd.areaShortcut"), QStringLiteral("control+z")));
         UserDefaults defaults(file);
-        QCOMPARE(CaptureModel(defaults).areaShortcut(), QStringLiteral("control+z"));
+        QCOMPARE(CaptureModel(defaults).shortcut(HotKeyAction::area), QStringLiteral("control+z"));
     }
 };
 

@@ -158,7 +158,7 @@ public:
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
     {
         const QList<QVariant> arguments = message.arguments();
-        if (message.member() == u"CaptureScreen")
+        if (message.member().startsWith(u"Capture"))
             return capture(message, connection);
         if (message.member() == u"getComponent") {
             connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(componentPath))));
@@ -196,20 +196,25 @@ public:
 
     QMap<QString, QList<int>> keys;
     QList<int> taken;
-    // What CaptureScreen does: send these bytes as an image this size, or refuse.
+    // What CaptureScreen and CaptureActiveWindow do: send these bytes as an image this size, or
+    // refuse. What was asked last: the method and its options.
     QByteArray pixels;
     QSize size;
     bool refuse = false;
+    QString method;
+    QVariantMap options;
 
 private:
     bool capture(const QDBusMessage &message, const QDBusConnection &connection)
     {
+        method = message.member();
+        options = qdbus_cast<QVariantMap>(message.arguments().at(message.arguments().size() - 2));
         if (refuse) {
             connection.send(message.createErrorReply(QStringLiteral("org.kde.KWin.ScreenShot2.Error.NoAuthorized"),
                                                      QStringLiteral("The process is not authorized to take a screenshot")));
             return true;
         }
-        const auto pipe = qdbus_cast<QDBusUnixFileDescriptor>(message.arguments().at(2));
+        const auto pipe = qdbus_cast<QDBusUnixFileDescriptor>(message.arguments().last());
         // Small enough for the pipe's buffer: the reader runs on this very thread.
         if (::write(pipe.fileDescriptor(), pixels.constData(), size_t(pixels.size())) != pixels.size())
             return false;
@@ -217,7 +222,8 @@ private:
                                                         {QStringLiteral("width"), uint(size.width())},
                                                         {QStringLiteral("height"), uint(size.height())},
                                                         {QStringLiteral("stride"), uint(size.width() * 4)},
-                                                        {QStringLiteral("format"), uint(QImage::Format_ARGB32)}}));
+                                                        {QStringLiteral("format"), uint(QImage::Format_ARGB32)},
+                                                        {QStringLiteral("scale"), 2.0}}));
         return true;
     }
 
@@ -386,20 +392,28 @@ private Q_SLOTS:
     }
 
     // KWin's pixels come through the pipe; a refusal, or pixels cut short, leave the screen to
-    // the fallback from then on.
+    // the fallback from then on. The active window comes with its frame and its scale; refused,
+    // it is a failure, never the fallback's.
     void kwinScreenshot_data()
     {
         QTest::addColumn<int>("answer"); // 0 whole, 1 refused, 2 cut short
-        QTest::newRow("raw pixels") << 0;
-        QTest::newRow("refused") << 1;
-        QTest::newRow("cut short") << 2;
+        QTest::addColumn<bool>("window");
+        QTest::newRow("raw pixels") << 0 << false;
+        QTest::newRow("refused") << 1 << false;
+        QTest::newRow("cut short") << 2 << false;
+        QTest::newRow("the active window") << 0 << true;
+        QTest::newRow("the active window refused") << 1 << true;
     }
     void kwinScreenshot()
     {
         QFETCH(int, answer);
+        QFETCH(bool, window);
         FakeKde kde;
         QVERIFY(kde.ready());
         const QImage picture = patternImage(QSize(64, 32)).convertToFormat(QImage::Format_ARGB32);
+        // As it comes: at the scale KWin says.
+        QImage expected = picture.convertToFormat(QImage::Format_RGB32);
+        expected.setDevicePixelRatio(2.0);
         kde.size = picture.size();
         kde.pixels = QByteArray(reinterpret_cast<const char *>(picture.constBits()), picture.sizeInBytes());
         kde.refuse = answer == 1;
@@ -408,15 +422,30 @@ private Q_SLOTS:
         auto fallback = std::make_unique<FakeScreenCapture>();
         FakeScreenCapture *fallbackRef = fallback.get();
         KWinScreenCapture capture(QDBusConnection::sessionBus(), std::move(fallback));
-        for (int round = 0; round < 2; ++round) {
+        for (int round = 0; window && round < 2; ++round) {
+            QVERIFY(capture.capturesActiveWindow());
+            std::optional<CaptureResult<QImage>> result;
+            capture.requestActiveWindow([&result](CaptureResult<QImage> r) { result = r; });
+            QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 12000);
+            QCOMPARE(kde.method, QStringLiteral("CaptureActiveWindow"));
+            QCOMPARE(kde.options.value(QStringLiteral("include-decoration")), QVariant(true));
+            QCOMPARE(kde.options.value(QStringLiteral("include-shadow")), QVariant(false));
+            QCOMPARE(bool(result->value), answer == 0);
+            QVERIFY(fallbackRef->imageRequests.isEmpty());
+            if (answer == 0)
+                QCOMPARE(*result->value, expected);
+        }
+        for (int round = 0; !window && round < 2; ++round) {
             std::optional<CaptureResult<QImage>> result;
             capture.requestImage(1, 64, 32, [&result](CaptureResult<QImage> r) { result = r; });
             QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 12000);
             QVERIFY2(result->value, qPrintable(result->error));
             QCOMPARE(fallbackRef->imageRequests.size(), answer == 0 ? 0 : round + 1);
             if (answer == 0)
-                QCOMPARE(*result->value, picture.convertToFormat(QImage::Format_RGB32));
+                QCOMPARE(*result->value, expected);
         }
+        // Once the screens come from the fallback, windows are not captured either.
+        QCOMPARE(capture.capturesActiveWindow(), window || answer == 0);
     }
 
     // The running program takes over the bus only what its command line takes: a delay of 1 to

@@ -109,9 +109,9 @@ class ShortcutsTest : public QObject
     std::optional<UserDefaults> m_defaults;
     std::optional<CaptureModel> m_model;
     QString stored(const char *key) const { return m_defaults->string(QString::fromLatin1(key)).value_or(QString()); }
-    static bool install(const char *area, const char *full)
+    static bool install(const char *area, const char *full, const char *window = "control+w")
     {
-        return GlobalShortcuts::install(QString::fromUtf8(area), QString::fromUtf8(full));
+        return GlobalShortcuts::install({QString::fromUtf8(area), QString::fromUtf8(full), QString::fromUtf8(window)});
     }
 
 private Q_SLOTS:
@@ -134,8 +134,8 @@ private Q_SLOTS:
         GlobalShortcuts::setService(nullptr);
     }
 
-    // Installing again replaces the pair; one shortcut that fails leaves the other working, and
-    // the full one's refusal is the one kept. The handler is tried again until it installs.
+    // Installing again replaces every key; one shortcut that fails leaves the others working, and
+    // the last refusal is the one kept. The handler is tried again until it installs.
     void installing()
     {
         m_service.handlerStatus = -9868;
@@ -143,14 +143,15 @@ private Q_SLOTS:
         QCOMPARE(GlobalShortcuts::handlerInstallError(), -9868);
         m_service.handlerStatus = 0;
         QVERIFY(install("control+option+command+4", "control+option+command+3"));
-        QVERIFY(install("control+a", "shift+command+space"));
+        QVERIFY(install("control+a", "shift+command+space", "control+option+command+5"));
         QCOMPARE(m_service.handlerInstalls, 2);
-        QCOMPARE(m_service.registered.size(), 2u);
-        QVERIFY(m_service.isRegistered(0, 0x1000) && m_service.isRegistered(49, 0x0300));
+        QCOMPARE(m_service.registered.size(), 3u);
+        QVERIFY(m_service.isRegistered(0, 0x1000) && m_service.isRegistered(49, 0x0300)
+                && m_service.isRegistered(23, 0x1900));
 
         QVERIFY(!install("control+return", "control+option+command+3"));
-        QCOMPARE(m_service.registered.size(), 1u);
-        QVERIFY(m_service.isRegistered(20, 0x1900));
+        QCOMPARE(m_service.registered.size(), 2u);
+        QVERIFY(m_service.isRegistered(20, 0x1900) && m_service.isRegistered(13, 0x1000));
         QCOMPARE(GlobalShortcuts::lastRegistrationError(), 0); // an invalid text records nothing
         m_service.refuse = {{1, -9879}, {2, -9878}};
         QVERIFY(!install("control+a", "control+b"));
@@ -158,25 +159,28 @@ private Q_SLOTS:
         m_service.refuse = {{2, -9878}};
         QVERIFY(!install("control+option+command+4", "control+b"));
         QVERIFY(m_service.isRegistered(21, 0x1900));
+        m_service.refuse = {{3, -9878}};
+        QVERIFY(!install("control+a", "control+b"));
+        QCOMPARE(m_service.registered.size(), 2u);
     }
 
     // A press is logged and starts its capture on a later turn, not inside the key handler;
     // presses of other numbers or signatures start nothing.
     void presses()
     {
-        QList<bool> started;
-        GlobalShortcuts::setPressHandler([&](bool full) { started << full; });
+        QList<HotKeyAction> started;
+        GlobalShortcuts::setPressHandler([&](HotKeyAction action) { started << action; });
         QVERIFY(install("control+a", "control+b"));
         LogCapture log;
-        for (const uint number : {1u, 2u, 3u})
+        for (const uint number : {1u, 2u, 3u, 4u})
             QCOMPARE(m_service.press(HotKeyEvent{HotKeyId{GlobalShortcuts::signature, number}}), 0);
         QCOMPARE(m_service.press(HotKeyEvent{HotKeyId{0x41424344u, 1}}), -9874);
         QCOMPARE(m_service.press(HotKeyEvent{}), -9870);
         QVERIFY(started.isEmpty());
         QCoreApplication::processEvents();
-        QCOMPARE(started, (QList<bool>{false, true}));
+        QCOMPARE(started, (QList<HotKeyAction>{HotKeyAction::area, HotKeyAction::full, HotKeyAction::window}));
         QCOMPARE(log.lines(), QStringList({"Pixdrift received global hotkey id=1", "Pixdrift received global hotkey id=2",
-                                           "Pixdrift received global hotkey id=3"}));
+                                           "Pixdrift received global hotkey id=3", "Pixdrift received global hotkey id=4"}));
     }
 
     // Keys are recorded by their position, not the character they type; a combination without a
@@ -263,42 +267,50 @@ private Q_SLOTS:
         rig.view()->setParent(nullptr);
     }
 
-    // An invalid pair is neither stored nor registered; a valid one is both; a refusal is said
-    // but stays stored; a settings file that cannot be written keeps the shortcuts in force.
+    // An invalid set (a text that is no key, one key for two actions) is neither stored nor
+    // registered; a valid one is both; a refusal is said but stays stored; a settings file that
+    // cannot be written keeps the shortcuts in force.
     void saving()
     {
-        QVERIFY(install("control+option+command+4", "control+option+command+3"));
-        const QList<std::pair<QString, QString>> invalid{{"control+return", "control+option+command+3"},
-                                                         {"control+option+command+4", "3"},
-                                                         {"control+option+command+3", "control+option+command+3"},
-                                                         {"ctrl+alt+cmd+4", "Control+Option+Command+4"}}; // the same
-        for (const auto &[area, full] : invalid) {
-            m_model->setAreaShortcut(area);
-            m_model->setFullShortcut(full);
+        QVERIFY(install("control+option+command+4", "control+option+command+3", "control+option+command+5"));
+        const QList<ShortcutSet> invalid{{"control+return", "control+option+command+3", "control+w"},
+                                         {"control+option+command+4", "3", "control+w"},
+                                         {"control+option+command+3", "control+option+command+3", "control+w"},
+                                         {"ctrl+alt+cmd+4", "Control+Option+Command+4", "control+w"}, // the same
+                                         {"control+a", "control+b", "Control+A"},
+                                         {"control+a", "control+b", ""}};
+        for (const ShortcutSet &shortcuts : invalid) {
+            for (const HotKeyAction action : hotKeyActions)
+                m_model->setShortcut(action, shortcuts[indexOf(action)]);
             m_model->saveShortcuts();
             QCOMPARE(m_model->status(), ::tr("status.shortcutInvalid"));
             QCOMPARE(stored("pd.areaShortcut"), CaptureModel::defaultAreaShortcut);
-            QCOMPARE(stored("pd.fullShortcut"), CaptureModel::defaultFullShortcut);
-            QVERIFY(m_service.isRegistered(21, 0x1900) && m_service.isRegistered(20, 0x1900));
+            QCOMPARE(stored("pd.windowShortcut"), CaptureModel::defaultWindowShortcut);
+            QVERIFY(m_service.isRegistered(21, 0x1900) && m_service.isRegistered(20, 0x1900)
+                    && m_service.isRegistered(23, 0x1900));
         }
-        m_model->setFullShortcut(CaptureModel::defaultFullShortcut);
-        m_model->setAreaShortcut(QStringLiteral("control+shift+f5"));
+        for (const HotKeyAction action : hotKeyActions)
+            m_model->setShortcut(action, CaptureModel::defaultShortcuts[indexOf(action)]);
+        m_model->setShortcut(HotKeyAction::area, QStringLiteral("control+shift+f5"));
+        m_model->setShortcut(HotKeyAction::window, QStringLiteral("shift+f6"));
         m_model->saveShortcuts();
-        QCOMPARE(m_model->status(), ::tr("status.shortcutSaved") + " Ctrl+Shift+F5 · Ctrl+Alt+Super+3");
+        QCOMPARE(m_model->status(), ::tr("status.shortcutSaved") + " Ctrl+Shift+F5 · Ctrl+Alt+Super+3 · Shift+F6");
         QVERIFY(m_service.isRegistered(96, 0x1200) && !m_service.isRegistered(21, 0x1900));
+        QVERIFY(m_service.isRegistered(97, 0x0200) && !m_service.isRegistered(23, 0x1900));
         QCOMPARE(UserDefaults(m_dir->filePath("defaults.json")).string("pd.areaShortcut"), QStringLiteral("control+shift+f5"));
+        QCOMPARE(UserDefaults(m_dir->filePath("defaults.json")).string("pd.windowShortcut"), QStringLiteral("shift+f6"));
 
-        m_model->setAreaShortcut(QStringLiteral("control+shift+a"));
+        m_model->setShortcut(HotKeyAction::area, QStringLiteral("control+shift+a"));
         {
             const FileSizeLimit limit(16);
             m_model->saveShortcuts();
         }
         QVERIFY2(m_model->status().startsWith(::tr("status.shortcutSaveFailed") + " ("), qPrintable(m_model->status()));
-        QCOMPARE(m_model->areaShortcut(), QStringLiteral("control+shift+f5"));
+        QCOMPARE(m_model->shortcut(HotKeyAction::area), QStringLiteral("control+shift+f5"));
         QVERIFY(m_service.isRegistered(96, 0x1200));
 
         m_service.refuse[1] = -1;
-        m_model->setAreaShortcut(QStringLiteral("control+shift+a"));
+        m_model->setShortcut(HotKeyAction::area, QStringLiteral("control+shift+a"));
         m_model->saveShortcuts();
         QCOMPARE(m_model->status(), ::tr("status.shortcutConflict") + " (-1, 0)");
         QCOMPARE(stored("pd.areaShortcut"), QStringLiteral("control+shift+a"));
@@ -318,8 +330,8 @@ private Q_SLOTS:
         });
         ShortcutSettings sheet(*m_model);
         QCOMPARE(sheet.saveButton()->text(), QStringLiteral("Set in Desk"));
-        QTest::mouseClick(sheet.areaRecorder().view(), Qt::LeftButton);
-        send(sheet.areaRecorder().view(), {Qt::Key_Print, Qt::NoModifier, kPrint});
+        QTest::mouseClick(sheet.recorder(HotKeyAction::area).view(), Qt::LeftButton);
+        send(sheet.recorder(HotKeyAction::area).view(), {Qt::Key_Print, Qt::NoModifier, kPrint});
         // The desktop's screenshot tool holds Print: asked first, it keeps it, or gives it up.
         desk.taken.insert(QStringLiteral("Print"), QStringLiteral("show-screenshot-ui"));
         answerQuestion(::tr("shortcuts.cancel"));
@@ -329,12 +341,14 @@ private Q_SLOTS:
         answerQuestion(::tr("shortcuts.takeOver"));
         QTest::mouseClick(sheet.saveButton(), Qt::LeftButton);
         QCOMPARE(desk.givenUp, QStringList{"Print"});
-        QCOMPARE(m_model->status(), ::tr("status.desktopKeysSet") + " Desk: Print · Ctrl+Alt+Super+3");
-        QCOMPARE(desk.bindings.size(), 2);
+        QCOMPARE(m_model->status(), ::tr("status.desktopKeysSet") + " Desk: Print · Ctrl+Alt+Super+3 · Ctrl+Alt+Super+5");
+        QCOMPARE(desk.bindings.size(), 3);
         QCOMPARE(desk.bindings[0].accelerator, QStringLiteral("Print"));
         QCOMPARE(desk.bindings[1].accelerator, QStringLiteral("<Control><Alt><Super>3"));
         QVERIFY(desk.bindings[0].command.endsWith(QStringLiteral("' --area")));
         QVERIFY(desk.bindings[1].command.contains(QCoreApplication::applicationFilePath()));
+        QCOMPARE(desk.bindings[2].id, QStringLiteral("pixdrift-window"));
+        QVERIFY(desk.bindings[2].command.endsWith(QStringLiteral("' --window")));
         QCOMPARE(stored("pd.areaShortcut"), QStringLiteral("print"));
         QTest::mouseClick(sheet.findChild<QPushButton *>(QStringLiteral("removeFromDesktop")), Qt::LeftButton);
         QVERIFY(desk.bindings.isEmpty());
@@ -350,14 +364,20 @@ private Q_SLOTS:
         QPointer<ShortcutSettings> sheet = new ShortcutSettings(*m_model);
         sheet->show();
         QVERIFY(QTest::qWaitForWindowActive(sheet));
-        ShortcutCaptureView *field = sheet->areaRecorder().view();
+        ShortcutCaptureView *field = sheet->recorder(HotKeyAction::area).view();
         QTest::mouseClick(field, Qt::LeftButton);
         QTest::keyClick(field, Qt::Key_Return, Qt::ControlModifier);
         QTest::keyClick(field, Qt::Key_Escape);
         QVERIFY(sheet->isVisible() && !field->recording());
+        // One field records at a time.
+        QTest::mouseClick(field, Qt::LeftButton);
+        ShortcutCaptureView *window = sheet->recorder(HotKeyAction::window).view();
+        QTest::mouseClick(window, Qt::LeftButton);
+        QVERIFY(window->recording() && !field->recording());
+        QTest::keyClick(window, Qt::Key_Escape);
         QTest::mouseClick(field, Qt::LeftButton);
         send(field, {Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, kA});
-        QCOMPARE(m_model->areaShortcut(), QStringLiteral("control+shift+a"));
+        QCOMPARE(m_model->shortcut(HotKeyAction::area), QStringLiteral("control+shift+a"));
 
         QStandardPaths::setTestModeEnabled(true);
         const QString entry = Autostart::entryPath();
@@ -380,7 +400,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
         QTRY_VERIFY(!sheet);
-        QCOMPARE(m_model->areaShortcut(), QStringLiteral("control+shift+a"));
+        QCOMPARE(m_model->shortcut(HotKeyAction::area), QStringLiteral("control+shift+a"));
         QCOMPARE(stored("pd.areaShortcut"), CaptureModel::defaultAreaShortcut);
         QVERIFY(m_service.isRegistered(21, 0x1900) && !m_service.isRegistered(0, 0x1200));
     }

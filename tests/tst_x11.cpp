@@ -2,6 +2,7 @@
 
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11ScreenCapture.h"
+#include "model/CaptureModel.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "support/TestUtilities.h"
 
@@ -37,13 +38,13 @@ class X11Test : public QObject
     Q_OBJECT
 
     X11HotKeyService m_service;
-    QList<bool> m_pressed;
+    QList<HotKeyAction> m_pressed;
 
 private Q_SLOTS:
     void initTestCase()
     {
         GlobalShortcuts::setService(&m_service);
-        GlobalShortcuts::setPressHandler([this](bool full) { m_pressed << full; });
+        GlobalShortcuts::setPressHandler([this](HotKeyAction action) { m_pressed << action; });
     }
 
     // A segment is reused only once no image holds it, so a kept image never changes, even
@@ -70,42 +71,44 @@ private Q_SLOTS:
         QCOMPARE(kept, first);
     }
 
-    // Presses arrive whatever the lock keys; a newer pair releases the older grabs.
+    // Presses arrive whatever the lock keys; a newer set releases the older grabs.
     void pressesReachTheHandler()
     {
-        QVERIFY(GlobalShortcuts::install(QStringLiteral("control+option+command+4"), QStringLiteral("control+option+command+3")));
+        using enum HotKeyAction;
+        QVERIFY(GlobalShortcuts::install(CaptureModel::defaultShortcuts));
         QVERIFY(!OtherClient().grab(keycode4, controlAltSuper));
         for (const char *lock : {"", "Num_Lock", "Caps_Lock"}) {
             m_pressed.clear();
             QVERIFY(!*lock || xdotool({"key", lock}));
             QVERIFY(xdotool({"key", "ctrl+alt+super+4"}));
             QVERIFY(xdotool({"key", "ctrl+alt+super+3"}));
-            QTRY_COMPARE(m_pressed, (QList<bool>{false, true}));
+            QVERIFY(xdotool({"key", "ctrl+alt+super+5"}));
+            QTRY_COMPARE(m_pressed, (QList<HotKeyAction>{area, full, window}));
             QVERIFY(!*lock || xdotool({"key", lock}));
         }
-        QVERIFY(GlobalShortcuts::install(QStringLiteral("control+shift+f5"), QStringLiteral("control+shift+3")));
+        QVERIFY(GlobalShortcuts::install({"control+shift+f5", "control+shift+3", "control+shift+w"}));
         QVERIFY(OtherClient().grab(keycode4, controlAltSuper));
         m_pressed.clear();
         QVERIFY(xdotool({"key", "ctrl+shift+F5"}));
-        QTRY_COMPARE(m_pressed, QList<bool>{false});
-        // The screenshot key alone, and with a modifier.
-        QVERIFY(GlobalShortcuts::install(QStringLiteral("print"), QStringLiteral("shift+print")));
+        QTRY_COMPARE(m_pressed, QList<HotKeyAction>{area});
+        // The screenshot key alone, and with modifiers.
+        QVERIFY(GlobalShortcuts::install({"print", "shift+print", "option+print"}));
         m_pressed.clear();
         QVERIFY(xdotool({"key", "Print"}));
         QVERIFY(xdotool({"key", "shift+Print"}));
-        QTRY_COMPARE(m_pressed, (QList<bool>{false, true}));
+        QVERIFY(xdotool({"key", "alt+Print"}));
+        QTRY_COMPARE(m_pressed, (QList<HotKeyAction>{area, full, window}));
     }
 
     // A combination another client holds is refused, and the variants that did succeed (with
     // Caps Lock, say) are given back; one client cannot take the same grab twice.
     void refusals()
     {
-        GlobalShortcuts::install(QString(), QString());
+        GlobalShortcuts::install({});
         {
             OtherClient holder;
             QVERIFY(holder.grab(keycode4, controlAltSuper));
-            QVERIFY(!GlobalShortcuts::install(QStringLiteral("control+option+command+4"),
-                                              QStringLiteral("control+option+command+3")));
+            QVERIFY(!GlobalShortcuts::install(CaptureModel::defaultShortcuts));
             QCOMPARE(GlobalShortcuts::lastRegistrationError(), -9878);
             QVERIFY(OtherClient().grab(keycode4, controlAltSuper | 2)); // the Caps Lock variant was given back
         }

@@ -64,7 +64,7 @@ MainView::MainView(CaptureModel &model, std::function<void()> onAppear, QWidget 
     });
 
     for (auto signal : {&CaptureModel::imageChanged, &CaptureModel::statusChanged, &CaptureModel::toolChanged,
-                        &CaptureModel::areaShortcutChanged, &CaptureModel::fullShortcutChanged,
+                        &CaptureModel::shortcutsChanged,
                         &CaptureModel::marksChanged, &CaptureModel::includeMarksChanged, &CaptureModel::fullChanged})
         connect(&m_model, signal, this, &MainView::refresh);
     connect(&m_model, &CaptureModel::cropChanged, this, &MainView::refreshSize);
@@ -263,12 +263,14 @@ void MainView::refresh()
     }
     // Where the desktop owns the keys, the stored ones are not bound: say how they work there.
     const QString desktopKeys = GlobalShortcuts::desktopKeysText();
-    const QString area = prettyShortcut(m_model.areaShortcut());
-    const QString full = prettyShortcut(m_model.fullShortcut());
+    const QString area = prettyShortcut(m_model.shortcut(HotKeyAction::area));
+    const QString full = prettyShortcut(m_model.shortcut(HotKeyAction::full));
+    const QString window = prettyShortcut(m_model.shortcut(HotKeyAction::window));
     m_hint->setText(!desktopKeys.isEmpty() ? desktopKeys
                                            : ::tr("capture.area") + QStringLiteral(": ") + area
                                                  + QStringLiteral("   \u00B7   ") + ::tr("capture.full")
-                                                 + QStringLiteral(": ") + full);
+                                                 + QStringLiteral(": ") + full + QStringLiteral("   \u00B7   ")
+                                                 + ::tr("capture.window") + QStringLiteral(": ") + window);
     m_area->setToolTip(desktopKeys.isEmpty() ? ::tr("capture.area") + QStringLiteral(" (") + area + u')'
                                              : ::tr("capture.area"));
     m_full->setToolTip(desktopKeys.isEmpty() ? ::tr("capture.full") + QStringLiteral(" (") + full + u')'
@@ -366,9 +368,9 @@ void MainView::appear()
 
     if (m_onAppear)
         m_onAppear();
-    const bool ok = GlobalShortcuts::install(m_model.areaShortcut(), m_model.fullShortcut());
+    const bool ok = GlobalShortcuts::install(m_model.shortcuts());
     if (m_keepStatusOnAppear)
         return;
-    m_model.setStatus(GlobalShortcuts::outcomeText(ok, "status.hotkeysActive", "status.hotkeyConflict",
-                                                   m_model.areaShortcut(), m_model.fullShortcut()));
+    m_model.setStatus(
+        GlobalShortcuts::outcomeText(ok, "status.hotkeysActive", "status.hotkeyConflict", m_model.shortcuts()));
 }

@@ -36,25 +36,23 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
     , m_model(model)
 {
     setWindowTitle(::tr("shortcuts.title"));
-    setFixedSize(460, 300);
+    setFixedSize(460, 340);
     setAttribute(Qt::WA_DeleteOnClose);
 
-    m_area = std::make_unique<ShortcutRecorder>(
-        Binding<QString>([this] { return m_model.areaShortcut(); },
-                         [this](const QString &v) { m_model.setAreaShortcut(v); }),
-        Binding<bool>([this] { return m_recordingArea; }, [this](bool v) {
-            m_recordingArea = v;
-            updateRecorders();
-        }));
-    m_full = std::make_unique<ShortcutRecorder>(
-        Binding<QString>([this] { return m_model.fullShortcut(); },
-                         [this](const QString &v) { m_model.setFullShortcut(v); }),
-        Binding<bool>([this] { return m_recordingFull; }, [this](bool v) {
-            m_recordingFull = v;
-            updateRecorders();
-        }));
-    connect(&m_model, &CaptureModel::areaShortcutChanged, this, &ShortcutSettings::updateRecorders);
-    connect(&m_model, &CaptureModel::fullShortcutChanged, this, &ShortcutSettings::updateRecorders);
+    for (const HotKeyAction action : hotKeyActions) {
+        m_recorders[indexOf(action)] = std::make_unique<ShortcutRecorder>(
+            Binding<QString>([this, action] { return m_model.shortcut(action); },
+                             [this, action](const QString &v) { m_model.setShortcut(action, v); }),
+            // One field records at a time: starting one stops the other.
+            Binding<bool>([this, action] { return m_recording == action; }, [this, action](bool v) {
+                if (v)
+                    m_recording = action;
+                else if (m_recording == action)
+                    m_recording.reset();
+                updateRecorders();
+            }));
+    }
+    connect(&m_model, &CaptureModel::shortcutsChanged, this, &ShortcutSettings::updateRecorders);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 20);
@@ -76,8 +74,9 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
         row->addWidget(recorder.view());
         layout->addLayout(row);
     };
-    addRow(::tr("shortcuts.area"), *m_area);
-    addRow(::tr("shortcuts.full"), *m_full);
+    addRow(::tr("shortcuts.area"), recorder(HotKeyAction::area));
+    addRow(::tr("shortcuts.full"), recorder(HotKeyAction::full));
+    addRow(::tr("shortcuts.window"), recorder(HotKeyAction::window));
     // Where the desktop owns the keys, recording them here changes nothing, unless Save can
     // write them into the desktop's own settings.
     const QString desktopKeys = GlobalShortcuts::desktopKeysText();
@@ -90,8 +89,8 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
         desktop->setObjectName(QStringLiteral("desktopKeys"));
         desktop->setTextInteractionFlags(Qt::TextSelectableByMouse);
         layout->addWidget(desktop);
-        m_area->view()->setEnabled(false);
-        m_full->view()->setEnabled(false);
+        for (const std::unique_ptr<ShortcutRecorder> &recorder : m_recorders)
+            recorder->view()->setEnabled(false);
     }
     layout->addStretch();
 
@@ -133,7 +132,7 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_save, &QPushButton::clicked, this, [this] {
         // The desktop's own screenshot tool holds the screenshot key: ask before taking it.
-        const QStringList held = GlobalShortcuts::heldByScreenshotTool(m_model.areaShortcut(), m_model.fullShortcut());
+        const QStringList held = GlobalShortcuts::heldByScreenshotTool(m_model.shortcuts());
         DesktopKeybindings *keybindings = GlobalShortcuts::desktopKeybindings();
         if (held.isEmpty() || !keybindings) {
             m_model.saveShortcuts();
@@ -157,8 +156,8 @@ ShortcutSettings::~ShortcutSettings() = default;
 
 void ShortcutSettings::updateRecorders()
 {
-    if (m_area)
-        m_area->update();
-    if (m_full)
-        m_full->update();
+    for (const std::unique_ptr<ShortcutRecorder> &recorder : m_recorders) {
+        if (recorder)
+            recorder->update();
+    }
 }

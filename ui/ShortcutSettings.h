@@ -1,15 +1,19 @@
 #pragma once
 
+#include "shortcuts/GlobalShortcuts.h"
+
 #include <QDialog>
 
+#include <array>
 #include <memory>
+#include <optional>
 
 class CaptureModel;
 class QCheckBox;
 class QPushButton;
 class ShortcutRecorder;
 
-// The two shortcut fields with Cancel and Save, and whether Pixdrift starts at login. Recorded
+// The shortcut fields with Cancel and Save, and whether Pixdrift starts at login. Recorded
 // shortcuts go straight into the model; Save validates, stores and registers them. Closing the
 // window is the same as Cancel. Starting at login takes effect as soon as it is ticked.
 class ShortcutSettings : public QDialog
@@ -20,8 +24,7 @@ public:
     explicit ShortcutSettings(CaptureModel &model, QWidget *parent = nullptr);
     ~ShortcutSettings() override;
 
-    [[nodiscard]] ShortcutRecorder &areaRecorder() const { return *m_area; }
-    [[nodiscard]] ShortcutRecorder &fullRecorder() const { return *m_full; }
+    [[nodiscard]] ShortcutRecorder &recorder(HotKeyAction action) const { return *m_recorders[indexOf(action)]; }
     [[nodiscard]] QPushButton *cancelButton() const { return m_cancel; }
     [[nodiscard]] QPushButton *saveButton() const { return m_save; }
 
@@ -29,10 +32,9 @@ private:
     void updateRecorders();
 
     CaptureModel &m_model;
-    bool m_recordingArea = false;
-    bool m_recordingFull = false;
-    std::unique_ptr<ShortcutRecorder> m_area;
-    std::unique_ptr<ShortcutRecorder> m_full;
+    // Which field records, if any.
+    std::optional<HotKeyAction> m_recording;
+    std::array<std::unique_ptr<ShortcutRecorder>, hotKeyActionCount> m_recorders;
     QPushButton *m_cancel = nullptr;
     QPushButton *m_save = nullptr;
     QCheckBox *m_startAtLogin = nullptr;

@@ -43,7 +43,11 @@ QImage pictureFrom(const PixelPipe &pipe)
             && format != QImage::Format_ARGB32_Premultiplied))
         return {};
     const QImage view(reinterpret_cast<const uchar *>(pipe.data.constData()), width, height, stride, format);
-    return view.convertToFormat(QImage::Format_RGB32);
+    QImage picture = view.convertToFormat(QImage::Format_RGB32);
+    // Device pixels per point of what was captured, where KWin says (since version 4).
+    if (const double scale = pipe.format.value(QStringLiteral("scale")).toDouble(); scale > 0)
+        picture.setDevicePixelRatio(scale);
+    return picture;
 }
 
 } // namespace
@@ -66,45 +70,72 @@ void KWinScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, in
         answerLater(std::move(done), CaptureResult<QImage>::failure(QStringLiteral("display %1 is not connected").arg(displayId)));
         return;
     }
+    const QSize pixels = QSize(pixelWidth, pixelHeight).boundedTo(QtScreenList::scaledSize(screen));
+    call(QStringLiteral("CaptureScreen"),
+         {screen->name(), QVariantMap{{QStringLiteral("include-cursor"), false}, {QStringLiteral("native-resolution"), true}}},
+         [this, pixels, displayId, pixelWidth, pixelHeight, done = std::move(done)](QImage image, const QString &error) {
+             if (!error.isEmpty()) {
+                 fallBack(QStringLiteral("KWin's screenshot failed (%1)").arg(error), displayId, pixelWidth, pixelHeight,
+                          std::move(done));
+                 return;
+             }
+             // The output's own pixels are the truth (see the grim service for why not Qt's guess).
+             const QSize kept = image.size().boundedTo(pixels);
+             if (image.size() != kept)
+                 image = image.copy(QRect(QPoint(0, 0), kept));
+             done(CaptureResult<QImage>::success(image));
+         });
+}
+
+void KWinScreenCapture::requestActiveWindow(ImageHandler done)
+{
+    // The frame as the user sees it, without the shadow around it.
+    call(QStringLiteral("CaptureActiveWindow"),
+         {QVariantMap{{QStringLiteral("include-cursor"), false},
+                      {QStringLiteral("include-decoration"), true},
+                      {QStringLiteral("include-shadow"), false},
+                      {QStringLiteral("native-resolution"), true}}},
+         [done = std::move(done)](const QImage &image, const QString &error) {
+             done(error.isEmpty() ? CaptureResult<QImage>::success(image)
+                                  : CaptureResult<QImage>::failure(QStringLiteral("KWin's window screenshot failed (%1)").arg(error)));
+         });
+}
+
+void KWinScreenCapture::call(const QString &method, const QVariantList &arguments, std::function<void(QImage, QString)> done)
+{
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
-        answerLater(std::move(done), CaptureResult<QImage>::failure(QString::fromLocal8Bit(strerror(errno))));
+        QMetaObject::invokeMethod(
+            this, [done = std::move(done), error = QString::fromLocal8Bit(strerror(errno))] { done({}, error); },
+            Qt::QueuedConnection);
         return;
     }
     auto pipe = std::make_shared<PixelPipe>();
     pipe->fd = ends[0];
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.kde.KWin"), QStringLiteral("/org/kde/KWin/ScreenShot2"),
-                                                       QStringLiteral("org.kde.KWin.ScreenShot2"), QStringLiteral("CaptureScreen"));
-    call << screen->name()
-         << QVariantMap{{QStringLiteral("include-cursor"), false}, {QStringLiteral("native-resolution"), true}}
-         << QVariant::fromValue(QDBusUnixFileDescriptor(ends[1]));
+    QDBusMessage message = QDBusMessage::createMethodCall(QStringLiteral("org.kde.KWin"), QStringLiteral("/org/kde/KWin/ScreenShot2"),
+                                                          QStringLiteral("org.kde.KWin.ScreenShot2"), method);
+    message.setArguments(arguments);
+    message << QVariant::fromValue(QDBusUnixFileDescriptor(ends[1]));
     ::close(ends[1]);
-    const QDBusPendingCall pending = m_bus.asyncCall(call, captureTimeoutMs);
+    const QDBusPendingCall pending = m_bus.asyncCall(message, captureTimeoutMs);
 
     // One answer, whichever comes first: the picture, KWin's refusal, or the clock.
-    const QSize pixels = QSize(pixelWidth, pixelHeight).boundedTo(QtScreenList::scaledSize(screen));
-    auto finish = std::make_shared<ImageHandler>(std::move(done));
+    auto finish = std::make_shared<std::function<void(QImage, QString)>>(std::move(done));
     auto *context = new QObject(this);
     auto *notifier = new QSocketNotifier(pipe->fd, QSocketNotifier::Read, context);
     auto *watcher = new QDBusPendingCallWatcher(pending, context);
-    auto complete = [this, context, finish, pipe, pixels, displayId, pixelWidth, pixelHeight](const QString &error) {
+    auto complete = [context, finish, pipe](const QString &error) {
         if (!*finish)
             return;
-        ImageHandler handler = std::move(*finish);
+        const std::function<void(QImage, QString)> handler = std::move(*finish);
         *finish = nullptr;
         context->deleteLater();
         if (!error.isEmpty()) {
-            fallBack(QStringLiteral("KWin's screenshot failed (%1)").arg(error), displayId, pixelWidth, pixelHeight,
-                     std::move(handler));
+            handler({}, error);
             return;
         }
-        QImage image = pictureFrom(*pipe);
-        // The output's own pixels are the truth (see the grim service for why not Qt's guess).
-        const QSize kept = image.size().boundedTo(pixels);
-        if (image.size() != kept)
-            image = image.copy(QRect(QPoint(0, 0), kept));
-        handler(image.isNull() ? CaptureResult<QImage>::failure(QStringLiteral("KWin sent no picture"))
-                               : CaptureResult<QImage>::success(image));
+        const QImage image = pictureFrom(*pipe);
+        handler(image, image.isNull() ? QStringLiteral("KWin sent no picture") : QString());
     };
     auto tryComplete = [pipe, complete] {
         if (pipe->answered && !pictureFrom(*pipe).isNull())

@@ -7,7 +7,8 @@
 #include <memory>
 
 // Reads the screen on KDE Plasma's Wayland session through KWin's ScreenShot2 interface: one
-// call per screen, the raw pixels through a pipe, no file and no dialog. KWin answers only
+// call per screen, or one for the active window, the raw pixels through a pipe, no file and no
+// dialog. KWin answers only
 // programs whose installed desktop entry names the interface; where it refuses, or is not there,
 // the fallback service reads the screen from then on.
 class KWinScreenCapture : public FallingBackCaptureService
@@ -20,7 +21,13 @@ public:
     ~KWinScreenCapture() override;
 
     void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) override;
+    [[nodiscard]] bool capturesActiveWindow() const override { return !fellBack(); }
+    void requestActiveWindow(ImageHandler done) override;
 
 private:
+    // Calls ScreenShot2's `method` with `arguments` and a pipe for the pixels; `done` gets the
+    // picture, or why none came.
+    void call(const QString &method, const QVariantList &arguments, std::function<void(QImage, QString)> done);
+
     QDBusConnection m_bus;
 };

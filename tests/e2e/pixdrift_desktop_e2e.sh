@@ -3,8 +3,9 @@
 # users meet it, over a full-screen test pattern:
 #   kde:   the key Pixdrift registered through KGlobalAccel starts an area capture read through
 #          KWin's ScreenShot2, a drag selects, Ctrl+C puts exactly the screen's pixels on the
-#          clipboard, a key changed as System Settings changes it is followed, and the same
-#          again with the desktop's Screenshot portal forced; nothing is left in ~/Pictures.
+#          clipboard, a key changed as System Settings changes it is followed, the window key
+#          captures the window in front through KWin, and an area again with the desktop's
+#          Screenshot portal forced; nothing is left in ~/Pictures.
 #          SCALE=1.5 runs KWin at that scale instead: one drag, copied exactly.
 #   gnome: Pixdrift's own "Set in GNOME", clicked in its settings, makes the keybinding; the key
 #          starts "pixdrift --area", a drag selects, Ctrl+C copies exactly; "pixdrift --full"
@@ -243,6 +244,15 @@ if [[ $DESKTOP == kde ]]; then
         desk set-key capture-area $((0x04000000 | 0x08000000 | 0x35)) || fail "could not change the key"
         wait_for 10 grep -q '"control+option+5"' "$HOME/.config/Pixdrift/defaults.json" || fail "the new key was not kept"
         area changed-key ctrl+alt+5 100 100 400 300 100 100 300 200
+
+        step window-key
+        # The third key, with Pixdrift's window in front: the window hides, and KWin's own
+        # picture of the window then in front, the full-screen pattern, is the crop, whole.
+        desk keys ctrl+alt+super+5 || fail "no input"
+        wait_for 10 grep -q "hotkey id=3" pixdrift.log || fail "the window key did not reach Pixdrift"
+        sleep 1.5
+        shot window-key
+        copy_is 0 0 "$W" "$H" || fail "the clipboard does not hold the whole window"
         quit_ok
 
         step portal

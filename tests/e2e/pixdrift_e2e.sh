@@ -158,7 +158,7 @@ escape_overlay() {
 # ---- 1. start-up
 step startup
 start_pixdrift
-started_with "registered=YES area=control+option+command+4 full=control+option+command+3 status=0 handler=0" ||
+started_with "registered=YES area=control+option+command+4 full=control+option+command+3 window=control+option+command+5 status=0 handler=0" ||
     fail "start-up line: $(grep startup "$WORK/pixdrift.log")"
 wait_for 30 tray_icon || fail "the tray icon did not appear"
 wait_for 30 main_window || fail "the main window did not open"
@@ -247,7 +247,7 @@ for attempt in 1 2 3; do
     ((attempt == 1)) && shot 6-recording
     key ctrl+shift+a
     sleep 0.5
-    xdotool mousemove $((X + 399 * SCALE)) $((Y + 268 * SCALE)) click 1
+    xdotool mousemove $((X + 399 * SCALE)) $((Y + 308 * SCALE)) click 1
     wait_for 30 stored && break
 done
 stored || fail "the new shortcut was not stored"

@@ -59,6 +59,12 @@ void FakeScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, in
     reply<QImage>(m_images, done, imageError.isEmpty() ? R::success(image) : R::failure(imageError));
 }
 
+void FakeScreenCapture::requestActiveWindow(ImageHandler done)
+{
+    using R = CaptureResult<QImage>;
+    reply<QImage>(m_images, done, imageError.isEmpty() ? R::success(activeWindow.value_or(QImage())) : R::failure(imageError));
+}
+
 FakeScreenCapture::~FakeScreenCapture()
 {
     for (QList<Pending> *pending : {&m_content, &m_images})

@@ -77,6 +77,8 @@ public:
     QString contentError, imageError; // non-empty: that request fails with it
     Answering answering = Answering::Automatically;
     QList<ImageRequest> imageRequests;
+    // The compositor's picture of the active window; none: it captures no windows.
+    std::optional<QImage> activeWindow;
 
     static QColor colourFor(int index) { return QColor(QColor::fromHsv((index * 67) % 360, 200, 200).rgb()); }
     void requestShareableContent(ContentHandler done) override;
@@ -84,6 +86,8 @@ public:
     [[nodiscard]] std::uint32_t mainDisplayId() const override { return 1; }
     [[nodiscard]] QList<CaptureScreen> screens() const override { return screenList; }
     [[nodiscard]] std::optional<CaptureScreen> mainScreen() const override { return mainScreenInfo; }
+    [[nodiscard]] bool capturesActiveWindow() const override { return activeWindow.has_value(); }
+    void requestActiveWindow(ImageHandler done) override;
     [[nodiscard]] int pendingContent() const { return int(m_content.size()); }
     [[nodiscard]] int pendingImages() const { return int(m_images.size()); }
     void answerContent(int index = 0) { m_content.takeAt(index).first(); }
