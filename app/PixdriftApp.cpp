@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -24,6 +25,7 @@
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -97,10 +99,29 @@ CaptureModel &PixdriftApp::model()
                                         .screenUnderPointer = [] { return QtScreenList::displayNumber(QGuiApplication::screenAt(QCursor::pos())); },
                                         .activeWindow = m_backends.windowList
                                                             ? std::function<std::optional<QRect>()>([this] { return m_backends.windowList->activeWindow(); })
-                                                            : std::function<std::optional<QRect>()>()});
+                                                            : std::function<std::optional<QRect>()>(),
+                                        .notify = [this](const QString &text, const QString &folder) {
+                                            notifications().notify(text, folder);
+                                        },
+                                        .desktopInPoints = QGuiApplication::platformName().startsWith(QLatin1String("wayland"))});
         AreaSelectionOverlay::setWindowList(m_backends.windowList.get());
     }
     return *m_model;
+}
+
+DesktopNotifications &PixdriftApp::notifications()
+{
+    if (!m_notifications) {
+        m_notifications = std::make_unique<DesktopNotifications>(
+            QDBusConnection::sessionBus(),
+            // Without a notification server the tray icon says it, where there is one.
+            [this](const QString &text) {
+                if (QSystemTrayIcon *tray = m_delegate.statusItem(); tray && tray->isVisible())
+                    tray->showMessage(QStringLiteral("Pixdrift"), text);
+            },
+            [](const QString &folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); });
+    }
+    return *m_notifications;
 }
 
 DBusInstance::Role PixdriftApp::claimInstance()

@@ -6,6 +6,7 @@
 #include "platform/QtSavePanel.h"
 #include "platform/SessionBackends.h"
 #include "platform/dbus/DBusInstance.h"
+#include "platform/dbus/DesktopNotifications.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "ui/MainView.h"
 #include "ui/ShortcutSettings.h"
@@ -31,6 +32,8 @@ public:
 
     // Created on first use, like every scene's first read of it.
     [[nodiscard]] CaptureModel &model();
+    // Made on first use: where captures that skip the window are announced.
+    [[nodiscard]] DesktopNotifications &notifications();
 
     // Takes the program's name on the session bus, or finds the Pixdrift that holds it.
     [[nodiscard]] DBusInstance::Role claimInstance();
@@ -70,6 +73,7 @@ private:
     QtApplicationWindows m_windows;
     QtSavePanel m_savePanel;
     std::unique_ptr<CaptureModel> m_model;
+    std::unique_ptr<DesktopNotifications> m_notifications;
     PixdriftDelegate m_delegate;
     QPointer<QMainWindow> m_mainWindow;
     QPointer<MainView> m_mainView;

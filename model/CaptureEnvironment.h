@@ -63,6 +63,12 @@ struct CaptureEnvironment
     // The frame of the window the user works in, in device pixels as the screens are laid out;
     // empty where the desktop does not tell a program where windows are.
     std::function<std::optional<QRect>()> activeWindow = {};
+    // Says where a capture went without the window (a desktop notification): the text, and the
+    // folder it offers to open (empty: none).
+    std::function<void(const QString &text, const QString &folder)> notify = {};
+    // Whether the desktop lays its screens out in points (Wayland) rather than in pixels (X11):
+    // how a region given on the command line is read.
+    bool desktopInPoints = false;
     // The time for proposed file names; the current time when empty.
     std::function<QDateTime()> clock = {};
 };

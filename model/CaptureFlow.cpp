@@ -72,6 +72,28 @@ QImage composed(const QList<FrozenScreen> &screens, const QList<QRect> &places)
     return image;
 }
 
+// Where a region of the desktop lies: the screen that shows most of it, and the part of it that
+// screen shows, in its pixels.
+std::optional<std::pair<CaptureScreen, QRect>> regionOnScreen(const QList<CaptureScreen> &screens, const QRect &region,
+                                                              bool inPoints)
+{
+    std::optional<std::pair<CaptureScreen, QRect>> best;
+    qint64 shown = 0;
+    for (const CaptureScreen &screen : screens) {
+        const qreal perUnit = inPoints ? screen.scale : 1.0;
+        const QRect place = inPoints ? QRect((QPointF(screen.pixelRect.topLeft()) / perUnit).toPoint(),
+                                             (QSizeF(screen.pixelRect.size()) / perUnit).toSize())
+                                     : screen.pixelRect;
+        const QRect part = region & place;
+        if (qint64(part.width()) * part.height() <= shown)
+            continue;
+        shown = qint64(part.width()) * part.height();
+        const QRectF pixels(QPointF(part.topLeft() - place.topLeft()) * perUnit, QSizeF(part.size()) * perUnit);
+        best = {screen, pixels.toAlignedRect() & QRect(QPoint(), screen.pixelRect.size())};
+    }
+    return best;
+}
+
 } // namespace
 
 void CaptureModel::take(bool full)
@@ -166,6 +188,7 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
     ApplicationWindows *windows = environment.windows;
     ScreenCaptureService *service = environment.screenCapture;
     const bool area = request.kind == CaptureRequest::Kind::Area;
+    const std::optional<Delivery> delivery = model->deliveryFor(request);
 
     const bool windowsWereVisible = windows && windows->anyVisible();
     if (windowsWereVisible) {
@@ -179,7 +202,7 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
     }
 
     if (!service) {
-        model->captureFailed(QStringLiteral("no screen-capture service is available"));
+        model->captureFailed(QStringLiteral("no screen-capture service is available"), delivery);
         co_return;
     }
 
@@ -189,7 +212,8 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
         if (!model)
             co_return;
         if (!captured.value || captured.value->isNull()) {
-            model->captureFailed(captured.value ? QStringLiteral("the window grab returned no image") : captured.error);
+            model->captureFailed(captured.value ? QStringLiteral("the window grab returned no image") : captured.error,
+                                 delivery);
             co_return;
         }
         if (generation != model->m_captureGeneration)
@@ -199,7 +223,7 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
         const std::optional<CaptureScreen> main = service->mainScreen();
         const qreal scale = image.devicePixelRatio() != 1.0 ? image.devicePixelRatio() : main ? main->scale : 1.0;
         image.setDevicePixelRatio(1.0);
-        model->showCaptured(image, scale, {CaptureRequest::Kind::Last, {}, image.rect()});
+        model->showCaptured(image, scale, {CaptureRequest::Kind::Last, {}, image.rect(), delivery}, windowsWereVisible);
         co_return;
     }
 
@@ -208,7 +232,7 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
     if (!model)
         co_return;
     if (!content.value) {
-        model->captureFailed(content.error);
+        model->captureFailed(content.error, delivery);
         co_return;
     }
     if (generation != model->m_captureGeneration)
@@ -217,7 +241,7 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
     const QList<CaptureDisplay> &displays = *content.value;
     if (displays.isEmpty()) {
         // Ending quietly here would leave our windows hidden and the status on "capturing".
-        model->captureFailed(QStringLiteral("no display to capture"));
+        model->captureFailed(QStringLiteral("no display to capture"), delivery);
         co_return;
     }
     const QList<CaptureScreen> screens = service->screens();
@@ -236,7 +260,22 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
     // the one named), or every screen at once.
     const bool everyScreen = request.screen == allScreens && !area;
     std::optional<CaptureDisplay> first;
-    if (!area && !request.screen.isEmpty() && !everyScreen) {
+    CaptureRequest shownAs = request;
+    shownAs.delivery = delivery;
+    if (request.kind == CaptureRequest::Kind::Region) {
+        const auto place = regionOnScreen(screens, request.rect, environment.desktopInPoints);
+        if (!place || place->second.isEmpty()) {
+            model->captureFailed(QStringLiteral("no screen shows the region %1,%2 %3x%4")
+                                     .arg(request.rect.x())
+                                     .arg(request.rect.y())
+                                     .arg(request.rect.width())
+                                     .arg(request.rect.height()),
+                                 delivery);
+            co_return;
+        }
+        first = displayWithId(place->first.displayNumber);
+        shownAs.rect = place->second;
+    } else if (!area && !request.screen.isEmpty() && !everyScreen) {
         QStringList names;
         for (const CaptureScreen &screen : screens) {
             names.append(screen.name);
@@ -245,7 +284,8 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
         }
         if (!first) {
             model->captureFailed(QStringLiteral("no screen is called \"%1\"; there are %2")
-                                     .arg(request.screen, names.join(QStringLiteral(", "))));
+                                     .arg(request.screen, names.join(QStringLiteral(", "))),
+                                 delivery);
             co_return;
         }
     } else if (!area && environment.screenUnderPointer) {
@@ -278,7 +318,8 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
         if (!model)
             co_return;
         if (!captured.value || captured.value->isNull()) {
-            model->captureFailed(captured.value ? QStringLiteral("the screen grab returned no image") : captured.error);
+            model->captureFailed(captured.value ? QStringLiteral("the screen grab returned no image") : captured.error,
+                                 delivery);
             co_return;
         }
         if (generation != model->m_captureGeneration)
@@ -294,7 +335,7 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
     if (everyScreen)
         image = composed(frozen, places);
     if (!area) {
-        model->showCaptured(image, frozen.first().scale, request);
+        model->showCaptured(image, frozen.first().scale, shownAs, windowsWereVisible);
         co_return;
     }
     model->setImageScale(frozen.first().scale);
@@ -304,17 +345,17 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
     model->setMarks({});
 
     model->setStatus(::tr("status.adjustCrop"));
-    ScreensSelectionHandler handler = [model, windowsWereVisible, frozen,
-                                       generation](std::optional<AreaSelection> selection) {
+    ScreensSelectionHandler handler = [model, windowsWereVisible, frozen, generation,
+                                       delivery](std::optional<AreaSelection> selection) {
         // A capture started while the overlay was up has replaced this one.
         if (!model || generation != model->m_captureGeneration)
             return;
         if (selection && selection->screen >= 0 && selection->screen < frozen.size()) {
             model->setImageScale(frozen.at(selection->screen).scale);
             model->rememberArea(frozen.at(selection->screen).name, selection->rect);
-            model->deliverArea(selection->rect, frozen.at(selection->screen).image, windowsWereVisible);
+            model->deliverArea(selection->rect, frozen.at(selection->screen).image, windowsWereVisible, delivery);
         } else {
-            model->deliverArea(std::nullopt, {}, windowsWereVisible);
+            model->deliverArea(std::nullopt, {}, windowsWereVisible, delivery);
         }
     };
     traceStage("overlay-image");
@@ -324,7 +365,7 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
         handler(std::nullopt);
 }
 
-void CaptureModel::showCaptured(const QImage &image, qreal scale, const CaptureRequest &request)
+void CaptureModel::showCaptured(const QImage &image, qreal scale, const CaptureRequest &request, bool windowsWereVisible)
 {
     m_beforeCapture.reset();
     setImageScale(scale);
@@ -335,18 +376,35 @@ void CaptureModel::showCaptured(const QImage &image, qreal scale, const CaptureR
         setFull(true);
         setStatus(::tr("status.fullCaptured"));
     } else {
-        // The same pixels again, or a window: ready to adjust like any area.
+        // The same pixels again, a window or a region: ready to adjust like any area.
         setCrop(QRectF(request.rect & image.rect()));
         setFull(false);
         setStatus(::tr("status.adjustCrop"));
     }
-    if (m_environment.openMain)
-        m_environment.openMain();
-    if (m_environment.windows)
-        m_environment.windows->activateApplication();
+    present(request.delivery, windowsWereVisible);
 }
 
-void CaptureModel::deliverArea(std::optional<QRect> rect, const QImage &image, bool windowsWereVisible)
+void CaptureModel::present(const std::optional<Delivery> &delivery, bool windowsWereVisible)
+{
+    ApplicationWindows *windows = m_environment.windows;
+    if (delivery) {
+        // Straight where it goes: our windows come back only if they were there.
+        if (windowsWereVisible && windows) {
+            windows->unhideApplication();
+            if (m_environment.openMain)
+                m_environment.openMain();
+        }
+        deliver(*delivery);
+        return;
+    }
+    if (m_environment.openMain)
+        m_environment.openMain();
+    if (windows)
+        windows->activateApplication();
+}
+
+void CaptureModel::deliverArea(std::optional<QRect> rect, const QImage &image, bool windowsWereVisible,
+                               const std::optional<Delivery> &delivery)
 {
     ApplicationWindows *windows = m_environment.windows;
     if (rect) {
@@ -356,16 +414,17 @@ void CaptureModel::deliverArea(std::optional<QRect> rect, const QImage &image, b
             setImage(image);
         setCrop(QRectF(*rect));
         setStatus(::tr("status.adjustCrop"));
-        if (windowsWereVisible && windows)
+        if (windowsWereVisible && windows && !delivery)
             windows->unhideApplication();
-        if (m_environment.openMain)
-            m_environment.openMain();
-        if (windows)
-            windows->activateApplication();
+        present(delivery, windowsWereVisible);
         return;
     }
     // Cancelled: the window shows again what it showed before.
     restoreBeforeCapture();
+    if (delivery && delivery->done)
+        delivery->done({Delivered::Outcome::cancelled, {}});
+    if (delivery && delivery->done && !windowsWereVisible)
+        return;
     if (windowsWereVisible && windows) {
         windows->unhideApplication();
         windows->activateApplication();
@@ -373,11 +432,16 @@ void CaptureModel::deliverArea(std::optional<QRect> rect, const QImage &image, b
     }
 }
 
-void CaptureModel::captureFailed(const QString &description)
+void CaptureModel::captureFailed(const QString &description, const std::optional<Delivery> &delivery)
 {
     // Whatever the window showed stays; the failure is said over it.
     restoreBeforeCapture();
     logLine("Pixdrift capture failed: %@", description);
+    // A script waiting for the picture hears why there is none, and no window opens for it.
+    if (delivery && delivery->done) {
+        delivery->done({Delivered::Outcome::failed, description});
+        return;
+    }
     const QString text = ::tr("status.permission") + QStringLiteral(" (") + description + QStringLiteral(")");
     setStatus(text);
     setFailure(text);

@@ -47,6 +47,7 @@ CaptureModel::CaptureModel(UserDefaults &defaults, QObject *parent)
 {
     forgetEdits();
     m_includeMarks = defaults.integer(includeMarksKey).value_or(0) == 1;
+    m_saveSettings = SaveSettings::load(defaults);
     s_shared = this;
     migrateShortcutDefaults();
     if (const QString problem = defaults.loadProblem(); !problem.isEmpty())

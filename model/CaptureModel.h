@@ -2,6 +2,7 @@
 
 #include "model/CaptureEnvironment.h"
 #include "model/Mark.h"
+#include "model/SaveSettings.h"
 #include "shortcuts/GlobalShortcuts.h"
 
 #include <QImage>
@@ -82,6 +83,46 @@ public:
     // The windows, the screen-capture service and the overlay the capture flow works with.
     void setCaptureEnvironment(CaptureEnvironment environment) { m_environment = std::move(environment); }
 
+    // How a capture ended, for whoever asked for it to go somewhere.
+    struct Delivered
+    {
+        enum class Outcome { delivered, cancelled, failed };
+        Outcome outcome = Outcome::delivered;
+        // delivered: the file written, if any; failed: why.
+        QString text;
+    };
+    // Where a capture goes instead of the window: the whole selection, at once.
+    struct Delivery
+    {
+        bool copy = false;
+        bool save = false;
+        // Save into this file (its extension picks the format) or folder (the name pattern's
+        // next free name); empty: as the settings say.
+        QString path;
+        // Instead of saving: the encoded picture goes to a script (its standard output); the
+        // error text, or empty.
+        std::function<QString(const QByteArray &bytes)> stream;
+        // A desktop notification says where it went.
+        bool notify = false;
+        // Told once.
+        std::function<void(const Delivered &)> done;
+    };
+    // What a capture is asked to take.
+    struct CaptureRequest
+    {
+        // Window: the compositor's own picture of the active window. Region: `rect` in the
+        // desktop's coordinates (X11's pixels, a Wayland compositor's layout).
+        enum class Kind { Area, Full, Last, Window, Region };
+        Kind kind = Kind::Area;
+        // Full and Last: the screen by name, or allScreens; empty: the one under the pointer.
+        QString screen = {};
+        // Last: the pixels of that screen.
+        QRect rect = {};
+        // Somewhere else than the window; none: as the settings say.
+        std::optional<Delivery> delivery = {};
+    };
+    void start(const CaptureRequest &request);
+
     // Starts a capture of the main display and returns at once. Only the newest request
     // delivers its image; an area capture then lets the user select the crop.
     void take(bool full = false);
@@ -156,6 +197,11 @@ public:
     // The same for an image of its own (a pinned copy).
     void writeOut(const QImage &image, bool copy);
 
+    // What becomes of a capture and how it is saved.
+    [[nodiscard]] const SaveSettings &saveSettings() const { return m_saveSettings; }
+    // Stores them; the text of what is wrong with them (nothing is stored then), or empty.
+    QString setSaveSettings(const SaveSettings &settings);
+
     // "yyyy-MM-dd-HH-mm-ss" in local time, ASCII digits whatever the locale.
     [[nodiscard]] static QString timestamp(const QDateTime &time);
 
@@ -182,6 +228,7 @@ Q_SIGNALS:
     void marksChanged();
     void includeMarksChanged();
     void delayChanged();
+    void saveSettingsChanged();
     void shortcutsChanged();
 
 private:
@@ -220,25 +267,31 @@ private:
     // An action begins: the failure of the one before has been seen.
     void clearFailure();
 
-    // What a capture is asked to take.
-    struct CaptureRequest
-    {
-        // Window: the compositor's own picture of the active window.
-        enum class Kind { Area, Full, Last, Window };
-        Kind kind = Kind::Area;
-        // Full and Last: the screen by name, or allScreens; empty: the one under the pointer.
-        QString screen;
-        // Last: the pixels of that screen.
-        QRect rect;
-    };
-    void start(const CaptureRequest &request);
     static QCoro::Task<> captureTask(QPointer<CaptureModel> model, CaptureRequest request, qint64 generation);
     void rememberArea(const QString &screen, const QRect &rect);
-    void deliverArea(std::optional<QRect> rect, const QImage &image, bool windowsWereVisible);
+    void deliverArea(std::optional<QRect> rect, const QImage &image, bool windowsWereVisible,
+                     const std::optional<Delivery> &delivery);
     // Shows a capture that needs no overlay in the main window: a full one whole, any other with
     // the crop on the request's rectangle.
-    void showCaptured(const QImage &image, qreal scale, const CaptureRequest &request);
-    void captureFailed(const QString &description);
+    void showCaptured(const QImage &image, qreal scale, const CaptureRequest &request, bool windowsWereVisible);
+    // The window opens on the capture, or it goes where `delivery` says.
+    void present(const std::optional<Delivery> &delivery, bool windowsWereVisible);
+    void captureFailed(const QString &description, const std::optional<Delivery> &delivery = std::nullopt);
+    // The delivery a request asks for, or the settings' one; none: the window opens.
+    [[nodiscard]] std::optional<Delivery> deliveryFor(const CaptureRequest &request) const;
+    // Sends the output image where `delivery` says.
+    void deliver(const Delivery &delivery);
+    struct Saved
+    {
+        QString path;
+        QString error;
+        bool cancelled = false;
+    };
+    // Saves `image` into `target` (a file or a folder) or, without one, as the settings say; the
+    // outcome on a later turn.
+    void saveImage(const QImage &image, const QString &target, std::function<void(const Saved &)> done);
+    // Puts the image on the clipboard as PNG; the error text, or empty.
+    [[nodiscard]] QString copyImage(const QImage &image);
 
     [[nodiscard]] qint64 captureGeneration() const { return m_captureGeneration; }
     void setCaptureGeneration(qint64 generation) { m_captureGeneration = generation; }
@@ -263,6 +316,7 @@ private:
     int m_delayLeft = 0;
     bool m_delayFull = false;
     ShortcutSet m_shortcuts;
+    SaveSettings m_saveSettings;
     qint64 m_captureGeneration = 0;
     // The capture Cancel dropped, until the next capture starts.
     std::optional<Shown> m_discarded;

@@ -3,6 +3,7 @@
 #include "model/CaptureModel.h"
 
 #include "text/tr.h"
+#include "model/FileNaming.h"
 #include "model/MarkDrawing.h"
 #include "model/PngEncoder.h"
 #include "model/marks/MarkEdits.h"
@@ -201,51 +202,176 @@ void CaptureModel::writeOut(const QImage &image, bool copy)
     if (image.isNull())
         return;
     clearFailure();
-    const QByteArray png = encodePng(image);
-    if (png.isEmpty()) {
-        fail(::tr(copy ? "status.copyFailed" : "status.saveFailed")
-             + QStringLiteral(" the image could not be encoded as PNG"));
-        return;
-    }
-
     if (copy) {
-        // Only PNG: QClipboard::setImage would add other formats beside it.
-        auto *data = new QMimeData;
-        data->setData(QStringLiteral("image/png"), png);
-        QGuiApplication::clipboard()->setMimeData(data);
+        if (const QString error = copyImage(image); !error.isEmpty()) {
+            fail(::tr("status.copyFailed") + u' ' + error);
+            return;
+        }
         traceStage("copy-done");
         setStatus(::tr("status.copied"));
         return;
     }
-
-    SavePanel *panel = m_environment.savePanel;
-    if (!panel)
-        return;
-    const QDateTime now = m_environment.clock ? m_environment.clock() : QDateTime::currentDateTime();
-    const QString proposedName = QStringLiteral("Pixdrift-") + timestamp(now) + QStringLiteral(".png");
-    // The panel opens where the last file was saved, while that folder is still there.
-    QString folder = m_defaults.string(saveFolderKey).value_or(QString());
-    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
-        folder.clear();
-    panel->begin(proposedName, folder, [model = QPointer<CaptureModel>(this), png](std::optional<QString> path) {
-        if (!path || path->isEmpty())
+    saveImage(image, {}, [model = QPointer<CaptureModel>(this)](const Saved &saved) {
+        if (!model || saved.cancelled)
             return;
-        const WriteResult result = writeWithoutOverwriting(png, *path);
-        // The status changes on a later turn, after the panel's answer has been handled.
+        if (saved.error.isEmpty())
+            model->setStatus(formatSavedStatus(::tr("status.saved"), QFileInfo(saved.path).fileName()));
+        else
+            model->fail(::tr("status.saveFailed") + u' ' + saved.error);
+    });
+}
+
+QString CaptureModel::copyImage(const QImage &image)
+{
+    const QByteArray png = encodePng(image);
+    if (png.isEmpty())
+        return QStringLiteral("the image could not be encoded as PNG");
+    // Only PNG: QClipboard::setImage would add other formats beside it.
+    auto *data = new QMimeData;
+    data->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(data);
+    return {};
+}
+
+void CaptureModel::saveImage(const QImage &image, const QString &target, std::function<void(const Saved &)> done)
+{
+    const SaveSettings settings = m_saveSettings;
+    const QDateTime now = m_environment.clock ? m_environment.clock() : QDateTime::currentDateTime();
+    FileNaming::Name name = FileNaming::expand(settings.pattern, now);
+    if (name.problem)
+        name = FileNaming::expand(FileNaming::defaultPattern, now);
+    const QString fileName = name.name + u'.' + FileNaming::extensionFor(settings.format);
+
+    // Encodes in the format the path asks for, or the settings' one, and writes without
+    // replacing anything; the outcome on a later turn.
+    auto write = [image, settings, done](QString path, bool remember, QPointer<CaptureModel> model) {
+        const std::optional<ImageFormat> asked = FileNaming::formatOf(path);
+        const ImageFormat format = asked.value_or(settings.format);
+        if (!asked && QFileInfo(path).suffix().isEmpty())
+            path += u'.' + FileNaming::extensionFor(format);
+        Saved saved;
+        if (!FileNaming::canWrite(format)) {
+            saved.error = ::tr("status.formatMissing").arg(FileNaming::wordFor(format).toUpper());
+        } else if (const QByteArray bytes = FileNaming::encode(image, format, settings.quality); bytes.isEmpty()) {
+            saved.error = QStringLiteral("the image could not be encoded");
+        } else if (const WriteResult result = writeWithoutOverwriting(bytes, path); result.error != 0) {
+            saved.error = qt_error_string(result.error);
+        } else {
+            saved.path = result.path;
+        }
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [model, result] {
-                if (!model)
-                    return;
-                if (result.error == 0) {
-                    model->setStatus(formatSavedStatus(::tr("status.saved"), QFileInfo(result.path).fileName()));
-                    (void)model->m_defaults.setString(saveFolderKey, QFileInfo(result.path).absolutePath());
-                } else {
-                    model->fail(::tr("status.saveFailed") + u' ' + qt_error_string(result.error));
-                }
+            [model, saved, remember, done] {
+                if (model && remember && saved.error.isEmpty())
+                    (void)model->m_defaults.setString(saveFolderKey, QFileInfo(saved.path).absolutePath());
+                done(saved);
             },
             Qt::QueuedConnection);
+    };
+
+    // A folder to save into without asking: the one given, or the settings' one while it is
+    // there. A folder that has gone means asking again, never losing the picture.
+    const QString folder = target.isEmpty() ? settings.folder : target;
+    if (!folder.isEmpty() && (QFileInfo(folder).isDir() || !target.isEmpty())) {
+        write(QFileInfo(folder).isDir() ? folder + u'/' + fileName : folder, false, this);
+        return;
+    }
+    SavePanel *panel = m_environment.savePanel;
+    if (!panel) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [done] { done({{}, {}, true}); }, Qt::QueuedConnection);
+        return;
+    }
+    // The panel opens where the last file was saved, while that folder is still there.
+    QString lastFolder = m_defaults.string(saveFolderKey).value_or(QString());
+    if (!lastFolder.isEmpty() && !QFileInfo(lastFolder).isDir())
+        lastFolder.clear();
+    panel->begin(fileName, lastFolder,
+                 [model = QPointer<CaptureModel>(this), write, done](std::optional<QString> path) {
+                     if (!path || path->isEmpty()) {
+                         done({{}, {}, true});
+                         return;
+                     }
+                     write(*path, true, model);
+                 });
+}
+
+std::optional<CaptureModel::Delivery> CaptureModel::deliveryFor(const CaptureRequest &request) const
+{
+    if (request.delivery)
+        return request.delivery;
+    if (m_saveSettings.after == SaveSettings::After::openWindow)
+        return std::nullopt;
+    Delivery delivery;
+    delivery.copy = m_saveSettings.copies();
+    delivery.save = m_saveSettings.saves();
+    delivery.notify = true;
+    return delivery;
+}
+
+void CaptureModel::deliver(const Delivery &delivery)
+{
+    QTimer::singleShot(keepBuffersMs, &releaseBuffers);
+    const QImage image = outputImage();
+    const QString size = QString::number(image.width()) + QStringLiteral(" \u00D7 ") + QString::number(image.height());
+    auto finish = [model = QPointer<CaptureModel>(this), delivery](const Delivered &delivered, const QString &said,
+                                                                   const QString &folder) {
+        if (model && !said.isEmpty()) {
+            if (delivered.outcome == Delivered::Outcome::failed)
+                model->fail(said);
+            else
+                model->setStatus(said);
+            if (delivery.notify && model->m_environment.notify)
+                model->m_environment.notify(said, folder);
+        }
+        if (delivery.done)
+            delivery.done(delivered);
+    };
+    if (image.isNull()) {
+        finish({Delivered::Outcome::failed, QStringLiteral("the selection is empty")}, {}, {});
+        return;
+    }
+    clearFailure();
+    QString copied;
+    if (delivery.copy) {
+        if (const QString error = copyImage(image); !error.isEmpty()) {
+            finish({Delivered::Outcome::failed, error}, ::tr("status.copyFailed") + u' ' + error, {});
+            return;
+        }
+        copied = ::tr("notify.copied").arg(size);
+    }
+    if (delivery.stream) {
+        const QString error = delivery.stream(encodePng(image));
+        finish({error.isEmpty() ? Delivered::Outcome::delivered : Delivered::Outcome::failed, error}, {}, {});
+        return;
+    }
+    if (!delivery.save) {
+        finish({}, copied, {});
+        return;
+    }
+    saveImage(image, delivery.path, [finish, copied](const Saved &saved) {
+        if (saved.cancelled)
+            finish({Delivered::Outcome::cancelled, {}}, copied, {});
+        else if (!saved.error.isEmpty())
+            finish({Delivered::Outcome::failed, saved.error}, ::tr("status.saveFailed") + u' ' + saved.error, {});
+        else
+            finish({Delivered::Outcome::delivered, saved.path},
+                   (copied.isEmpty() ? QString() : copied + QStringLiteral(" \u00B7 "))
+                       + formatSavedStatus(::tr("status.saved"), QFileInfo(saved.path).fileName()),
+                   QFileInfo(saved.path).absolutePath());
     });
+}
+
+QString CaptureModel::setSaveSettings(const SaveSettings &settings)
+{
+    if (const char *problem = FileNaming::expand(settings.pattern, QDateTime::currentDateTime()).problem)
+        return ::tr(problem);
+    if (settings == m_saveSettings)
+        return {};
+    if (!settings.store(m_defaults))
+        return ::tr("status.settingsSaveFailed") + QStringLiteral(" (") + m_defaults.lastError() + u')';
+    publish(m_saveSettings, settings, &CaptureModel::saveSettingsChanged);
+    return {};
 }
 
 QString CaptureModel::timestamp(const QDateTime &time)

@@ -415,5 +415,29 @@
         <source>There is no window to capture</source>
         <translation>There is no window to capture</translation>
     </message>
+    <message id="status.formatMissing">
+        <source>%1 files cannot be written: install qt6-image-formats-plugins</source>
+        <translation>%1 files cannot be written: install qt6-image-formats-plugins</translation>
+    </message>
+    <message id="status.settingsSaveFailed">
+        <source>The settings could not be saved</source>
+        <translation>The settings could not be saved</translation>
+    </message>
+    <message id="notify.copied">
+        <source>Copied %1</source>
+        <translation>Copied %1</translation>
+    </message>
+    <message id="notify.openFolder">
+        <source>Open Folder</source>
+        <translation>Open Folder</translation>
+    </message>
+    <message id="settings.patternSlash">
+        <source>A file name cannot contain “/”</source>
+        <translation>A file name cannot contain “/”</translation>
+    </message>
+    <message id="settings.patternEmpty">
+        <source>The pattern gives an empty file name</source>
+        <translation>The pattern gives an empty file name</translation>
+    </message>
 </context>
 </TS>

@@ -415,5 +415,29 @@
         <source>There is no window to capture</source>
         <translation>Non c&apos;è nessuna finestra da catturare</translation>
     </message>
+    <message id="status.formatMissing">
+        <source>%1 files cannot be written: install qt6-image-formats-plugins</source>
+        <translation>Impossibile scrivere file %1: installa qt6-image-formats-plugins</translation>
+    </message>
+    <message id="status.settingsSaveFailed">
+        <source>The settings could not be saved</source>
+        <translation>Impossibile salvare le impostazioni</translation>
+    </message>
+    <message id="notify.copied">
+        <source>Copied %1</source>
+        <translation>Copiato %1</translation>
+    </message>
+    <message id="notify.openFolder">
+        <source>Open Folder</source>
+        <translation>Apri cartella</translation>
+    </message>
+    <message id="settings.patternSlash">
+        <source>A file name cannot contain “/”</source>
+        <translation>Un nome di file non può contenere “/”</translation>
+    </message>
+    <message id="settings.patternEmpty">
+        <source>The pattern gives an empty file name</source>
+        <translation>Lo schema dà un nome di file vuoto</translation>
+    </message>
 </context>
 </TS>

@@ -5,7 +5,12 @@
 #include "support/TestUtilities.h"
 #include "text/tr.h"
 
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 class CaptureFlowTest : public QObject
@@ -212,6 +217,95 @@ private Q_SLOTS:
         kwin.capture.imageError = QStringLiteral("KWin's window screenshot failed (refused)");
         kwin.model.takeWindow();
         QTRY_VERIFY(kwin.model.failure().contains(kwin.capture.imageError));
+    }
+
+    // After a capture the window opens, or the selection goes straight to the clipboard, a file
+    // or both, with no window, and a notification says where.
+    void afterACapture_data()
+    {
+        QTest::addColumn<int>("after");
+        QTest::addColumn<bool>("area");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("the window") << int(SaveSettings::After::openWindow) << false << QString();
+        QTest::newRow("copy, full") << int(SaveSettings::After::copy) << false << "Copied 1440 × 900";
+        QTest::newRow("save, area") << int(SaveSettings::After::save) << true << "Saved Pixdrift-2026-03-03-14-05-09.png.";
+        QTest::newRow("both, area") << int(SaveSettings::After::copyAndSave) << true
+                                    << "Copied 300 × 200 · Saved Pixdrift-2026-03-03-14-05-09.png.";
+    }
+    void afterACapture()
+    {
+        QFETCH(int, after);
+        QFETCH(bool, area);
+        QFETCH(QString, note);
+        CaptureRig rig;
+        QTemporaryDir folder;
+        SaveSettings settings;
+        settings.after = SaveSettings::After(after);
+        settings.folder = folder.path();
+        QCOMPARE(rig.model.setSaveSettings(settings), QString());
+        QGuiApplication::clipboard()->clear();
+        rig.model.take(!area);
+        if (area) {
+            QTRY_VERIFY(rig.overlay.has_value());
+            rig.finishOverlay(QRect(10, 20, 300, 200));
+        }
+        QTRY_VERIFY(rig.model.hasImage());
+        QTRY_COMPARE(rig.notes, note.isEmpty() ? QStringList() : QStringList{note});
+        QCOMPARE(rig.windows.calls.contains(QStringLiteral("openMain")), note.isEmpty());
+        const QSize size = area ? QSize(300, 200) : QSize(1440, 900);
+        const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
+        const QImage copied = clipboard ? QImage::fromData(clipboard->data(QStringLiteral("image/png"))) : QImage();
+        QCOMPARE(copied.size(), settings.copies() ? size : QSize(0, 0));
+        const QStringList files = QDir(folder.path()).entryList(QDir::Files);
+        QCOMPARE(files.size(), settings.saves() ? 1 : 0);
+        if (settings.saves())
+            QCOMPARE(QImage(folder.filePath(files.first())).size(), size);
+    }
+
+    // A script's capture: the selection streamed as PNG, a region read in the desktop's
+    // coordinates (pixels on X11, points on Wayland); a cancelled or failed capture is told to
+    // the script and opens no window.
+    void forAScript()
+    {
+        CaptureRig rig;
+        rig.capture.displays = {{1, 1440, 900}};
+        rig.capture.screenList = {{1, 2.0, nullptr, QStringLiteral("A"), QRect(0, 0, 2880, 1800)}};
+        rig.capture.mainScreenInfo = rig.capture.screenList.first();
+        QList<CaptureModel::Delivered> told;
+        QImage streamed;
+        CaptureModel::Delivery delivery;
+        delivery.stream = [&streamed](const QByteArray &png) { return streamed = QImage::fromData(png), QString(); };
+        delivery.done = [&told](const CaptureModel::Delivered &delivered) { told << delivered; };
+        using Kind = CaptureModel::CaptureRequest::Kind;
+        const QList<std::tuple<bool, QRect, QSize>> regions{{false, QRect(10, 20, 300, 200), QSize(300, 200)},
+                                                            {true, QRect(10, 20, 300, 200), QSize(600, 400)},
+                                                            {true, QRect(1400, 850, 300, 200), QSize(80, 100)}};
+        for (const auto &[inPoints, region, size] : regions) {
+            CaptureEnvironment environment{.screenCapture = &rig.capture, .desktopInPoints = inPoints};
+            rig.model.setCaptureEnvironment(environment);
+            told.clear();
+            rig.model.start({Kind::Region, {}, region, delivery});
+            QTRY_COMPARE(told.size(), 1);
+            QCOMPARE(told.first().outcome, CaptureModel::Delivered::Outcome::delivered);
+            QCOMPARE(streamed.size(), size);
+        }
+        told.clear();
+        rig.model.start({Kind::Region, {}, QRect(5000, 0, 10, 10), delivery});
+        QTRY_COMPARE(told.size(), 1);
+        QCOMPARE(told.first().outcome, CaptureModel::Delivered::Outcome::failed);
+
+        CaptureRig script;
+        told.clear();
+        script.model.start({Kind::Area, {}, {}, delivery});
+        QTRY_VERIFY(script.overlay.has_value());
+        script.finishOverlay(std::nullopt);
+        script.capture.imageError = QStringLiteral("refused");
+        script.model.start({Kind::Full, {}, {}, delivery});
+        QTRY_COMPARE(told.size(), 2);
+        QCOMPARE(told[0].outcome, CaptureModel::Delivered::Outcome::cancelled);
+        QCOMPARE(told[1].outcome, CaptureModel::Delivered::Outcome::failed);
+        QCOMPARE(told[1].text, QStringLiteral("refused"));
+        QVERIFY(!script.windows.calls.contains(QStringLiteral("openMain")));
     }
 
     // An older request, a late image of one, a stale overlay or a delay overtaken by a newer

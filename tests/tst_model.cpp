@@ -1,6 +1,7 @@
 // The capture model's output: the crop, Copy and Save, files that never replace or cut off
 // another, the PNG encoder, and the stored shortcuts' migration.
 
+#include "model/FileNaming.h"
 #include "model/MarkDrawing.h"
 #include "model/PngEncoder.h"
 #include "support/Fakes.h"
@@ -9,6 +10,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QImageReader>
 #include <QJsonDocument>
 #include <QPainter>
 #include <QProcess>
@@ -104,6 +106,66 @@ private Q_SLOTS:
         m_rig->panel.answer = path(QStringLiteral("plain/shot.png"));
         model().output(false);
         QTRY_COMPARE(model().status(), QStringLiteral("Could not save: ") + qt_error_string(ENOTDIR));
+    }
+
+    // The name pattern's fields at 2026-03-03 14:05:09; a name with a slash, or none, is refused
+    // and nothing is stored. The format comes from the extension.
+    void namePatterns()
+    {
+        const QDateTime time(QDate(2026, 3, 3), QTime(14, 5, 9));
+        const QList<std::pair<QString, QString>> rows{{FileNaming::defaultPattern, "Pixdrift-2026-03-03-14-05-09"},
+                                                      {"%Y%m%d_%H%M%S", "20260303_140509"},
+                                                      {"shot %% %q %", "shot % %q %"},
+                                                      {"a/%Y", "settings.patternSlash"},
+                                                      {"%Y/", "settings.patternSlash"},
+                                                      {"", "settings.patternEmpty"},
+                                                      {"   ", "settings.patternEmpty"}};
+        for (const auto &[pattern, expected] : rows) {
+            const FileNaming::Name name = FileNaming::expand(pattern, time);
+            QCOMPARE(name.problem ? QString::fromLatin1(name.problem) : name.name, expected);
+            SaveSettings settings = model().saveSettings();
+            settings.pattern = pattern;
+            const QString refused = model().setSaveSettings(settings);
+            QCOMPARE(refused, name.problem ? ::tr(name.problem) : QString());
+            QCOMPARE(SaveSettings::load(model().defaults()).pattern == pattern, !name.problem);
+        }
+        const QList<std::pair<QString, std::optional<ImageFormat>>> formats{
+            {"a.PNG", ImageFormat::png}, {"a.jpg", ImageFormat::jpeg}, {"b.JPEG", ImageFormat::jpeg},
+            {"c.webp", ImageFormat::webp}, {"d.bmp", std::nullopt}, {"dir.jpg/e", std::nullopt}, {"f", std::nullopt}};
+        for (const auto &[name, format] : formats)
+            QCOMPARE(FileNaming::formatOf(name), format);
+    }
+
+    // Save writes into the settings' folder without asking, by the name pattern, in the
+    // settings' format, never replacing a file; a folder that has gone means asking; the name
+    // chosen in the panel picks its own format. JPEG and WebP files open with the crop's size.
+    void savingAsTheSettingsSay()
+    {
+        QVERIFY(FileNaming::canWrite(ImageFormat::webp)); // scripts/setup installs the plugin
+        model().setCrop(QRectF(10, 10, 120, 60));
+        SaveSettings settings;
+        settings.folder = m_dir->path();
+        settings.pattern = QStringLiteral("shot-%H");
+        for (const ImageFormat format : {ImageFormat::jpeg, ImageFormat::webp, ImageFormat::png}) {
+            settings.format = format;
+            QCOMPARE(model().setSaveSettings(settings), QString());
+            const QString extension = FileNaming::extensionFor(format);
+            for (const QString &name : {"shot-14." + extension, "shot-14 2." + extension}) {
+                model().output(false);
+                QTRY_COMPARE(model().status(), "Saved " + name + ".");
+                QImageReader reader(path(name));
+                QCOMPARE(reader.format(), FileNaming::wordFor(format).toLatin1());
+                QCOMPARE(reader.read().size(), QSize(120, 60));
+            }
+        }
+        QVERIFY(m_rig->panel.proposedNames.isEmpty());
+        settings.folder = path(QStringLiteral("gone"));
+        QCOMPARE(model().setSaveSettings(settings), QString());
+        m_rig->panel.answer = path(QStringLiteral("chosen.webp"));
+        model().output(false);
+        QTRY_COMPARE(model().status(), QStringLiteral("Saved chosen.webp."));
+        QCOMPARE(m_rig->panel.proposedNames, QStringList{"shot-14.png"});
+        QCOMPARE(QImageReader(path(QStringLiteral("chosen.webp"))).format(), QByteArray("webp"));
     }
 
     // A taken name moves on to "name 2", "name 3"; nothing is replaced; others may not write.

@@ -2,6 +2,7 @@
 // session bus, and the one-instance object as other programs call it there.
 
 #include "platform/dbus/DBusInstance.h"
+#include "platform/dbus/DesktopNotifications.h"
 #include "platform/kde/KGlobalAccelHotKeys.h"
 #include "platform/kde/KWinScreenCapture.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
@@ -234,6 +235,41 @@ private:
 
 QList<std::uint32_t> kdePresses;
 
+// A notification server: keeps what it was asked to show, and says when an action was chosen.
+class FakeNotifications : public QDBusVirtualObject
+{
+public:
+    FakeNotifications()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake-notifications")))
+    {
+        m_ready = m_bus.registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), this)
+                  && m_bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
+    }
+    ~FakeNotifications() override { QDBusConnection::disconnectFromBus(QStringLiteral("fake-notifications")); }
+    [[nodiscard]] bool ready() const { return m_ready; }
+    QString introspect(const QString &) const override { return {}; }
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
+    {
+        shown.append(message.arguments().value(4).toString());
+        actions = message.arguments().value(5).toStringList();
+        connection.send(message.createReply(QVariant::fromValue(uint(shown.size()))));
+        return true;
+    }
+    void invoke(uint id, const QString &action)
+    {
+        QDBusMessage invoked = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                          QStringLiteral("org.freedesktop.Notifications"),
+                                                          QStringLiteral("ActionInvoked"));
+        invoked << id << action;
+        m_bus.send(invoked);
+    }
+    QStringList shown, actions;
+
+private:
+    QDBusConnection m_bus;
+    bool m_ready = false;
+};
+
 } // namespace
 
 class PortalsTest : public QObject
@@ -389,6 +425,31 @@ private Q_SLOTS:
         kde.change(QStringLiteral("capture-full"), ctrlAlt | Qt::Key_6);
         QTRY_COMPARE(changes.size(), 2);
         QCOMPARE(changes[1], (QList<std::uint32_t>{2, 0x16, ctrlAltMask}));
+    }
+
+    // A capture that skipped the window is announced by the notification server, whose action
+    // opens the folder; with no server the fallback says it.
+    void notifications()
+    {
+        QStringList fallback, opened;
+        DesktopNotifications notifications(
+            QDBusConnection::sessionBus(), [&fallback](const QString &text) { fallback << text; },
+            [&opened](const QString &folder) { opened << folder; });
+        {
+            FakeNotifications server;
+            QVERIFY(server.ready());
+            notifications.notify(QStringLiteral("Copied 300 × 200"), {});
+            notifications.notify(QStringLiteral("Saved a.png."), QStringLiteral("/pictures"));
+            QTRY_COMPARE(server.shown, (QStringList{"Copied 300 × 200", "Saved a.png."}));
+            QVERIFY(server.actions.contains(QStringLiteral("open-folder")));
+            QTest::qWait(100); // the ids come back
+            server.invoke(1, QStringLiteral("default")); // nothing to open
+            server.invoke(2, QStringLiteral("open-folder"));
+            QTRY_COMPARE(opened, QStringList{"/pictures"});
+        }
+        QVERIFY(fallback.isEmpty());
+        notifications.notify(QStringLiteral("Copied 10 × 10"), {});
+        QTRY_COMPARE(fallback, QStringList{"Copied 10 × 10"});
     }
 
     // KWin's pixels come through the pipe; a refusal, or pixels cut short, leave the screen to

@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 98> textKeys = {
+inline constexpr std::array<std::string_view, 104> textKeys = {
     "action.cancel",           "action.copy",          "action.crop",          "action.dismiss",
     "action.save",
     "annotation.color",        "annotation.redo",      "annotation.title",     "annotation.undo",
@@ -32,7 +32,8 @@ inline constexpr std::array<std::string_view, 98> textKeys = {
     "annotation.blue",         "annotation.black",
     "action.pin",              "action.pinTip",        "pin.close",            "pin.help",
     "capture.last",            "capture.window",       "status.noWindow",      "status.noWindowList",
-    "shortcuts.window",
+    "shortcuts.window",        "status.formatMissing", "status.settingsSaveFailed", "notify.copied",
+    "notify.openFolder",       "settings.patternSlash", "settings.patternEmpty",
 };
 
 // Texts the menus and the window title use as they stand; a table may still translate them, with

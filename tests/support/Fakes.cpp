@@ -84,6 +84,7 @@ CaptureRig::CaptureRig()
                                  .openMain = [this] { windows.calls << QStringLiteral("openMain"); },
                                  .savePanel = &panel,
                                  .screenUnderPointer = [this] { return pointerDisplay; },
+                                 .notify = [this](const QString &text, const QString &) { notes << text; },
                                  .clock = [] { return QDateTime(QDate(2026, 3, 3), QTime(14, 5, 9)); }});
 }
 

@@ -111,6 +111,8 @@ struct CaptureRig
     CaptureModel model{*defaults};
     std::optional<ScreensSelectionHandler> overlay;
     int overlaysPresented = 0;
+    // What the desktop notifications said.
+    QStringList notes;
     // The display the pointer is on; 0: the window system does not say.
     std::uint32_t pointerDisplay = 0;
 
