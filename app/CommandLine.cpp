@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 CommandLine CommandLine::parse(const QStringList &arguments)
 {
@@ -22,14 +23,25 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                                     QStringLiteral("Capture the window you work in, at once."));
     const QCommandLineOption last(QStringLiteral("last"),
                                   QStringLiteral("Capture the last area selected again, without selecting it."));
+    const QCommandLineOption region(QStringLiteral("region"),
+                                    QStringLiteral("Capture that rectangle of the desktop, without selecting it: "
+                                                   "\"X,Y WxH\" (as slurp gives it) or \"WxH+X+Y\"."),
+                                    QStringLiteral("geometry"));
     const QCommandLineOption delay(QStringLiteral("delay"),
-                                   QStringLiteral("With --area or --full: capture after <seconds> (1 to 60)."),
+                                   QStringLiteral("Capture after <seconds> (1 to 60)."),
                                    QStringLiteral("seconds"));
+    const QCommandLineOption clipboard(QStringList{QStringLiteral("c"), QStringLiteral("clipboard")},
+                                       QStringLiteral("Put the capture on the clipboard instead of opening the window."));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("Write the capture to <path> instead of opening the window: a file "
+                                                   "(its extension picks PNG, JPEG or WebP), a folder, or - for PNG on "
+                                                   "standard output. The path written is printed."),
+                                    QStringLiteral("path"));
     // The bus starts the program with it, for a call that follows at once (the name and its
     // meaning are the desktops' convention).
     QCommandLineOption service(QStringLiteral("gapplication-service"));
     service.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({help, version, area, full, screen, window, last, delay, service});
+    parser.addOptions({help, version, area, full, screen, window, last, region, delay, clipboard, output, service});
 
     CommandLine result;
     // Qt names the program only once an application object exists.
@@ -46,10 +58,26 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         return result;
     }
     if (int(parser.isSet(area)) + int(parser.isSet(full) || parser.isSet(screen)) + int(parser.isSet(last))
-            + int(parser.isSet(window))
+            + int(parser.isSet(window)) + int(parser.isSet(region))
         > 1) {
         result.exitCode = 2;
-        result.errorText = QStringLiteral("Choose one of --area, --full, --window and --last.\n") + usage;
+        result.errorText = QStringLiteral("Choose one of --area, --full, --window, --last and --region.\n") + usage;
+        return result;
+    }
+    if (parser.isSet(region)) {
+        result.region = parseRegion(parser.value(region));
+        if (!result.region) {
+            result.exitCode = 2;
+            result.errorText = QStringLiteral("--region takes \"X,Y WxH\" or \"WxH+X+Y\", not \"") + parser.value(region)
+                               + QStringLiteral("\".\n") + usage;
+            return result;
+        }
+    }
+    result.clipboard = parser.isSet(clipboard);
+    result.outputPath = parser.value(output);
+    if (parser.isSet(output) && result.outputPath.isEmpty()) {
+        result.exitCode = 2;
+        result.errorText = QStringLiteral("--output takes a file, a folder or -.\n") + usage;
         return result;
     }
     if (parser.isSet(screen)) {
@@ -63,9 +91,13 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     if (parser.isSet(delay)) {
         bool number = false;
         const int seconds = parser.value(delay).toInt(&number);
-        if (!number || seconds < 1 || seconds > 60 || !(parser.isSet(area) || parser.isSet(full))) {
+        // A delay without a script's output is the window's countdown, which knows areas and screens.
+        const bool counted = parser.isSet(area) || parser.isSet(full) || parser.isSet(clipboard) || parser.isSet(output);
+        if (!number || seconds < 1 || seconds > 60 || !counted) {
             result.exitCode = 2;
-            result.errorText = QStringLiteral("--delay takes 1 to 60 seconds, with --area or --full.\n") + usage;
+            result.errorText = QStringLiteral("--delay takes 1 to 60 seconds, with --area or --full (or any capture with "
+                                              "--clipboard or --output).\n")
+                               + usage;
             return result;
         }
         result.delay = seconds;
@@ -81,7 +113,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         return result;
     }
     if (parser.isSet(service) && (parser.isSet(area) || parser.isSet(full) || parser.isSet(screen) || parser.isSet(last)
-                                   || parser.isSet(window))) {
+                                   || parser.isSet(window) || parser.isSet(region) || result.forScript())) {
         result.exitCode = 2;
         result.errorText = QStringLiteral("--gapplication-service takes no other option.\n") + usage;
         return result;
@@ -96,5 +128,66 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         result.action = Action::CaptureLast;
     else if (parser.isSet(window))
         result.action = Action::CaptureWindow;
+    else if (parser.isSet(region))
+        result.action = Action::CaptureRegion;
+    // A script's output with no capture named is an area capture.
+    else if (result.forScript())
+        result.action = Action::CaptureArea;
     return result;
+}
+
+std::optional<QRect> CommandLine::parseRegion(const QString &text)
+{
+    static const QRegularExpression slurp(QStringLiteral("^\\s*(-?\\d+),(-?\\d+) (\\d+)x(\\d+)\\s*$"));
+    static const QRegularExpression x11(QStringLiteral("^\\s*(\\d+)x(\\d+)([+-]\\d+)([+-]\\d+)\\s*$"));
+    QRect rect;
+    if (const QRegularExpressionMatch m = slurp.match(text); m.hasMatch())
+        rect = QRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
+    else if (const QRegularExpressionMatch m = x11.match(text); m.hasMatch())
+        rect = QRect(m.captured(3).toInt(), m.captured(4).toInt(), m.captured(1).toInt(), m.captured(2).toInt());
+    if (rect.isEmpty())
+        return std::nullopt;
+    return rect;
+}
+
+namespace {
+
+const QString actionKey = QStringLiteral("action");
+const QString screenKey = QStringLiteral("screen");
+const QString regionKey = QStringLiteral("region");
+const QString delayKey = QStringLiteral("delay");
+const QString clipboardKey = QStringLiteral("clipboard");
+const QString outputKey = QStringLiteral("output");
+
+} // namespace
+
+QVariantMap CommandLine::toBus() const
+{
+    QVariantMap map{{actionKey, int(action)}, {screenKey, screen},     {delayKey, delay},
+                    {clipboardKey, clipboard}, {outputKey, outputPath}};
+    if (region)
+        map.insert(regionKey, QStringLiteral("%1,%2 %3x%4").arg(region->x()).arg(region->y()).arg(region->width()).arg(region->height()));
+    return map;
+}
+
+std::optional<CommandLine> CommandLine::fromBus(const QVariantMap &map)
+{
+    CommandLine command;
+    bool valid = true;
+    const int action = map.value(actionKey).toInt(&valid);
+    if (!valid || action < int(Action::CaptureArea) || action > int(Action::CaptureRegion) || action == int(Action::Service))
+        return std::nullopt;
+    command.action = Action(action);
+    command.screen = map.value(screenKey).toString();
+    command.delay = map.value(delayKey).toInt();
+    command.clipboard = map.value(clipboardKey).toBool();
+    command.outputPath = map.value(outputKey).toString();
+    if (command.delay < 0 || command.delay > 60)
+        return std::nullopt;
+    if (command.action == Action::CaptureRegion) {
+        command.region = parseRegion(map.value(regionKey).toString());
+        if (!command.region)
+            return std::nullopt;
+    }
+    return command;
 }

@@ -28,6 +28,9 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
     : QObject(parent)
@@ -41,7 +44,11 @@ PixdriftApp::PixdriftApp(UserDefaults &defaults, QObject *parent)
                   .captureWindow = [this] { model().takeWindow(); },
                   .captureAfter = [this](bool full, int seconds) { model().takeAfter(full, seconds); },
                   // After the caller has had its answer.
-                  .quit = [] { QTimer::singleShot(0, qApp, &QApplication::quit); }})
+                  .quit = [] { QTimer::singleShot(0, qApp, &QApplication::quit); },
+                  .run = [this](const QVariantMap &request, int output,
+                                std::function<void(const QString &, const QString &)> answer) {
+                      runFromBus(request, output, std::move(answer));
+                  }})
 {
     // One name everywhere: the desktop entry, the Wayland application id and the bus name.
     QGuiApplication::setDesktopFileName(DBusInstance::serviceName);
@@ -129,8 +136,9 @@ DBusInstance::Role PixdriftApp::claimInstance()
     return m_instance.claim();
 }
 
-void PixdriftApp::launch(CommandLine::Action action, int delay, const QString &screen)
+void PixdriftApp::launch(const CommandLine &command)
 {
+    const CommandLine::Action action = command.action;
     buildMainWindow();
     m_delegate.applicationDidFinishLaunching();
     if (m_backends.desktopShortcuts)
@@ -147,14 +155,7 @@ void PixdriftApp::launch(CommandLine::Action action, int delay, const QString &s
     } else {
         // A start for a capture shows the window once the capture has something to show.
         PixdriftDelegate::openMain = [this] { openMainWindow(); };
-        if (action == CommandLine::Action::CaptureLast)
-            model().takeLast();
-        else if (action == CommandLine::Action::CaptureWindow)
-            model().takeWindow();
-        else if (!screen.isEmpty())
-            model().takeScreen(screen);
-        else
-            model().takeAfter(action == CommandLine::Action::CaptureFull, delay);
+        runCommand(command, {}, {});
     }
     // The first start is the moment to ask, with the window in front.
     if (action == CommandLine::Action::Open && m_backends.screenPermissionPending && m_backends.screenPermissionPending())
@@ -162,6 +163,75 @@ void PixdriftApp::launch(CommandLine::Action action, int delay, const QString &s
     // A second after start, when nobody waits for us, touch the memory the first capture and
     // the first overlay need, so that they do not pay for it.
     QTimer::singleShot(1000, this, &PixdriftApp::warmUp);
+}
+
+void PixdriftApp::runCommand(const CommandLine &command, std::function<QString(const QByteArray &)> stream,
+                             std::function<void(const CaptureModel::Delivered &)> done)
+{
+    std::optional<CaptureModel::Delivery> delivery;
+    if (command.forScript()) {
+        delivery.emplace();
+        delivery->copy = command.clipboard;
+        if (command.outputPath == u"-")
+            delivery->stream = std::move(stream);
+        else if (!command.outputPath.isEmpty())
+            delivery->save = true, delivery->path = command.outputPath;
+        delivery->done = std::move(done);
+    } else if (done) {
+        done({});
+    }
+    auto capture = [this, command, delivery] {
+        using Action = CommandLine::Action;
+        if (command.action == Action::CaptureLast)
+            model().takeLast(delivery);
+        else if (command.action == Action::CaptureWindow)
+            model().takeWindow(delivery);
+        else if (command.region)
+            model().start({CaptureModel::CaptureRequest::Kind::Region, {}, *command.region, delivery});
+        else if (!command.screen.isEmpty())
+            model().takeScreen(command.screen, delivery);
+        else
+            model().take(command.action == Action::CaptureFull, delivery);
+    };
+    // The window counts a delay down on its status line; a script just waits.
+    if (command.delay > 0 && !delivery && !command.region && command.screen.isEmpty())
+        model().takeAfter(command.action == CommandLine::Action::CaptureFull, command.delay);
+    else if (command.delay > 0)
+        QTimer::singleShot(command.delay * 1000, this, capture);
+    else
+        capture();
+}
+
+void PixdriftApp::runFromBus(const QVariantMap &request, int output,
+                             std::function<void(const QString &, const QString &)> answer)
+{
+    const std::optional<CommandLine> command = CommandLine::fromBus(request);
+    if (!command) {
+        answer(QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"), QStringLiteral("not a capture request"));
+        return;
+    }
+    runCommand(
+        *command,
+        [output](const QByteArray &png) {
+            for (qsizetype written = 0; written < png.size();) {
+                const ssize_t n = ::write(output, png.constData() + written, size_t(png.size() - written));
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    return QString::fromLocal8Bit(strerror(errno));
+                written += n;
+            }
+            return QString();
+        },
+        [answer](const CaptureModel::Delivered &delivered) {
+            using Outcome = CaptureModel::Delivered::Outcome;
+            if (delivered.outcome == Outcome::delivered)
+                answer({}, delivered.text);
+            else if (delivered.outcome == Outcome::cancelled)
+                answer(DBusInstance::cancelledError, QStringLiteral("cancelled"));
+            else
+                answer(DBusInstance::failedError, delivered.text);
+        });
 }
 
 bool PixdriftApp::askFirst(const std::function<void()> &capture)

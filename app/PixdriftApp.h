@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/PixdriftDelegate.h"
+#include "model/CaptureModel.h"
 #include "platform/QtApplicationWindows.h"
 #include "platform/QtSavePanel.h"
 #include "platform/SessionBackends.h"
@@ -40,7 +41,12 @@ public:
 
     // Builds the main window and its menus and runs the delegate's start-up; then shows the
     // window, or starts the capture the command line asked for.
-    void launch(CommandLine::Action action = CommandLine::Action::Open, int delay = 0, const QString &screen = {});
+    void launch(const CommandLine &command = {});
+    // Runs the capture a command line asks for. For a script (--clipboard, --output) it goes
+    // where the script says, the picture for standard output through `stream`, and `done`
+    // hears how it ended; otherwise the window opens on it and `done` hears at once.
+    void runCommand(const CommandLine &command, std::function<QString(const QByteArray &png)> stream,
+                    std::function<void(const CaptureModel::Delivered &)> done);
 
     // Shows the main window (making it anew if it was destroyed) and brings it to the front.
     void openMainWindow();
@@ -58,6 +64,8 @@ private:
     void openMainForCapture();
     void warmUp();
     void bindDesktopKeys();
+    // A script's capture asked for over the bus.
+    void runFromBus(const QVariantMap &request, int output, std::function<void(const QString &, const QString &)> answer);
     // What a press of one of the system-wide keys starts.
     void start(HotKeyAction action);
     // Before a capture: whether the desktop's question comes first (it then runs `capture`).

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/PixdriftApp.h"
+#include "app/ScriptRun.h"
 #include "model/CaptureModel.h"
 #include "text/tr.h"
 #include "platform/dbus/DBusInstance.h"
@@ -84,6 +85,14 @@ int main(int argc, char *argv[])
         }
     }
     PixdriftApp pixdrift(UserDefaults::standard());
+    // A script's capture, or a region: the running Pixdrift does it and answers, or this
+    // process does it for a script.
+    if (command.forScript() || command.region) {
+        if (const std::optional<int> code = ScriptRun::onRunning(command))
+            return *code;
+        if (command.forScript())
+            return ScriptRun::here(pixdrift, command, argv);
+    }
     const QString method = command.action == CommandLine::Action::CaptureArea   ? QStringLiteral("CaptureArea")
                            : command.action == CommandLine::Action::CaptureLast ? QStringLiteral("CaptureLast")
                            : command.action == CommandLine::Action::CaptureWindow ? QStringLiteral("CaptureWindow")
@@ -110,6 +119,6 @@ int main(int argc, char *argv[])
         }
         QThread::msleep(50);
     }
-    pixdrift.launch(command.action, command.delay, command.screen);
+    pixdrift.launch(command);
     return QApplication::exec();
 }

@@ -96,9 +96,9 @@ std::optional<std::pair<CaptureScreen, QRect>> regionOnScreen(const QList<Captur
 
 } // namespace
 
-void CaptureModel::take(bool full)
+void CaptureModel::take(bool full, const std::optional<Delivery> &delivery)
 {
-    start({full ? CaptureRequest::Kind::Full : CaptureRequest::Kind::Area, {}, {}});
+    start({full ? CaptureRequest::Kind::Full : CaptureRequest::Kind::Area, {}, {}, delivery});
 }
 
 void CaptureModel::start(const CaptureRequest &request)

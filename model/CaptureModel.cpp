@@ -191,12 +191,12 @@ void CaptureModel::cancelDelay()
     Q_EMIT delayChanged();
 }
 
-void CaptureModel::takeScreen(const QString &name)
+void CaptureModel::takeScreen(const QString &name, const std::optional<Delivery> &delivery)
 {
-    start({CaptureRequest::Kind::Full, name, {}});
+    start({CaptureRequest::Kind::Full, name, {}, delivery});
 }
 
-void CaptureModel::takeLast()
+void CaptureModel::takeLast(const std::optional<Delivery> &delivery)
 {
     // "x,y,width,height,screen name"
     const QStringList parts = m_defaults.string(lastAreaKey).value_or(QString()).split(u',');
@@ -212,10 +212,10 @@ void CaptureModel::takeLast()
                                                                      : QList<CaptureScreen>();
     const bool there = std::any_of(screens.begin(), screens.end(), [&screen](const CaptureScreen &s) { return s.name == screen; });
     if (numbers.size() != 4 || numbers[2] <= 0 || numbers[3] <= 0 || !there) {
-        take(false);
+        take(false, delivery);
         return;
     }
-    start({CaptureRequest::Kind::Last, screen, QRect(numbers[0], numbers[1], numbers[2], numbers[3])});
+    start({CaptureRequest::Kind::Last, screen, QRect(numbers[0], numbers[1], numbers[2], numbers[3]), delivery});
 }
 
 void CaptureModel::rememberArea(const QString &screen, const QRect &rect)
@@ -226,14 +226,21 @@ void CaptureModel::rememberArea(const QString &screen, const QRect &rect)
                                                 .arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height()).arg(screen));
 }
 
-void CaptureModel::takeWindow()
+void CaptureModel::takeWindow(const std::optional<Delivery> &delivery)
 {
+    // A script hears why there is nothing; the window says it on its status line.
+    auto refuse = [this, &delivery](const QString &text) {
+        if (delivery && delivery->done)
+            delivery->done({Delivered::Outcome::failed, text});
+        else
+            fail(text);
+    };
     if (!m_environment.activeWindow) {
         // The compositor may still capture the window itself, where it tells nobody where it is.
         if (m_environment.screenCapture && m_environment.screenCapture->capturesActiveWindow())
-            start({CaptureRequest::Kind::Window, {}, {}});
+            start({CaptureRequest::Kind::Window, {}, {}, delivery});
         else
-            fail(::tr("status.noWindowList"));
+            refuse(::tr("status.noWindowList"));
         return;
     }
     const std::optional<QRect> frame = m_environment.activeWindow();
@@ -250,10 +257,10 @@ void CaptureModel::takeWindow()
         }
     }
     if (!best) {
-        fail(::tr("status.noWindow"));
+        refuse(::tr("status.noWindow"));
         return;
     }
     const QRect rect = (*frame & best->pixelRect).translated(-best->pixelRect.topLeft());
     rememberArea(best->name, rect);
-    start({CaptureRequest::Kind::Last, best->name, rect});
+    start({CaptureRequest::Kind::Last, best->name, rect, delivery});
 }

@@ -125,15 +125,15 @@ public:
 
     // Starts a capture of the main display and returns at once. Only the newest request
     // delivers its image; an area capture then lets the user select the crop.
-    void take(bool full = false);
+    void take(bool full = false, const std::optional<Delivery> &delivery = std::nullopt);
     // A full capture of the screen the window system calls `name`, or of every screen in one
     // image, laid out as the desktop lays them out, with "all".
-    void takeScreen(const QString &name);
+    void takeScreen(const QString &name, const std::optional<Delivery> &delivery = std::nullopt);
     // The last area selected, again: the same pixels of the same screen, without the overlay.
     // With none yet, or with its screen gone, it is an area capture.
-    void takeLast();
+    void takeLast(const std::optional<Delivery> &delivery = std::nullopt);
     // The window the user works in, at once: its screen captured with the crop on its frame.
-    void takeWindow();
+    void takeWindow(const std::optional<Delivery> &delivery = std::nullopt);
     static inline const QString allScreens = QStringLiteral("all");
     static inline const QString lastAreaKey = QStringLiteral("pd.lastArea");
     // Drops the current capture and returns to the empty state. A capture still running

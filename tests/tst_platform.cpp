@@ -1,5 +1,6 @@
 // The settings store: what survives, what is never lost, and what a bad file cannot do.
 
+#include "app/CommandLine.h"
 #include "model/CaptureModel.h"
 #include "platform/UserDefaults.h"
 #include "platform/gnome/GnomeKeybindings.h"
@@ -138,6 +139,36 @@ private Q_SLOTS:
     // GNOME's custom keybindings, in a settings store of the test's own: ours join the user's and
     // never replace one; a change updates exactly ours; removing takes exactly ours away. What
     // GNOME or the user already binds a key to is named.
+    // A region as slurp and X11 write it; anything else, or an empty one, is refused. A script's
+    // request crosses the bus unchanged, and what is not one is turned away.
+    void regionsAndRequests()
+    {
+        const QList<std::pair<QString, std::optional<QRect>>> regions{
+            {"10,20 300x200", QRect(10, 20, 300, 200)}, {"-1920,0 640x480", QRect(-1920, 0, 640, 480)},
+            {"300x200+10+20", QRect(10, 20, 300, 200)}, {"300x200-5+0", QRect(-5, 0, 300, 200)},
+            {" 10,20 300x200\n", QRect(10, 20, 300, 200)}, {"10,20 0x200", std::nullopt},
+            {"10 20 300 200", std::nullopt}, {"300x200", std::nullopt}, {"", std::nullopt}};
+        for (const auto &[text, rect] : regions)
+            QCOMPARE(CommandLine::parseRegion(text), rect);
+
+        const CommandLine command = CommandLine::parse({"pixdrift", "--region", "300x200+10+20", "--delay", "2", "-c", "-o", "/tmp/a.jpg"});
+        QVERIFY(!command.exitCode);
+        const std::optional<CommandLine> back = CommandLine::fromBus(command.toBus());
+        QVERIFY(back);
+        QCOMPARE(back->action, CommandLine::Action::CaptureRegion);
+        QCOMPARE(back->region, QRect(10, 20, 300, 200));
+        QCOMPARE(back->delay, 2);
+        QVERIFY(back->clipboard);
+        QCOMPARE(back->outputPath, QStringLiteral("/tmp/a.jpg"));
+        QVariantMap service = command.toBus();
+        service.insert(QStringLiteral("action"), int(CommandLine::Action::Service));
+        QVariantMap noRegion = command.toBus();
+        noRegion.remove(QStringLiteral("region"));
+        for (const QVariantMap &wrong : {service, noRegion, QVariantMap{{"action", "area"}}})
+            QVERIFY(!CommandLine::fromBus(wrong));
+        QCOMPARE(CommandLine::parse({"pixdrift", "-o", "-"}).action, CommandLine::Action::CaptureArea);
+    }
+
     void gnomeKeybindings()
     {
         QVERIFY2(GnomeKeybindings::available(), "GNOME's settings schemas are missing (scripts/setup installs them)");

@@ -5,6 +5,8 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusReply>
+#include <QFileInfo>
 
 DBusInstance::DBusInstance(Handlers handlers, QObject *parent)
     : QObject(parent)
@@ -45,6 +47,37 @@ DBusInstance::CallResult DBusInstance::callRunning(const QString &method, const 
         return CallResult::Gone;
     logLine("Pixdrift: the running Pixdrift answered %@: %@", reply.errorName(), reply.errorMessage());
     return CallResult::Failed;
+}
+
+bool DBusInstance::isThisProgram(const QString &busName)
+{
+    const QDBusReply<uint> pid = QDBusConnection::sessionBus().interface()->servicePid(busName);
+    if (!pid.isValid())
+        return false;
+    const QString caller = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid.value())).canonicalFilePath();
+    return !caller.isEmpty() && caller == QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+QString DBusInstance::Run(const QVariantMap &request, const QDBusUnixFileDescriptor &output, const QDBusMessage &message)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!isThisProgram(message.service())) {
+        logLine("Pixdrift refused a capture for %@: not Pixdrift", message.service());
+        bus.send(message.createErrorReply(QDBusError::AccessDenied,
+                                          QStringLiteral("Only Pixdrift's own command line may ask for captures")));
+        return {};
+    }
+    if (!m_handlers.run) {
+        bus.send(message.createErrorReply(QDBusError::NotSupported, QStringLiteral("No captures here")));
+        return {};
+    }
+    message.setDelayedReply(true);
+    // The answer comes once the capture has gone where it goes; the file stays open until then.
+    m_handlers.run(request, output.fileDescriptor(),
+                   [bus, message, output](const QString &error, const QString &text) mutable {
+                       bus.send(error.isEmpty() ? message.createReply(text) : message.createErrorReply(error, text));
+                   });
+    return {};
 }
 
 void DBusInstance::Activate()

@@ -2,6 +2,7 @@
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
 #include <QObject>
 #include <QString>
 #include <QVariantList>
@@ -32,7 +33,15 @@ public:
         // A capture after a number of seconds: full or area.
         std::function<void(bool full, int seconds)> captureAfter;
         std::function<void()> quit;
+        // A capture for a script: what the command line asked for (as it goes over the bus),
+        // the file to write standard output's PNG into, and how to answer: an error's name
+        // (empty for none) with its text, or the path written.
+        std::function<void(const QVariantMap &request, int output,
+                           std::function<void(const QString &error, const QString &text)> answer)>
+            run;
     };
+    static inline const QString cancelledError = QStringLiteral("app.pixdrift.Pixdrift.Error.Cancelled");
+    static inline const QString failedError = QStringLiteral("app.pixdrift.Pixdrift.Error.Failed");
 
     enum class Role {
         Primary,   // this process owns the name
@@ -47,6 +56,8 @@ public:
     enum class CallResult { Done, Gone, Failed };
     // Calls `method` on the running instance. Gone: nobody holds the name any more.
     [[nodiscard]] static CallResult callRunning(const QString &method, const QVariantList &arguments = {});
+    // Whether the process behind a bus name runs this program's executable.
+    [[nodiscard]] static bool isThisProgram(const QString &busName);
 
 public Q_SLOTS:
     Q_SCRIPTABLE void Activate();
@@ -58,6 +69,10 @@ public Q_SLOTS:
     // Seconds from 1 to 60; other values are refused with an error.
     Q_SCRIPTABLE void CaptureAfter(bool full, uint seconds, const QDBusMessage &message);
     Q_SCRIPTABLE void Quit();
+    // Answers only a caller that is this very program: the pixels of the screen go to nobody
+    // else (a Wayland desktop asks the user before any program reads the screen).
+    Q_SCRIPTABLE QString Run(const QVariantMap &request, const QDBusUnixFileDescriptor &output,
+                             const QDBusMessage &message);
 
 private:
     friend class FreedesktopApplication;

@@ -41,7 +41,7 @@ out=$(env -u QT_QPA_PLATFORM DISPLAY=:$n "$PIXDRIFT" 2>&1)
 code=$?
 [[ $code == 1 && $out == "cannot open display :$n" ]] || fail "with no display: exit $code, '$out'"
 for wrong in "--no-such-option" "--delay 5" "--area --delay 0" "--full --delay 61" "--area --delay soon" \
-             "--gapplication-service --full"; do
+             "--gapplication-service --full" "--region bogus" "--region 0x10+0+0" "--area --region 5x5+1+1"; do
     # shellcheck disable=SC2086 # the words are the arguments
     "$PIXDRIFT" $wrong >/dev/null 2>"$WORK/usage.txt"
     code=$?
@@ -443,6 +443,38 @@ done
 status=$?
 ((status == 2)) && grep -q RIGHT "$WORK/nope.log" || fail "--screen nope ended with $status: $(cat "$WORK/nope.log")"
 
+# ---- 8c. scripts, with Pixdrift running: a region (as slurp writes it) to standard output is
+# exactly the screen's pixels, a region (as X11 writes it) to a .jpg is a JPEG of its size and
+# the path is printed; Escape in an area capture for a file exits 1 and writes nothing
+step scripts
+"$PIXDRIFT" --region "100,900 300x200" -o - >"$WORK/region.png" 2>>"$WORK/second.log" ||
+    fail "--region -o - failed: $(tail -2 "$WORK/second.log")"
+is_screen "$WORK/region.png" 100 900 400 1100 || fail "--region -o - gave other pixels: $(identify "$WORK/region.png" 2>&1)"
+written=$("$PIXDRIFT" --region 200x100+120+950 -o "$WORK/region.jpg" 2>>"$WORK/second.log") || fail "--region -o file failed"
+[[ $written == "$WORK/region.jpg" && $(identify -format '%m %wx%h' "$WORK/region.jpg") == "JPEG 200x100" ]] ||
+    fail "--region -o region.jpg printed '$written' and wrote $(identify "$WORK/region.jpg" 2>&1)"
+("$PIXDRIFT" --area -o "$WORK/cancelled.png" >"$WORK/cancel.out" 2>&1; echo $? >"$WORK/cancel.code") &
+escape_overlay "pixdrift --area -o showed no overlay"
+wait_for 10 test -s "$WORK/cancel.code" || fail "pixdrift --area -o did not end after Escape"
+[[ $(cat "$WORK/cancel.code") == 1 && ! -e $WORK/cancelled.png ]] ||
+    fail "Escape in --area -o: exit $(cat "$WORK/cancel.code"), $(cat "$WORK/cancel.out")"
+# Another program asking for the screen's pixels is refused: only Pixdrift's own command line may.
+/usr/bin/python3 - >"$WORK/denied.log" 2>&1 <<'PY' || fail "another program was given a capture: $(cat "$WORK/denied.log")"
+import sys
+from gi.repository import Gio, GLib
+bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+fds = Gio.UnixFDList.new()
+fds.append(1)
+request = {"action": GLib.Variant("i", 2), "output": GLib.Variant("s", "-")}
+try:
+    bus.call_with_unix_fd_list_sync("app.pixdrift.Pixdrift", "/app/pixdrift/Pixdrift", "app.pixdrift.Pixdrift", "Run",
+                                    GLib.Variant("(a{sv}h)", (request, 0)), None, 0, 10000, fds, None)
+except GLib.Error as error:
+    print(error.message)
+    sys.exit(0 if "AccessDenied" in error.message else 1)
+sys.exit(1)
+PY
+
 # ---- 9. closing the window keeps the program and the tray's Open brings it back; Quit ends it
 step close-and-quit
 xdotool windowactivate --sync "$(main_window)" 2>/dev/null
@@ -471,6 +503,17 @@ escape_overlay "pixdrift --area"
 dbus-send --session --print-reply --dest=app.pixdrift.Pixdrift /app/pixdrift/Pixdrift app.pixdrift.Pixdrift.Quit \
     >/dev/null || fail "Quit over the bus failed"
 ended_ok "Quit over the bus"
+
+# ---- 10b. a script with no Pixdrift running: --full -c ends at once with the monitor under the
+# pointer on the clipboard, offered until another program takes the clipboard over
+step clipboard-alone
+xdotool mousemove 100 1500
+"$PIXDRIFT" --full -c >"$WORK/alone.log" 2>&1 || fail "--full -c failed: $(cat "$WORK/alone.log")"
+xclip -selection clipboard -t image/png -o >"$WORK/alone.png" 2>/dev/null
+is_screen "$WORK/alone.png" 0 800 1600 1800 || fail "--full -c left $(identify "$WORK/alone.png" 2>&1) on the clipboard"
+printf 'mine' | xclip -selection clipboard
+keeper_gone() { ! pgrep -f -- "--full -c" >/dev/null; }
+wait_for 10 keeper_gone || fail "the clipboard's keeper stayed after the clipboard was taken over"
 
 # ---- 11. started by the bus as a launcher starts it: no window until the launcher's call, then
 # the entry's "Capture Area" action captures and the window shows the crop
