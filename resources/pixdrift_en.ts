@@ -439,5 +439,69 @@
         <source>The pattern gives an empty file name</source>
         <translation>The pattern gives an empty file name</translation>
     </message>
+    <message id="preferences.title">
+        <source>Preferences</source>
+        <translation>Preferences</translation>
+    </message>
+    <message id="preferences.shortcuts">
+        <source>Shortcuts</source>
+        <translation>Shortcuts</translation>
+    </message>
+    <message id="preferences.capture">
+        <source>Capture</source>
+        <translation>Capture</translation>
+    </message>
+    <message id="settings.after">
+        <source>After a capture</source>
+        <translation>After a capture</translation>
+    </message>
+    <message id="settings.afterWindow">
+        <source>Open the window</source>
+        <translation>Open the window</translation>
+    </message>
+    <message id="settings.afterCopy">
+        <source>Copy to the clipboard</source>
+        <translation>Copy to the clipboard</translation>
+    </message>
+    <message id="settings.afterSave">
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message id="settings.afterBoth">
+        <source>Copy and save</source>
+        <translation>Copy and save</translation>
+    </message>
+    <message id="settings.saveInto">
+        <source>Save into</source>
+        <translation>Save into</translation>
+    </message>
+    <message id="settings.ask">
+        <source>Ask every time</source>
+        <translation>Ask every time</translation>
+    </message>
+    <message id="settings.thisFolder">
+        <source>This folder</source>
+        <translation>This folder</translation>
+    </message>
+    <message id="settings.choose">
+        <source>Choose…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message id="settings.pattern">
+        <source>File name</source>
+        <translation>File name</translation>
+    </message>
+    <message id="settings.patternHelp">
+        <source>%Y year, %m month, %d day, %H hour, %M minute, %S second, %% a percent sign</source>
+        <translation>%Y year, %m month, %d day, %H hour, %M minute, %S second, %% a percent sign</translation>
+    </message>
+    <message id="settings.format">
+        <source>Format</source>
+        <translation>Format</translation>
+    </message>
+    <message id="settings.quality">
+        <source>Quality</source>
+        <translation>Quality</translation>
+    </message>
 </context>
 </TS>

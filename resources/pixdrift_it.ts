@@ -439,5 +439,69 @@
         <source>The pattern gives an empty file name</source>
         <translation>Lo schema dà un nome di file vuoto</translation>
     </message>
+    <message id="preferences.title">
+        <source>Preferences</source>
+        <translation>Preferenze</translation>
+    </message>
+    <message id="preferences.shortcuts">
+        <source>Shortcuts</source>
+        <translation>Scorciatoie</translation>
+    </message>
+    <message id="preferences.capture">
+        <source>Capture</source>
+        <translation>Cattura</translation>
+    </message>
+    <message id="settings.after">
+        <source>After a capture</source>
+        <translation>Dopo una cattura</translation>
+    </message>
+    <message id="settings.afterWindow">
+        <source>Open the window</source>
+        <translation>Apri la finestra</translation>
+    </message>
+    <message id="settings.afterCopy">
+        <source>Copy to the clipboard</source>
+        <translation>Copia negli appunti</translation>
+    </message>
+    <message id="settings.afterSave">
+        <source>Save</source>
+        <translation>Salva</translation>
+    </message>
+    <message id="settings.afterBoth">
+        <source>Copy and save</source>
+        <translation>Copia e salva</translation>
+    </message>
+    <message id="settings.saveInto">
+        <source>Save into</source>
+        <translation>Salva in</translation>
+    </message>
+    <message id="settings.ask">
+        <source>Ask every time</source>
+        <translation>Chiedi ogni volta</translation>
+    </message>
+    <message id="settings.thisFolder">
+        <source>This folder</source>
+        <translation>Questa cartella</translation>
+    </message>
+    <message id="settings.choose">
+        <source>Choose…</source>
+        <translation>Scegli…</translation>
+    </message>
+    <message id="settings.pattern">
+        <source>File name</source>
+        <translation>Nome del file</translation>
+    </message>
+    <message id="settings.patternHelp">
+        <source>%Y year, %m month, %d day, %H hour, %M minute, %S second, %% a percent sign</source>
+        <translation>%Y anno, %m mese, %d giorno, %H ora, %M minuto, %S secondo, %% il segno di percentuale</translation>
+    </message>
+    <message id="settings.format">
+        <source>Format</source>
+        <translation>Formato</translation>
+    </message>
+    <message id="settings.quality">
+        <source>Quality</source>
+        <translation>Qualità</translation>
+    </message>
 </context>
 </TS>

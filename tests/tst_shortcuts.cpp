@@ -11,10 +11,14 @@
 #include "text/tr.h"
 #include "ui/ShortcutCaptureView.h"
 #include "ui/ShortcutRecorder.h"
+#include "ui/CaptureSettingsPage.h"
 #include "ui/ShortcutSettings.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -353,6 +357,41 @@ private Q_SLOTS:
         QTest::mouseClick(sheet.findChild<QPushButton *>(QStringLiteral("removeFromDesktop")), Qt::LeftButton);
         QVERIFY(desk.bindings.isEmpty());
         QCOMPARE(desk.taken.value("Print"), QStringLiteral("show-screenshot-ui"));
+    }
+
+    // The capture page: Save stores what it shows, a name pattern that gives no name is said
+    // under the field and keeps everything unsaved; the window fits 720 × 520 in either language.
+    void thePreferencesCapturePage()
+    {
+        const auto english = qScopeGuard([] { (void)loadTranslations(QLocale(QLocale::English)); });
+        for (const QLocale &language : {QLocale(QLocale::Italian), QLocale(QLocale::English)}) {
+            QVERIFY(!loadTranslations(language).isEmpty());
+            const QSize least = ShortcutSettings(*m_model).minimumSizeHint();
+            QVERIFY2(least.width() <= 720 && least.height() <= 520, qPrintable(language.name()));
+        }
+        ShortcutSettings sheet(*m_model);
+        CaptureSettingsPage *page = sheet.capturePage();
+        page->chooseFolder = [this](const QString &) { return m_dir->path(); };
+        page->findChild<QComboBox *>(QStringLiteral("after"))->setCurrentIndex(int(SaveSettings::After::copyAndSave));
+        page->findChild<QComboBox *>(QStringLiteral("saveInto"))->setCurrentIndex(1);
+        page->findChild<QComboBox *>(QStringLiteral("format"))->setCurrentIndex(int(ImageFormat::jpeg));
+        auto *pattern = page->findChild<QLineEdit *>(QStringLiteral("pattern"));
+        auto *preview = page->findChild<QLabel *>(QStringLiteral("preview"));
+        pattern->setText(QStringLiteral("shots/%Y"));
+        QCOMPARE(preview->text(), ::tr("settings.patternSlash"));
+        QTest::mouseClick(sheet.saveButton(), Qt::LeftButton);
+        QCOMPARE(m_model->status(), ::tr("settings.patternSlash"));
+        QCOMPARE(SaveSettings::load(*m_defaults), SaveSettings());
+        pattern->setText(QStringLiteral("shot-%Y"));
+        QCOMPARE(preview->text(), QStringLiteral("shot-%1.jpg").arg(QDate::currentDate().year()));
+        QTest::mouseClick(sheet.saveButton(), Qt::LeftButton);
+        SaveSettings wanted;
+        wanted.after = SaveSettings::After::copyAndSave;
+        wanted.folder = m_dir->path();
+        wanted.pattern = QStringLiteral("shot-%Y");
+        wanted.format = ImageFormat::jpeg;
+        QCOMPARE(m_model->saveSettings(), wanted);
+        QCOMPARE(SaveSettings::load(*m_defaults), wanted);
     }
 
     // Escape and Return while a field records belong to the field, not to the sheet; Cancel

@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 104> textKeys = {
+inline constexpr std::array<std::string_view, 120> textKeys = {
     "action.cancel",           "action.copy",          "action.crop",          "action.dismiss",
     "action.save",
     "annotation.color",        "annotation.redo",      "annotation.title",     "annotation.undo",
@@ -34,6 +34,10 @@ inline constexpr std::array<std::string_view, 104> textKeys = {
     "capture.last",            "capture.window",       "status.noWindow",      "status.noWindowList",
     "shortcuts.window",        "status.formatMissing", "status.settingsSaveFailed", "notify.copied",
     "notify.openFolder",       "settings.patternSlash", "settings.patternEmpty",
+    "preferences.title",       "preferences.shortcuts", "preferences.capture", "settings.after",
+    "settings.afterWindow",    "settings.afterCopy",    "settings.afterSave",  "settings.afterBoth",
+    "settings.saveInto",       "settings.ask",          "settings.thisFolder", "settings.choose",
+    "settings.pattern",        "settings.patternHelp",  "settings.format",     "settings.quality",
 };
 
 // Texts the menus and the window title use as they stand; a table may still translate them, with

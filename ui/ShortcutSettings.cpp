@@ -5,14 +5,17 @@
 #include "platform/DesktopKeybindings.h"
 #include "shortcuts/GlobalShortcuts.h"
 #include "text/tr.h"
+#include "ui/CaptureSettingsPage.h"
 #include "ui/ShortcutCaptureView.h"
 #include "ui/ShortcutRecorder.h"
 
 #include <QCheckBox>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,8 +38,7 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
     : QDialog(parent)
     , m_model(model)
 {
-    setWindowTitle(::tr("shortcuts.title"));
-    setFixedSize(460, 340);
+    setWindowTitle(::tr("preferences.title"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     for (const HotKeyAction action : hotKeyActions) {
@@ -54,8 +56,17 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
     }
     connect(&m_model, &CaptureModel::shortcutsChanged, this, &ShortcutSettings::updateRecorders);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 20, 20, 20);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(12, 12, 12, 12);
+    auto *tabs = new QTabWidget;
+    tabs->setObjectName(QStringLiteral("pages"));
+    outer->addWidget(tabs, 1);
+    auto *keysPage = new QWidget;
+    auto *layout = new QVBoxLayout(keysPage);
+    layout->setContentsMargins(16, 16, 16, 16);
+    tabs->addTab(keysPage, ::tr("preferences.shortcuts"));
+    m_capturePage = new CaptureSettingsPage(m_model.saveSettings());
+    tabs->addTab(m_capturePage, ::tr("preferences.capture"));
 
     auto *title = new QLabel(::tr("shortcuts.title"));
     title->setTextFormat(Qt::PlainText);
@@ -94,6 +105,13 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
     }
     layout->addStretch();
 
+    // Two choices that apply at once, on the capture page.
+    auto *includeMarks = new QCheckBox(::tr("marks.include"));
+    includeMarks->setObjectName(QStringLiteral("includeMarks"));
+    includeMarks->setChecked(m_model.includeMarks());
+    connect(includeMarks, &QCheckBox::toggled, &m_model, &CaptureModel::setIncludeMarks);
+    connect(&m_model, &CaptureModel::includeMarksChanged, includeMarks,
+            [this, includeMarks] { includeMarks->setChecked(m_model.includeMarks()); });
     m_startAtLogin = new QCheckBox(::tr("settings.startAtLogin"));
     m_startAtLogin->setObjectName(QStringLiteral("startAtLogin"));
     m_startAtLogin->setChecked(Autostart::isEnabled());
@@ -105,7 +123,9 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
         const QSignalBlocker blocker(m_startAtLogin);
         m_startAtLogin->setChecked(Autostart::isEnabled());
     });
-    layout->addWidget(m_startAtLogin);
+    auto *choices = qobject_cast<QFormLayout *>(m_capturePage->layout());
+    choices->addRow(QString(), includeMarks);
+    choices->addRow(QString(), m_startAtLogin);
 
     auto *buttons = new QHBoxLayout;
     m_cancel = new QPushButton(::tr("shortcuts.cancel"));
@@ -126,11 +146,16 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
         buttons->addWidget(remove);
     }
     buttons->addWidget(m_save);
-    layout->addLayout(buttons);
+    outer->addLayout(buttons);
 
     // Cancel restores nothing: recorded shortcuts are already in the model, unsaved.
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_save, &QPushButton::clicked, this, [this] {
+        // The capture page first: a name pattern that gives no name keeps everything unsaved.
+        if (const QString problem = m_model.setSaveSettings(m_capturePage->settings()); !problem.isEmpty()) {
+            m_model.setStatus(problem);
+            return;
+        }
         // The desktop's own screenshot tool holds the screenshot key: ask before taking it.
         const QStringList held = GlobalShortcuts::heldByScreenshotTool(m_model.shortcuts());
         DesktopKeybindings *keybindings = GlobalShortcuts::desktopKeybindings();
@@ -147,7 +172,8 @@ ShortcutSettings::ShortcutSettings(CaptureModel &model, QWidget *parent)
         question.exec();
         m_model.saveShortcuts(question.clickedButton() == take);
     });
-    m_save->setEnabled(desktopKeys.isEmpty() || keybindings);
+    // Where the desktop owns the keys, Save still stores the capture page.
+    resize(560, 440);
 
     updateRecorders();
 }

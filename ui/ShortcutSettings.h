@@ -9,13 +9,16 @@
 #include <optional>
 
 class CaptureModel;
+class CaptureSettingsPage;
 class QCheckBox;
 class QPushButton;
 class ShortcutRecorder;
 
-// The shortcut fields with Cancel and Save, and whether Pixdrift starts at login. Recorded
-// shortcuts go straight into the model; Save validates, stores and registers them. Closing the
-// window is the same as Cancel. Starting at login takes effect as soon as it is ticked.
+// The preferences: a page of shortcut fields, and a page for what becomes of a capture (with
+// Include marks and whether Pixdrift starts at login), over Cancel and Save. Recorded shortcuts
+// go straight into the model; Save validates, stores and registers them, and stores the capture
+// page. Closing the window is the same as Cancel. Include marks and starting at login take
+// effect as soon as they are ticked.
 class ShortcutSettings : public QDialog
 {
     Q_OBJECT
@@ -27,6 +30,7 @@ public:
     [[nodiscard]] ShortcutRecorder &recorder(HotKeyAction action) const { return *m_recorders[indexOf(action)]; }
     [[nodiscard]] QPushButton *cancelButton() const { return m_cancel; }
     [[nodiscard]] QPushButton *saveButton() const { return m_save; }
+    [[nodiscard]] CaptureSettingsPage *capturePage() const { return m_capturePage; }
 
 private:
     void updateRecorders();
@@ -38,4 +42,5 @@ private:
     QPushButton *m_cancel = nullptr;
     QPushButton *m_save = nullptr;
     QCheckBox *m_startAtLogin = nullptr;
+    CaptureSettingsPage *m_capturePage = nullptr;
 };

@@ -322,10 +322,10 @@ step set-in-gnome
 # The settings sheet from the keyboard; then its "Set in GNOME" button, the last of its bottom
 # row, clicked where it lies in the sheet's frame.
 desk keys ctrl+, || fail "no input"
-wait_for 10 has_window "Keyboard Shortcuts" || fail "the settings did not open"
+wait_for 10 has_window "Preferences" || fail "the settings did not open"
 sleep 0.5
 shot settings
-read -r SX SY SW SH < <(python3 "$SESSION/desk.py" gnome frame "Keyboard Shortcuts") || fail "no frame for the settings"
+read -r SX SY SW SH < <(python3 "$SESSION/desk.py" gnome frame "Preferences") || fail "no frame for the settings"
 desk click $((SX + SW - 60)) $((SY + SH - 36)) || fail "no input"
 wait_for 10 bash -c "gsettings get org.gnome.settings-daemon.plugins.media-keys custom-keybindings | grep -q pixdrift" \
     || fail "no keybinding was made: $(keybindings)"
@@ -337,7 +337,7 @@ KEYS="org.gnome.settings-daemon.plugins.media-keys.custom-keybinding:$P"
 shot set-in-gnome
 # Cancel, the first of the bottom row, closes the sheet; the keys stay set in GNOME.
 desk click $((SX + 50)) $((SY + SH - 36)) || fail "no input"
-wait_for 10 bash -c "! python3 '$SESSION/desk.py' gnome windows | grep -qx 'Keyboard Shortcuts'" || fail "the settings stayed open"
+wait_for 10 bash -c "! python3 '$SESSION/desk.py' gnome windows | grep -qx 'Preferences'" || fail "the settings stayed open"
 
 # The binding runs "pixdrift --area", which reaches the running program over the bus.
 area key ctrl+alt+super+4 301 201 1101 701 301 201 800 500

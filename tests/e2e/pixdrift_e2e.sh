@@ -235,19 +235,19 @@ step settings
 MAIN=$(main_window)
 xdotool windowactivate --sync "$MAIN" 2>/dev/null
 key ctrl+comma
-wait_for 30 xdotool search --onlyvisible --name 'Keyboard Shortcuts' || fail "no settings window"
-SETTINGS=$(xdotool search --onlyvisible --name 'Keyboard Shortcuts' | head -1)
+wait_for 30 xdotool search --onlyvisible --name 'Preferences' || fail "no settings window"
+SETTINGS=$(xdotool search --onlyvisible --name 'Preferences' | head -1)
 sleep 0.5
 geometry "$SETTINGS"
 stored() { grep -q '"pd.areaShortcut": "control+shift+a"' "$HOME/config/Pixdrift/defaults.json"; }
 # Record and save; on a busy machine a key can reach the field before it records, so try again.
 for attempt in 1 2 3; do
-    xdotool mousemove $((X + 345 * SCALE)) $((Y + 58 * SCALE)) click 1
+    xdotool mousemove $((X + 431 * SCALE)) $((Y + 91 * SCALE)) click 1
     sleep 0.5
     ((attempt == 1)) && shot 6-recording
     key ctrl+shift+a
     sleep 0.5
-    xdotool mousemove $((X + 399 * SCALE)) $((Y + 308 * SCALE)) click 1
+    xdotool mousemove $((X + 504 * SCALE)) $((Y + 417 * SCALE)) click 1
     wait_for 30 stored && break
 done
 stored || fail "the new shortcut was not stored"
