@@ -256,6 +256,15 @@ fi
 step quit
 quit_ok
 
+step region-for-a-script
+# No Pixdrift runs: the command captures a region as slurp writes it, in the layout's points, and
+# writes exactly grim's pixels of it to standard output.
+grim -t png -g "0,0 200x100" region-ref.png || fail "grim cannot read the region"
+"$PIXDRIFT" --region "$(echo 0,0 200x100)" -o - >region.png 2>region.log || fail "--region -o - failed: $(cat region.log)"
+[[ $(identify -format '%wx%h' region.png) == $(identify -format '%wx%h' region-ref.png) &&
+    $(compare -metric AE region.png region-ref.png null: 2>&1) == 0 ]] ||
+    fail "--region -o - gave $(identify region.png 2>&1), not grim's $(identify -format '%wx%h' region-ref.png)"
+
 step full-through-portal
 # grim is here; the portal path is taken on request. No Pixdrift runs: this start captures the
 # main output at once and then shows its window.
