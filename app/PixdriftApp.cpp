@@ -89,6 +89,7 @@ PixdriftApp::~PixdriftApp()
     GlobalShortcuts::setDesktopKeysText({});
     GlobalShortcuts::setDesktopKeybindings(nullptr);
     PixdriftDelegate::openMain = nullptr;
+    PixdriftDelegate::openSettings = nullptr;
     delete m_settings;
     delete m_mainWindow;
 }
@@ -138,6 +139,7 @@ DBusInstance::Role PixdriftApp::claimInstance()
 
 void PixdriftApp::launch(const CommandLine &command)
 {
+    PixdriftDelegate::openSettings = [this] { openSettings(); };
     const CommandLine::Action action = command.action;
     buildMainWindow();
     m_delegate.applicationDidFinishLaunching();

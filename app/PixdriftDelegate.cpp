@@ -57,6 +57,10 @@ void PixdriftDelegate::applicationDidFinishLaunching()
         });
     }
     m_menu->addSeparator();
+    m_menu->addAction(::tr("Settings\u2026"), this, [] {
+        if (openSettings)
+            openSettings();
+    });
     m_menu->addAction(::tr("menu.quit"), this, &PixdriftDelegate::quit);
 
     m_statusItem = std::make_unique<QSystemTrayIcon>(appIcon());

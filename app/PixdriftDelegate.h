@@ -26,6 +26,8 @@ public:
 
     // Opens the main window; installed by the main window each time it is shown.
     static inline std::function<void()> openMain;
+    // Opens the preferences; set by the application.
+    static inline std::function<void()> openSettings;
 
     // Registers the stored shortcuts, logs the outcome and puts the icon into the tray.
     void applicationDidFinishLaunching();

@@ -55,7 +55,8 @@ run_size() {
     local cx=$((X + 24)) cy=$((Y + 40))
     xdotool key --clearmodifiers alt+F4
     local floor_key
-    floor_key=$(xmodmap -pke | awk '$4 == "5" {print $2; exit}')
+    # (Ctrl+Alt+Super+5 is Pixdrift's own window key.)
+    floor_key=$(xmodmap -pke | awk '$4 == "6" {print $2; exit}')
     "$FLOOR" "$floor_key" 0x4c & local floor=$!
     local flameshot=
     if have flameshot; then flameshot >/dev/null 2>&1 & flameshot=$!; fi
@@ -69,7 +70,7 @@ run_size() {
         "$WATCH" 40 40 -- xdotool key ctrl+alt+super+4 >>"$T/key.txt"
         wait_for 5 visible '^Pixdrift selection$'; xdotool key Escape; wait_for 5 gone '^Pixdrift selection$'
         sleep 0.3
-        "$WATCH" 40 40 -- xdotool key ctrl+alt+super+5 >>"$T/floor.txt"
+        "$WATCH" 40 40 -- xdotool key ctrl+alt+super+6 >>"$T/floor.txt"
         sleep 0.2; xdotool key Escape; sleep 0.4
         if [[ -n $flameshot ]]; then
             # The command ends only with the capture: the watch does not wait for it.
@@ -101,6 +102,14 @@ run_size() {
         wait_for 5 visible '^Pixdrift$'; sleep 0.2
         xdotool key alt+F4
         wait_for 5 gone '^Pixdrift$'; sleep 0.3
+
+        # For a script: the whole screen as a region to a file through standard output, the
+        # command reaching the running Pixdrift; maim and Flameshot likewise.
+        t=$(now); "$PIXDRIFT" --region "0,0 ${W}x$H" -o - >"$T/shots/region.png"; ms_since "$t" >>"$T/region.txt"
+        if have maim; then t=$(now); maim -g "${W}x$H+0+0" >"$T/shots/maim-g.png"; ms_since "$t" >>"$T/maim-g.txt"; fi
+        if [[ -n $flameshot ]]; then
+            t=$(now); flameshot screen --raw >"$T/shots/flameshot-raw.png" 2>/dev/null; ms_since "$t" >>"$T/flameshot-raw.txt"
+        fi
 
         # An area of the whole screen copied: from the Copy key to a PNG on the clipboard.
         clear_clipboard
@@ -138,6 +147,7 @@ run_size() {
     echo "| $size: hot key → overlay, window open | $(stats "$T/key-open.txt") | — | — | — |"
     echo "| $size: Capture Window (\`pixdrift --window\` to its window) | $(stats "$T/window.txt") | — | — | — |"
     echo "| $size: full capture (Pixdrift: to its window; others: to a PNG file) | $(stats "$T/full.txt") | — | — | scrot $(stats "$T/scrot.txt"); maim $(stats "$T/maim.txt"); Flameshot \`full\` $(stats "$T/flameshot-full.txt") |"
+    echo "| $size: for a script, \`pixdrift --region … -o - > file\` (Pixdrift running) | $(stats "$T/region.txt") | — | — | \`maim -g … > file\` $(stats "$T/maim-g.txt"); \`flameshot screen --raw > file\` $(stats "$T/flameshot-raw.txt") |"
     echo "| $size: whole-screen area, Copy → PNG on the clipboard | $(stats "$T/copy.txt") (inside Pixdrift: $(stats "$T/copy-inside.txt")) | — | — | Flameshot $(stats "$T/flameshot-copy.txt") |"
     echo "| $size: idle for 10 s (resident memory, CPU) | $pix_idle | — | — | Flameshot $fs_idle |"
 
