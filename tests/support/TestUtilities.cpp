@@ -2,10 +2,16 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QProcess>
 #include <QWidget>
+
+#include <algorithm>
+#include <vector>
 
 #include <xcb/xcb.h>
 
@@ -113,4 +119,40 @@ FileSizeLimit::~FileSizeLimit()
 {
     setrlimit(RLIMIT_FSIZE, &m_previous);
     std::signal(SIGXFSZ, m_previousHandler);
+}
+
+QImage renderedText(const QString &text, qreal points, qreal scale, bool dark, int width)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(qRound(points * 96 / 72));
+    const QRect bounds = QFontMetrics(font).boundingRect(QRect(0, 0, width, 100000), Qt::TextWordWrap, text);
+    const QSize size(width + 40, bounds.height() + 32);
+    QImage image(size * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(dark ? QColor(0x1e, 0x1e, 0x1e) : QColor(0xfa, 0xfa, 0xfa));
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(dark ? QColor(0xe0, 0xe0, 0xe0) : QColor(0x20, 0x20, 0x20));
+    painter.drawText(QRect(QPoint(20, 16), QSize(width, bounds.height())), Qt::TextWordWrap, text);
+    painter.end();
+    image.setDevicePixelRatio(1.0);
+    return image;
+}
+
+double characterErrorRate(const QString &read, const QString &expected)
+{
+    const QString a = read.simplified(), b = expected.simplified();
+    std::vector<int> row(std::size_t(b.size()) + 1);
+    for (std::size_t j = 0; j < row.size(); ++j)
+        row[j] = int(j);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const int above = row[std::size_t(j)];
+            row[std::size_t(j)] = std::min({above + 1, row[std::size_t(j - 1)] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return b.isEmpty() ? (a.isEmpty() ? 0.0 : 1.0) : double(row.back()) / double(b.size());
 }

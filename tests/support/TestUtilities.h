@@ -19,6 +19,12 @@ void drag(QWidget *widget, QPointF from, QPointF to);
 // A screenshot-like image in which every pixel differs from its neighbours, so a stale or
 // shifted pixel shows.
 [[nodiscard]] QImage patternImage(QSize size);
+// A paragraph as a screen at `scale` shows it: DejaVu Sans at `points` (at 96 dots per inch),
+// wrapped at `width` points, dark on light or light on dark.
+[[nodiscard]] QImage renderedText(const QString &text, qreal points, qreal scale, bool dark, int width = 520);
+// The share of characters `read` has wrong against `expected` (edits ÷ length), whitespace
+// counted as single spaces.
+[[nodiscard]] double characterErrorRate(const QString &read, const QString &expected);
 // Makes `image` the X11 root window's background, which stays whatever is shown above it.
 [[nodiscard]] bool showOnRoot(const QImage &image);
 
