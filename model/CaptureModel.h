@@ -43,6 +43,8 @@ public:
     explicit CaptureModel(UserDefaults &defaults, QObject *parent = nullptr);
     // The same with the user's own settings store.
     explicit CaptureModel(QObject *parent = nullptr);
+    // Stops a text reading under way and waits for its thread.
+    ~CaptureModel() override;
 
     // The newest model, or null once it is gone. Never keeps a model alive.
     [[nodiscard]] static CaptureModel *shared() { return s_shared.data(); }
@@ -202,6 +204,14 @@ public:
     // Stores them; the text of what is wrong with them (nothing is stored then), or empty.
     QString setSaveSettings(const SaveSettings &settings);
 
+    // Reads the text of the crop (never the marks) off the GUI thread and puts it on the
+    // clipboard as plain text; the status line counts its lines, says that there were none, or
+    // shows the progress of a reading that takes longer than half a second. A new capture, another
+    // reading or cancelTextReading() stops it.
+    void copyText();
+    void cancelTextReading();
+    [[nodiscard]] bool readingText() const { return m_textJob != nullptr; }
+
     // "yyyy-MM-dd-HH-mm-ss" in local time, ASCII digits whatever the locale.
     [[nodiscard]] static QString timestamp(const QDateTime &time);
 
@@ -229,6 +239,7 @@ Q_SIGNALS:
     void includeMarksChanged();
     void delayChanged();
     void saveSettingsChanged();
+    void readingTextChanged();
     void shortcutsChanged();
 
 private:
@@ -317,6 +328,9 @@ private:
     bool m_delayFull = false;
     ShortcutSet m_shortcuts;
     SaveSettings m_saveSettings;
+    // The text reading under way: its stop flag and progress, shared with its thread.
+    struct TextJob;
+    std::shared_ptr<TextJob> m_textJob;
     qint64 m_captureGeneration = 0;
     // The capture Cancel dropped, until the next capture starts.
     std::optional<Shown> m_discarded;

@@ -503,5 +503,33 @@
         <source>Quality</source>
         <translation>Quality</translation>
     </message>
+    <message id="action.copyText">
+        <source>Copy Text</source>
+        <translation>Copy Text</translation>
+    </message>
+    <message id="action.copyTextTip">
+        <source>Copy the words in the crop as text</source>
+        <translation>Copy the words in the crop as text</translation>
+    </message>
+    <message id="status.readingText">
+        <source>Reading the text…</source>
+        <translation>Reading the text…</translation>
+    </message>
+    <message id="status.noText">
+        <source>No text found in the crop</source>
+        <translation>No text found in the crop</translation>
+    </message>
+    <message id="status.textCopiedOne">
+        <source>Copied 1 line of text</source>
+        <translation>Copied 1 line of text</translation>
+    </message>
+    <message id="status.textCopied">
+        <source>Copied %1 lines of text</source>
+        <translation>Copied %1 lines of text</translation>
+    </message>
+    <message id="status.noTextData">
+        <source>Text cannot be read: no language data is installed (package tesseract-ocr-eng, or tesseract-ocr- and your language's code)</source>
+        <translation>Text cannot be read: no language data is installed (package tesseract-ocr-eng, or tesseract-ocr- and your language's code)</translation>
+    </message>
 </context>
 </TS>

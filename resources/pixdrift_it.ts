@@ -503,5 +503,33 @@
         <source>Quality</source>
         <translation>Qualità</translation>
     </message>
+    <message id="action.copyText">
+        <source>Copy Text</source>
+        <translation>Copia testo</translation>
+    </message>
+    <message id="action.copyTextTip">
+        <source>Copy the words in the crop as text</source>
+        <translation>Copia come testo le parole nel ritaglio</translation>
+    </message>
+    <message id="status.readingText">
+        <source>Reading the text…</source>
+        <translation>Lettura del testo…</translation>
+    </message>
+    <message id="status.noText">
+        <source>No text found in the crop</source>
+        <translation>Nessun testo trovato nel ritaglio</translation>
+    </message>
+    <message id="status.textCopiedOne">
+        <source>Copied 1 line of text</source>
+        <translation>Copiata 1 riga di testo</translation>
+    </message>
+    <message id="status.textCopied">
+        <source>Copied %1 lines of text</source>
+        <translation>Copiate %1 righe di testo</translation>
+    </message>
+    <message id="status.noTextData">
+        <source>Text cannot be read: no language data is installed (package tesseract-ocr-eng, or tesseract-ocr- and your language's code)</source>
+        <translation>Impossibile leggere il testo: nessun dato di lingua installato (pacchetto tesseract-ocr-ita, o tesseract-ocr- e il codice della tua lingua)</translation>
+    </message>
 </context>
 </TS>

@@ -483,7 +483,7 @@ private Q_SLOTS:
                      || w->objectName() == u"message")
                     && w->isVisibleTo(&window))
                     shown.append(w);
-            QCOMPARE(shown.size(), 36);
+            QCOMPARE(shown.size(), 37);
             for (QWidget *w : shown) {
                 const QRect place(w->mapTo(&window, QPoint(0, 0)), w->size());
                 QVERIFY2(window.rect().contains(place), qPrintable(w->objectName() + u' ' + w->property("text").toString()));

@@ -3,7 +3,13 @@
 
 #include "model/TextRecognition.h"
 
+#include "support/Fakes.h"
 #include "support/TestUtilities.h"
+#include "text/tr.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 
 #include <QPainter>
 #include <QTest>
@@ -62,6 +68,37 @@ private Q_SLOTS:
         QVERIFY(result.lines >= 2);
         const double rate = characterErrorRate(result.text, text);
         QVERIFY2(rate <= 0.02, qPrintable(QStringLiteral("%1 %: %2").arg(rate * 100, 0, 'f', 1).arg(result.text)));
+    }
+
+    // Copy Text in the window: the crop's words on the clipboard as plain text, the lines
+    // counted; none found is said; a new capture stops a reading, which then says nothing.
+    void copyText()
+    {
+        QVERIFY(!loadTranslations(QLocale(QLocale::English)).isEmpty());
+        CaptureRig rig;
+        const QImage page = renderedText(english, 11, 1, false);
+        rig.model.setImage(page);
+        rig.model.setCrop(QRectF(page.rect()));
+        QGuiApplication::clipboard()->clear();
+        rig.model.copyText();
+        QVERIFY(rig.model.readingText());
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.model.readingText(), 20000);
+        const QString copied = QGuiApplication::clipboard()->text();
+        QVERIFY2(characterErrorRate(copied, english) <= 0.02, qPrintable(copied));
+        QCOMPARE(rig.model.status(), ::tr("status.textCopied").arg(copied.count(u'\n') + 1));
+        QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasImage());
+
+        rig.model.setCrop(QRectF(0, 0, 12, page.height())); // the margin only
+        rig.model.copyText();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.model.status(), ::tr("status.noText"), 20000);
+
+        rig.model.setCrop(QRectF(page.rect()));
+        rig.model.copyText();
+        rig.model.take(true);
+        QVERIFY(!rig.model.readingText());
+        QTRY_COMPARE(rig.model.status(), ::tr("status.fullCaptured"));
+        QTest::qWait(1500);
+        QCOMPARE(rig.model.status(), ::tr("status.fullCaptured"));
     }
 
     // An empty picture, or one of mere shapes, holds no text; a cancelled reading says so.

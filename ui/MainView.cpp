@@ -173,6 +173,14 @@ QWidget *MainView::buildHeader()
         m_imageArea->finishEditing();
         m_model.output(true);
     });
+    m_copyText = iconButton("edit-select-text", ::tr("action.copyText"));
+    m_copyText->setObjectName(QStringLiteral("copyText"));
+    m_copyText->setToolTip(::tr("action.copyTextTip") + QStringLiteral(" (")
+                           + QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C).toString(QKeySequence::NativeText) + u')');
+    connect(m_copyText, &QPushButton::clicked, this, [this] {
+        m_imageArea->finishEditing();
+        m_model.copyText();
+    });
     m_save = iconButton("document-save", ::tr("action.save"));
     m_save->setToolTip(withKeys(::tr("action.save"), QKeySequence::Save));
     connect(m_save, &QPushButton::clicked, this, [this] {
@@ -183,7 +191,7 @@ QWidget *MainView::buildHeader()
     m_pin->setToolTip(::tr("action.pinTip") + QStringLiteral(" (")
                       + QKeySequence(Qt::CTRL | Qt::Key_P).toString(QKeySequence::NativeText) + u')');
     connect(m_pin, &QPushButton::clicked, this, &MainView::pin);
-    for (QPushButton *b : {m_crop, m_cancel, m_pin, m_copy, m_save})
+    for (QPushButton *b : {m_crop, m_cancel, m_pin, m_copyText, m_copy, m_save})
         outputs->addWidget(b);
 
     // The usual keys do what their buttons do, and only while the buttons can be pressed.
@@ -191,6 +199,7 @@ QWidget *MainView::buildHeader()
                                       {QKeySequence::Save, m_save},
                                       {QKeySequence::Undo, m_undo},
                                       {QKeySequence(Qt::CTRL | Qt::Key_P), m_pin},
+                                      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), m_copyText},
                                       {Qt::Key_C, m_crop}}) {
         auto *shortcut = new QShortcut(key, this);
         shortcut->setContext(Qt::WindowShortcut);
@@ -249,7 +258,7 @@ void MainView::refresh()
 {
     const bool hasImage = m_model.hasImage();
     m_pages->setCurrentIndex(hasImage ? 1 : 0);
-    for (QWidget *control : std::initializer_list<QWidget *>{m_cancel, m_pin, m_copy, m_save})
+    for (QWidget *control : std::initializer_list<QWidget *>{m_cancel, m_pin, m_copyText, m_copy, m_save})
         control->setEnabled(hasImage);
     m_controls->setEnabled(hasImage);
     m_undo->setEnabled(hasImage || m_model.canUndo());
@@ -354,8 +363,11 @@ void MainView::showEvent(QShowEvent *event)
 
 bool MainView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_watchedWindow && event->type() == QEvent::Close && event->isAccepted())
+    if (watched == m_watchedWindow && event->type() == QEvent::Close && event->isAccepted()) {
         m_appearPending = true;
+        // Closing the window stops reading its text.
+        m_model.cancelTextReading();
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -96,6 +96,7 @@ private:
     QPushButton *m_cancel = nullptr;
     QPushButton *m_pin = nullptr;
     QPushButton *m_copy = nullptr;
+    QPushButton *m_copyText = nullptr;
     QPushButton *m_save = nullptr;
     MessageBar *m_message = nullptr;
     QLabel *m_hint = nullptr;
