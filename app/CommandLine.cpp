@@ -41,7 +41,10 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     // meaning are the desktops' convention).
     QCommandLineOption service(QStringLiteral("gapplication-service"));
     service.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({help, version, area, full, screen, window, last, region, delay, clipboard, output, service});
+    const QCommandLineOption ocr(QStringLiteral("ocr"),
+                                 QStringLiteral("The text in the capture instead of the picture: on standard output, or on "
+                                                "the clipboard with --clipboard. Ends with 1 when there is none."));
+    parser.addOptions({help, version, area, full, screen, window, last, region, delay, clipboard, output, ocr, service});
 
     CommandLine result;
     // Qt names the program only once an application object exists.
@@ -80,6 +83,17 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         result.errorText = QStringLiteral("--output takes a file, a folder or -.\n") + usage;
         return result;
     }
+    result.ocr = parser.isSet(ocr);
+    if (result.ocr) {
+        if (!result.outputPath.isEmpty() && result.outputPath != u"-") {
+            result.exitCode = 2;
+            result.errorText = QStringLiteral("--ocr writes the text to standard output, or with --clipboard to the clipboard.\n")
+                               + usage;
+            return result;
+        }
+        if (!result.clipboard)
+            result.outputPath = QStringLiteral("-");
+    }
     if (parser.isSet(screen)) {
         result.screen = parser.value(screen);
         if (result.screen.isEmpty() || parser.isSet(delay)) {
@@ -113,7 +127,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         return result;
     }
     if (parser.isSet(service) && (parser.isSet(area) || parser.isSet(full) || parser.isSet(screen) || parser.isSet(last)
-                                   || parser.isSet(window) || parser.isSet(region) || result.forScript())) {
+                                   || parser.isSet(window) || parser.isSet(region) || result.forScript() || parser.isSet(ocr))) {
         result.exitCode = 2;
         result.errorText = QStringLiteral("--gapplication-service takes no other option.\n") + usage;
         return result;
@@ -158,13 +172,14 @@ const QString regionKey = QStringLiteral("region");
 const QString delayKey = QStringLiteral("delay");
 const QString clipboardKey = QStringLiteral("clipboard");
 const QString outputKey = QStringLiteral("output");
+const QString ocrKey = QStringLiteral("ocr");
 
 } // namespace
 
 QVariantMap CommandLine::toBus() const
 {
     QVariantMap map{{actionKey, int(action)}, {screenKey, screen},     {delayKey, delay},
-                    {clipboardKey, clipboard}, {outputKey, outputPath}};
+                    {clipboardKey, clipboard}, {outputKey, outputPath}, {ocrKey, ocr}};
     if (region)
         map.insert(regionKey, QStringLiteral("%1,%2 %3x%4").arg(region->x()).arg(region->y()).arg(region->width()).arg(region->height()));
     return map;
@@ -182,6 +197,7 @@ std::optional<CommandLine> CommandLine::fromBus(const QVariantMap &map)
     command.delay = map.value(delayKey).toInt();
     command.clipboard = map.value(clipboardKey).toBool();
     command.outputPath = map.value(outputKey).toString();
+    command.ocr = map.value(ocrKey).toBool();
     if (command.delay < 0 || command.delay > 60)
         return std::nullopt;
     if (command.action == Action::CaptureRegion) {

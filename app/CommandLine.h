@@ -25,6 +25,9 @@ struct CommandLine
     // "-" for standard output (--output), instead of the window.
     bool clipboard = false;
     QString outputPath;
+    // The text in the capture instead of the picture (--ocr): on standard output, or on the
+    // clipboard with --clipboard.
+    bool ocr = false;
     std::optional<int> exitCode;
     QString output;    // for standard output
     QString errorText; // for standard error
@@ -33,7 +36,7 @@ struct CommandLine
     // slurp's "X,Y WxH" or X11's "WxH+X+Y"; none for anything else or an empty rectangle.
     [[nodiscard]] static std::optional<QRect> parseRegion(const QString &text);
 
-    [[nodiscard]] bool forScript() const { return clipboard || !outputPath.isEmpty(); }
+    [[nodiscard]] bool forScript() const { return clipboard || !outputPath.isEmpty() || ocr; }
     // A script's request as it goes over the bus to the running Pixdrift (the output path
     // absolute), and back; none for a map that is not one.
     [[nodiscard]] QVariantMap toBus() const;

@@ -174,6 +174,7 @@ void PixdriftApp::runCommand(const CommandLine &command, std::function<QString(c
     if (command.forScript()) {
         delivery.emplace();
         delivery->copy = command.clipboard;
+        delivery->text = command.ocr;
         if (command.outputPath == u"-")
             delivery->stream = std::move(stream);
         else if (!command.outputPath.isEmpty())

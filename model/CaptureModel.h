@@ -3,6 +3,7 @@
 #include "model/CaptureEnvironment.h"
 #include "model/Mark.h"
 #include "model/SaveSettings.h"
+#include "model/TextRecognition.h"
 #include "shortcuts/GlobalShortcuts.h"
 
 #include <QImage>
@@ -104,6 +105,9 @@ public:
         // Instead of saving: the encoded picture goes to a script (its standard output); the
         // error text, or empty.
         std::function<QString(const QByteArray &bytes)> stream;
+        // The text of the crop instead of the picture: on the clipboard with `copy`, else to
+        // `stream`; none found is a failure.
+        bool text = false;
         // A desktop notification says where it went.
         bool notify = false;
         // Told once.
@@ -301,6 +305,11 @@ private:
     // Saves `image` into `target` (a file or a folder) or, without one, as the settings say; the
     // outcome on a later turn.
     void saveImage(const QImage &image, const QString &target, std::function<void(const Saved &)> done);
+    // Reads the text of `crop` on a thread of its own; `done` hears the result, cancelled when
+    // another reading or capture took its place.
+    void readText(const QImage &crop, std::function<void(const TextRecognition::Result &)> done);
+    // Puts read text on the clipboard and says so; what it said.
+    QString putTextOnClipboard(const TextRecognition::Result &result);
     // Puts the image on the clipboard as PNG; the error text, or empty.
     [[nodiscard]] QString copyImage(const QImage &image);
 

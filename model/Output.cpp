@@ -303,8 +303,9 @@ std::optional<CaptureModel::Delivery> CaptureModel::deliveryFor(const CaptureReq
     if (m_saveSettings.after == SaveSettings::After::openWindow)
         return std::nullopt;
     Delivery delivery;
-    delivery.copy = m_saveSettings.copies();
+    delivery.copy = m_saveSettings.copies() || m_saveSettings.readsText();
     delivery.save = m_saveSettings.saves();
+    delivery.text = m_saveSettings.readsText();
     delivery.notify = true;
     return delivery;
 }
@@ -332,6 +333,29 @@ void CaptureModel::deliver(const Delivery &delivery)
         return;
     }
     clearFailure();
+    if (delivery.text) {
+        // The words of the crop, never of the marks.
+        readText(cropped(), [this, finish, delivery](const TextRecognition::Result &result) {
+            if (result.cancelled)
+                finish({Delivered::Outcome::cancelled, {}}, {}, {});
+            else if (!result.error.isEmpty())
+                finish({Delivered::Outcome::failed, result.error}, ::tr("status.copyFailed") + u' ' + result.error, {});
+            else if (result.lines == 0) {
+                // Nothing went wrong, but there is nothing to deliver: a script hears it as a failure.
+                setStatus(::tr("status.noText"));
+                if (delivery.notify && m_environment.notify)
+                    m_environment.notify(::tr("status.noText"), {});
+                if (delivery.done)
+                    delivery.done({Delivered::Outcome::failed, ::tr("status.noText")});
+            }
+            else if (delivery.stream) {
+                const QString error = delivery.stream((result.text + u'\n').toUtf8());
+                finish({error.isEmpty() ? Delivered::Outcome::delivered : Delivered::Outcome::failed, error}, {}, {});
+            } else
+                finish({}, putTextOnClipboard(result), {});
+        });
+        return;
+    }
     QString copied;
     if (delivery.copy) {
         if (const QString error = copyImage(image); !error.isEmpty()) {

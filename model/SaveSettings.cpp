@@ -4,6 +4,8 @@
 
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace {
 
 const QString afterKey = QStringLiteral("pd.afterCapture");
@@ -11,6 +13,7 @@ const QString folderKey = QStringLiteral("pd.saveInto");
 const QString patternKey = QStringLiteral("pd.namePattern");
 const QString formatKey = QStringLiteral("pd.format");
 const QString qualityKey = QStringLiteral("pd.quality");
+const QString textLanguagesKey = QStringLiteral("pd.textLanguages");
 
 } // namespace
 
@@ -18,7 +21,7 @@ SaveSettings SaveSettings::load(const UserDefaults &defaults)
 {
     SaveSettings settings;
     const qint64 after = defaults.integer(afterKey).value_or(0);
-    if (after >= 0 && after <= qint64(After::copyAndSave))
+    if (after >= 0 && after <= qint64(After::copyText))
         settings.after = After(after);
     settings.folder = defaults.string(folderKey).value_or(QString());
     // A pattern that gives no name is never stored; one edited in by hand falls back too.
@@ -29,6 +32,11 @@ SaveSettings SaveSettings::load(const UserDefaults &defaults)
     const qint64 quality = defaults.integer(qualityKey).value_or(settings.quality);
     if (quality >= 1 && quality <= 100)
         settings.quality = int(quality);
+    // "deu+fra", as Tesseract writes language lists; only letters, so nothing else reaches it.
+    for (const QString &language : defaults.string(textLanguagesKey).value_or(QString()).split(u'+', Qt::SkipEmptyParts)) {
+        if (std::all_of(language.begin(), language.end(), [](QChar c) { return c.isLetter() || c == u'_'; }))
+            settings.textLanguages << language;
+    }
     return settings;
 }
 
@@ -38,5 +46,6 @@ bool SaveSettings::store(UserDefaults &defaults) const
                                {folderKey, folder},
                                {patternKey, pattern},
                                {formatKey, FileNaming::wordFor(format)},
-                               {qualityKey, quality}});
+                               {qualityKey, quality},
+                               {textLanguagesKey, textLanguages.join(u'+')}});
 }

@@ -3,6 +3,7 @@
 #include "model/FileNaming.h"
 
 #include <QString>
+#include <QStringList>
 
 class UserDefaults;
 
@@ -11,7 +12,7 @@ struct SaveSettings
 {
     // After a capture: the window opens to adjust and mark it, or the whole selection goes
     // straight to the clipboard, a file, or both, with no window.
-    enum class After { openWindow, copy, save, copyAndSave };
+    enum class After { openWindow, copy, save, copyAndSave, copyText };
     After after = After::openWindow;
     // Where Save writes, without asking; empty: ask every time.
     QString folder;
@@ -19,9 +20,12 @@ struct SaveSettings
     ImageFormat format = ImageFormat::png;
     // For JPEG and WebP, 1 to 100.
     int quality = 90;
+    // Languages to read text in beside the interface's and English ("deu", "fra", …).
+    QStringList textLanguages;
 
     [[nodiscard]] bool copies() const { return after == After::copy || after == After::copyAndSave; }
     [[nodiscard]] bool saves() const { return after == After::save || after == After::copyAndSave; }
+    [[nodiscard]] bool readsText() const { return after == After::copyText; }
 
     // The stored settings; a value that is missing or makes no sense reads as its default.
     [[nodiscard]] static SaveSettings load(const UserDefaults &defaults);

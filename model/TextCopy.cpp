@@ -52,13 +52,42 @@ void CaptureModel::copyText()
     const QImage crop = cropped();
     if (crop.isNull())
         return;
-    cancelTextReading();
     clearFailure();
+    readText(crop, [this](const TextRecognition::Result &result) {
+        if (result.cancelled)
+            return;
+        if (!result.error.isEmpty()) {
+            fail(::tr("status.copyFailed") + u' ' + result.error);
+            return;
+        }
+        if (result.lines == 0) {
+            setStatus(::tr("status.noText"));
+            return;
+        }
+        putTextOnClipboard(result);
+    });
+}
+
+QString CaptureModel::putTextOnClipboard(const TextRecognition::Result &result)
+{
+    auto *data = new QMimeData;
+    data->setText(result.text);
+    QGuiApplication::clipboard()->setMimeData(data);
+    const QString said = result.lines == 1 ? ::tr("status.textCopiedOne") : ::tr("status.textCopied").arg(result.lines);
+    setStatus(said);
+    return said;
+}
+
+void CaptureModel::readText(const QImage &crop, std::function<void(const TextRecognition::Result &)> done)
+{
+    cancelTextReading();
     const TextRecognition::Installed installed = TextRecognition::installed();
-    const QStringList languages =
-        TextRecognition::languagesFor(QLocale().bcp47Name().section(u'-', 0, 0), {}, installed);
+    const QStringList languages = TextRecognition::languagesFor(QLocale().bcp47Name().section(u'-', 0, 0),
+                                                                m_saveSettings.textLanguages, installed);
     if (languages.isEmpty()) {
-        fail(::tr("status.noTextData"));
+        TextRecognition::Result none;
+        none.error = ::tr("status.noTextData");
+        done(none);
         return;
     }
     auto job = std::make_shared<TextJob>();
@@ -80,26 +109,18 @@ void CaptureModel::copyText()
             setStatus(::tr("status.readingText") + QStringLiteral(" %1 %").arg(std::max(0, job->progress.load())));
     });
     ticker->start(100);
-    connect(thread, &QThread::finished, this, [this, job, thread] {
+    connect(thread, &QThread::finished, this, [this, job, thread, done] {
         thread->deleteLater();
-        // Another capture or reading has taken its place: it has nothing to say.
-        if (job != m_textJob)
+        // Another capture or reading has taken its place.
+        if (job != m_textJob) {
+            TextRecognition::Result stopped;
+            stopped.cancelled = true;
+            done(stopped);
             return;
+        }
         m_textJob.reset();
         Q_EMIT readingTextChanged();
-        const TextRecognition::Result &result = job->result;
-        if (!result.error.isEmpty()) {
-            fail(::tr("status.copyFailed") + u' ' + result.error);
-            return;
-        }
-        if (result.lines == 0) {
-            setStatus(::tr("status.noText"));
-            return;
-        }
-        auto *data = new QMimeData;
-        data->setText(result.text);
-        QGuiApplication::clipboard()->setMimeData(data);
-        setStatus(result.lines == 1 ? ::tr("status.textCopiedOne") : ::tr("status.textCopied").arg(result.lines));
+        done(job->result);
     });
     thread->start(QThread::LowPriority);
 }

@@ -531,5 +531,13 @@
         <source>Text cannot be read: no language data is installed (package tesseract-ocr-eng, or tesseract-ocr- and your language's code)</source>
         <translation>Text cannot be read: no language data is installed (package tesseract-ocr-eng, or tesseract-ocr- and your language's code)</translation>
     </message>
+    <message id="settings.afterText">
+        <source>Copy the text</source>
+        <translation>Copy the text</translation>
+    </message>
+    <message id="settings.textLanguages">
+        <source>Text languages</source>
+        <translation>Text languages</translation>
+    </message>
 </context>
 </TS>

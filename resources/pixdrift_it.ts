@@ -531,5 +531,13 @@
         <source>Text cannot be read: no language data is installed (package tesseract-ocr-eng, or tesseract-ocr- and your language's code)</source>
         <translation>Impossibile leggere il testo: nessun dato di lingua installato (pacchetto tesseract-ocr-ita, o tesseract-ocr- e il codice della tua lingua)</translation>
     </message>
+    <message id="settings.afterText">
+        <source>Copy the text</source>
+        <translation>Copia il testo</translation>
+    </message>
+    <message id="settings.textLanguages">
+        <source>Text languages</source>
+        <translation>Lingue del testo</translation>
+    </message>
 </context>
 </TS>

@@ -167,6 +167,11 @@ private Q_SLOTS:
         for (const QVariantMap &wrong : {service, noRegion, QVariantMap{{"action", "area"}}})
             QVERIFY(!CommandLine::fromBus(wrong));
         QCOMPARE(CommandLine::parse({"pixdrift", "-o", "-"}).action, CommandLine::Action::CaptureArea);
+        // The text goes to standard output, or to the clipboard; never to a file.
+        const CommandLine text = CommandLine::parse({"pixdrift", "--window", "--ocr"});
+        QVERIFY(text.ocr && text.outputPath == u"-" && CommandLine::fromBus(text.toBus())->ocr);
+        QVERIFY(CommandLine::parse({"pixdrift", "--ocr", "-c"}).outputPath.isEmpty());
+        QCOMPARE(CommandLine::parse({"pixdrift", "--ocr", "-o", "a.txt"}).exitCode, 2);
     }
 
     void gnomeKeybindings()

@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 127> textKeys = {
+inline constexpr std::array<std::string_view, 129> textKeys = {
     "action.cancel",           "action.copy",          "action.crop",          "action.dismiss",
     "action.save",
     "annotation.color",        "annotation.redo",      "annotation.title",     "annotation.undo",
@@ -39,7 +39,8 @@ inline constexpr std::array<std::string_view, 127> textKeys = {
     "settings.saveInto",       "settings.ask",          "settings.thisFolder", "settings.choose",
     "settings.pattern",        "settings.patternHelp",  "settings.format",     "settings.quality",
     "action.copyText",         "action.copyTextTip",    "status.readingText",  "status.noText",
-    "status.textCopiedOne",    "status.textCopied",     "status.noTextData",
+    "status.textCopiedOne",    "status.textCopied",     "status.noTextData",   "settings.afterText",
+    "settings.textLanguages",
 };
 
 // Texts the menus and the window title use as they stand; a table may still translate them, with

@@ -1,5 +1,6 @@
 #include "ui/CaptureSettingsPage.h"
 
+#include "model/TextRecognition.h"
 #include "text/tr.h"
 #include "ui/WindowParts.h"
 
@@ -10,6 +11,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QSlider>
 
@@ -25,7 +28,8 @@ CaptureSettingsPage::CaptureSettingsPage(const SaveSettings &settings, QWidget *
 
     m_after = new QComboBox;
     m_after->setObjectName(QStringLiteral("after"));
-    for (const char *key : {"settings.afterWindow", "settings.afterCopy", "settings.afterSave", "settings.afterBoth"})
+    for (const char *key :
+         {"settings.afterWindow", "settings.afterCopy", "settings.afterSave", "settings.afterBoth", "settings.afterText"})
         m_after->addItem(::tr(key));
     m_after->setCurrentIndex(int(settings.after));
     form->addRow(::tr("settings.after"), m_after);
@@ -70,6 +74,24 @@ CaptureSettingsPage::CaptureSettingsPage(const SaveSettings &settings, QWidget *
     quality->addWidget(m_qualityLabel);
     form->addRow(::tr("settings.quality"), quality);
 
+    // The languages text is read in: the interface's and English always, others as chosen.
+    m_languages = new QListWidget;
+    m_languages->setObjectName(QStringLiteral("textLanguages"));
+    m_languages->setMaximumHeight(m_languages->fontMetrics().height() * 4);
+    const TextRecognition::Installed installed = TextRecognition::installed();
+    const QStringList always = TextRecognition::languagesFor(QLocale().bcp47Name().section(u'-', 0, 0), {}, installed);
+    for (const QString &language : installed.languages) {
+        auto *item = new QListWidgetItem(language, m_languages);
+        item->setData(Qt::UserRole, language);
+        const QString name = QLocale::languageToString(QLocale::codeToLanguage(language, QLocale::ISO639Part2T));
+        item->setText(name.isEmpty() || name == u"C" ? language : name);
+        item->setFlags(always.contains(language) ? Qt::ItemIsUserCheckable : Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
+        item->setCheckState(always.contains(language) || settings.textLanguages.contains(language) ? Qt::Checked : Qt::Unchecked);
+    }
+    if (installed.languages.isEmpty())
+        new QListWidgetItem(::tr("status.noTextData"), m_languages);
+    form->addRow(::tr("settings.textLanguages"), m_languages);
+
     connect(m_saveInto, &QComboBox::currentIndexChanged, this, [this](int index) {
         // "This folder" without one yet asks for it at once.
         if (index == 1 && m_folder.isEmpty()) {
@@ -101,6 +123,11 @@ SaveSettings CaptureSettingsPage::settings() const
     settings.pattern = m_pattern->text();
     settings.format = ImageFormat(m_format->currentIndex());
     settings.quality = m_quality->value();
+    for (int row = 0; row < m_languages->count(); ++row) {
+        const QListWidgetItem *item = m_languages->item(row);
+        if ((item->flags() & Qt::ItemIsEnabled) && item->checkState() == Qt::Checked)
+            settings.textLanguages << item->data(Qt::UserRole).toString();
+    }
     return settings;
 }
 

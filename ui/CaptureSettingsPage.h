@@ -10,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QSlider;
 
@@ -45,4 +46,5 @@ private:
     QComboBox *m_format = nullptr;
     QSlider *m_quality = nullptr;
     QLabel *m_qualityLabel = nullptr;
+    QListWidget *m_languages = nullptr;
 };

@@ -445,7 +445,8 @@ status=$?
 
 # ---- 8c. scripts, with Pixdrift running: a region (as slurp writes it) to standard output is
 # exactly the screen's pixels, a region (as X11 writes it) to a .jpg is a JPEG of its size and
-# the path is printed; Escape in an area capture for a file exits 1 and writes nothing
+# the path is printed; Escape in an area capture for a file exits 1 and writes nothing; the
+# text of a window is read; another program is refused
 step scripts
 "$PIXDRIFT" --region "100,900 300x200" -o - >"$WORK/region.png" 2>>"$WORK/second.log" ||
     fail "--region -o - failed: $(tail -2 "$WORK/second.log")"
@@ -458,6 +459,27 @@ escape_overlay "pixdrift --area -o showed no overlay"
 wait_for 10 test -s "$WORK/cancel.code" || fail "pixdrift --area -o did not end after Escape"
 [[ $(cat "$WORK/cancel.code") == 1 && ! -e $WORK/cancelled.png ]] ||
     fail "Escape in --area -o: exit $(cat "$WORK/cancel.code"), $(cat "$WORK/cancel.out")"
+# A window showing a line of text: --ocr prints it (at most 2 % of the characters wrong).
+LINE="Error: permission denied while opening the configuration file."
+convert -size 760x60 xc:'#fafafa' -font DejaVu-Sans -pointsize 15 -fill '#202020' -annotate +20+36 "$LINE" "$WORK/line.png"
+display -title text-line -geometry +100+1000 "$WORK/line.png" &
+LINE_PID=$!
+wait_for 10 xdotool search --onlyvisible --name '^text-line$' || fail "the text window did not show"
+sleep 0.5
+eval "$(xdotool search --onlyvisible --name '^text-line$' getwindowgeometry --shell | head -5)"
+read_text=$("$PIXDRIFT" --region "$X,$Y ${WIDTH}x$HEIGHT" --ocr 2>>"$WORK/second.log") || fail "--ocr failed: $(tail -1 "$WORK/second.log")"
+python3 - "$read_text" "$LINE" <<'PY' || fail "--ocr read '$read_text'"
+import sys
+a, b = " ".join(sys.argv[1].split()), sys.argv[2]
+row = list(range(len(b) + 1))
+for i in range(1, len(a) + 1):
+    previous, row[0] = row[0], i
+    for j in range(1, len(b) + 1):
+        previous, row[j] = row[j], min(row[j] + 1, row[j - 1] + 1, previous + (a[i - 1] != b[j - 1]))
+sys.exit(0 if row[-1] / len(b) <= 0.02 else 1)
+PY
+kill "$LINE_PID"
+wait "$LINE_PID" 2>/dev/null
 # Another program asking for the screen's pixels is refused: only Pixdrift's own command line may.
 /usr/bin/python3 - >"$WORK/denied.log" 2>&1 <<'PY' || fail "another program was given a capture: $(cat "$WORK/denied.log")"
 import sys
