@@ -75,7 +75,7 @@ int main(int argc, char *argv[])
         QElapsedTimer timer;
         timer.start();
         const TextRecognition::Result result =
-            TextRecognition::recognise(TextRecognition::prepared(screen, TextRecognition::upscaleFor(2.0)), installed, languages);
+            TextRecognition::recognise(TextRecognition::prepared(screen, TextRecognition::upscaleFor(2.0, screen.size())), installed, languages);
         seconds.push_back(double(timer.nsecsElapsed()) / 1e9);
         lines = result.lines;
     }

@@ -127,6 +127,7 @@ public:
         // Somewhere else than the window; none: as the settings say.
         std::optional<Delivery> delivery = {};
     };
+    // Starts the capture `request` asks for and returns at once; the ones below say it shorter.
     void start(const CaptureRequest &request);
 
     // Starts a capture of the main display and returns at once. Only the newest request

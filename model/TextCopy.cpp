@@ -95,7 +95,7 @@ void CaptureModel::readText(const QImage &crop, std::function<void(const TextRec
     setStatus(::tr("status.readingText"));
     Q_EMIT readingTextChanged();
 
-    const QImage prepared = TextRecognition::prepared(crop, TextRecognition::upscaleFor(m_imageScale));
+    const QImage prepared = TextRecognition::prepared(crop, TextRecognition::upscaleFor(m_imageScale, crop.size()));
     QThread *thread = QThread::create([job, prepared, installed, languages] {
         job->result = TextRecognition::recognise(prepared, installed, languages,
                                                  [job](int percent) { job->progress = percent; }, &job->cancel);

@@ -56,12 +56,14 @@ QStringList languagesFor(const QString &interfaceLanguage, const QStringList &ch
     return languages;
 }
 
-int upscaleFor(qreal screenScale)
+int upscaleFor(qreal screenScale, QSize size)
 {
     // Measured (bench/bench_ocr): at 100 % doubling reads every character of 9- and 11-point
-    // text, as is reads 0.15 % wrong; at 200 % the pixels are enough as they are, and enlarging
-    // costs time and, at 4×, characters.
-    return screenScale >= 1.75 ? 1 : 2;
+    // text, as is reads 0.15 % wrong; at 200 % doubling costs a little time and nothing else, and
+    // programs that ignore the screen's scale (many X11 ones) draw their text as small as at
+    // 100 %, so only a crop as large as a screen at 200 % is read as it is, for time.
+    constexpr qint64 screenSized = 2560 * 1600;
+    return screenScale >= 1.75 && qint64(size.width()) * size.height() >= screenSized ? 1 : 2;
 }
 
 QImage prepared(const QImage &crop, int upscale)

@@ -27,8 +27,8 @@ struct Installed
 // A crop as Tesseract reads screen text best: grey, dark text on light (light text on a dark
 // background is turned over), `upscale` times as large.
 [[nodiscard]] QImage prepared(const QImage &crop, int upscale);
-// How much to enlarge a capture taken at `screenScale` device pixels per point.
-[[nodiscard]] int upscaleFor(qreal screenScale);
+// How much to enlarge a crop of `size` pixels taken at `screenScale` device pixels per point.
+[[nodiscard]] int upscaleFor(qreal screenScale, QSize size);
 
 struct Result
 {

@@ -39,6 +39,11 @@ private Q_SLOTS:
                  "scripts/setup installs tesseract-ocr-eng and tesseract-ocr-ita");
         QCOMPARE(TextRecognition::languagesFor(QStringLiteral("it"), {}, m_installed), (QStringList{"ita", "eng"}));
         QCOMPARE(TextRecognition::languagesFor(QStringLiteral("en"), {"ita", "klingon"}, m_installed), (QStringList{"eng", "ita"}));
+        // Only a screenful at 200 % is read as it is; text from programs that ignore the scale
+        // is as small there as at 100 %.
+        QCOMPARE(TextRecognition::upscaleFor(2.0, {5120, 2880}), 1);
+        QCOMPARE(TextRecognition::upscaleFor(2.0, {760, 60}), 2);
+        QCOMPARE(TextRecognition::upscaleFor(1.0, {5120, 2880}), 2);
     }
 
     // At most 2 % of the characters wrong, whatever the size, scale, colours and language.
@@ -61,7 +66,8 @@ private Q_SLOTS:
         QFETCH(qreal, points);
         QFETCH(qreal, scale);
         QFETCH(bool, dark);
-        const QImage image = TextRecognition::prepared(renderedText(text, points, scale, dark), TextRecognition::upscaleFor(scale));
+        const QImage page = renderedText(text, points, scale, dark);
+        const QImage image = TextRecognition::prepared(page, TextRecognition::upscaleFor(scale, page.size()));
         const QStringList languages = TextRecognition::languagesFor(text == italian ? "it" : "en", {}, m_installed);
         const TextRecognition::Result result = TextRecognition::recognise(image, m_installed, languages);
         QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
