@@ -172,14 +172,15 @@ void PixdriftApp::runCommand(const CommandLine &command, std::function<QString(c
 {
     std::optional<CaptureModel::Delivery> delivery;
     if (command.forScript()) {
-        delivery.emplace();
-        delivery->copy = command.clipboard;
-        delivery->text = command.ocr;
+        CaptureModel::Delivery script;
+        script.copy = command.clipboard;
+        script.text = command.ocr;
         if (command.outputPath == u"-")
-            delivery->stream = std::move(stream);
+            script.stream = std::move(stream);
         else if (!command.outputPath.isEmpty())
-            delivery->save = true, delivery->path = command.outputPath;
-        delivery->done = std::move(done);
+            script.save = true, script.path = command.outputPath;
+        script.done = std::move(done);
+        delivery = std::move(script);
     } else if (done) {
         done({});
     }
