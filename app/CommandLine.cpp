@@ -44,7 +44,12 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     const QCommandLineOption ocr(QStringLiteral("ocr"),
                                  QStringLiteral("The text in the capture instead of the picture: on standard output, or on "
                                                 "the clipboard with --clipboard. Ends with 1 when there is none."));
-    parser.addOptions({help, version, area, full, screen, window, last, region, delay, clipboard, output, ocr, service});
+    const QCommandLineOption scroll(QStringLiteral("scroll"),
+                                    QStringLiteral("Capture a page taller than the screen: select an area (or give --region); "
+                                                   "its content is scrolled down and stitched into one image."));
+    const QCommandLineOption manual(QStringLiteral("manual"),
+                                    QStringLiteral("With --scroll: you scroll, and press Done at the end (always so on Wayland)."));
+    parser.addOptions({help, version, area, full, screen, window, last, region, delay, clipboard, output, ocr, scroll, manual, service});
 
     CommandLine result;
     // Qt names the program only once an application object exists.
@@ -75,6 +80,14 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                                + QStringLiteral("\".\n") + usage;
             return result;
         }
+    }
+    result.scroll = parser.isSet(scroll);
+    result.byHand = parser.isSet(manual);
+    if ((result.scroll && (parser.isSet(full) || parser.isSet(screen) || parser.isSet(last) || parser.isSet(window)))
+        || (result.byHand && !result.scroll)) {
+        result.exitCode = 2;
+        result.errorText = QStringLiteral("--scroll takes an area or --region (and --manual only goes with --scroll).\n") + usage;
+        return result;
     }
     result.clipboard = parser.isSet(clipboard);
     result.outputPath = parser.value(output);
@@ -127,7 +140,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         return result;
     }
     if (parser.isSet(service) && (parser.isSet(area) || parser.isSet(full) || parser.isSet(screen) || parser.isSet(last)
-                                   || parser.isSet(window) || parser.isSet(region) || result.forScript() || parser.isSet(ocr))) {
+                                   || parser.isSet(window) || parser.isSet(region) || result.forScript() || parser.isSet(ocr)
+                                   || result.scroll)) {
         result.exitCode = 2;
         result.errorText = QStringLiteral("--gapplication-service takes no other option.\n") + usage;
         return result;
@@ -144,6 +158,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         result.action = Action::CaptureWindow;
     else if (parser.isSet(region))
         result.action = Action::CaptureRegion;
+    else if (result.scroll)
+        result.action = Action::CaptureArea;
     // A script's output with no capture named is an area capture.
     else if (result.forScript())
         result.action = Action::CaptureArea;
@@ -173,13 +189,16 @@ const QString delayKey = QStringLiteral("delay");
 const QString clipboardKey = QStringLiteral("clipboard");
 const QString outputKey = QStringLiteral("output");
 const QString ocrKey = QStringLiteral("ocr");
+const QString scrollKey = QStringLiteral("scroll");
+const QString manualKey = QStringLiteral("manual");
 
 } // namespace
 
 QVariantMap CommandLine::toBus() const
 {
     QVariantMap map{{actionKey, int(action)}, {screenKey, screen},     {delayKey, delay},
-                    {clipboardKey, clipboard}, {outputKey, outputPath}, {ocrKey, ocr}};
+                    {clipboardKey, clipboard}, {outputKey, outputPath}, {ocrKey, ocr},
+                    {scrollKey, scroll},       {manualKey, byHand}};
     if (region)
         map.insert(regionKey, QStringLiteral("%1,%2 %3x%4").arg(region->x()).arg(region->y()).arg(region->width()).arg(region->height()));
     return map;
@@ -198,6 +217,8 @@ std::optional<CommandLine> CommandLine::fromBus(const QVariantMap &map)
     command.clipboard = map.value(clipboardKey).toBool();
     command.outputPath = map.value(outputKey).toString();
     command.ocr = map.value(ocrKey).toBool();
+    command.scroll = map.value(scrollKey).toBool();
+    command.byHand = command.scroll && map.value(manualKey).toBool();
     if (command.delay < 0 || command.delay > 60)
         return std::nullopt;
     if (command.action == Action::CaptureRegion) {

@@ -28,6 +28,9 @@ struct CommandLine
     // The text in the capture instead of the picture (--ocr): on standard output, or on the
     // clipboard with --clipboard.
     bool ocr = false;
+    // The area's content scrolled and captured whole (--scroll), the user scrolling (--manual).
+    bool scroll = false;
+    bool byHand = false;
     std::optional<int> exitCode;
     QString output;    // for standard output
     QString errorText; // for standard error

@@ -2,6 +2,7 @@
 
 #include "model/CaptureModel.h"
 #include "overlay/AreaSelectionOverlay.h"
+#include "overlay/ScrollPanelWindow.h"
 #include "platform/DesktopKeybindings.h"
 #include "platform/DesktopShortcuts.h"
 #include "platform/HotKeyService.h"
@@ -111,6 +112,15 @@ CaptureModel &PixdriftApp::model()
                                         .notify = [this](const QString &text, const QString &folder) {
                                             notifications().notify(text, folder);
                                         },
+                                        .scrollInput = m_backends.scrollInput.get(),
+                                        .presentScrollPanel = [this](const FrozenScreen &screen, const QRect &area,
+                                                                     std::function<void()> done, std::function<void()> cancel) {
+                                            // Only X11 cuts a window down to a ring that the page shows through.
+                                            const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+                                            return ScrollPanelWindow::present(screen, area, std::move(done), std::move(cancel),
+                                                                              wayland ? ScrollPanelWindow::Frame::none : ScrollPanelWindow::Frame::ring,
+                                                                              wayland ? m_backends.windowList.get() : nullptr);
+                                        },
                                         .desktopInPoints = QGuiApplication::platformName().startsWith(QLatin1String("wayland"))});
         AreaSelectionOverlay::setWindowList(m_backends.windowList.get());
     }
@@ -190,6 +200,8 @@ void PixdriftApp::runCommand(const CommandLine &command, std::function<QString(c
             model().takeLast(delivery);
         else if (command.action == Action::CaptureWindow)
             model().takeWindow(delivery);
+        else if (command.scroll)
+            model().takeScrolling(delivery, command.region, command.byHand);
         else if (command.region)
             model().start({CaptureModel::CaptureRequest::Kind::Region, {}, *command.region, delivery});
         else if (!command.screen.isEmpty())
@@ -300,6 +312,7 @@ void PixdriftApp::buildMainWindow()
     capture->addAction(::tr("Schermo intero"), this, [this] { model().take(true); });
     capture->addAction(::tr("capture.window"), this, [this] { model().takeWindow(); });
     capture->addAction(::tr("capture.last"), this, [this] { model().takeLast(); });
+    capture->addAction(::tr("capture.scroll"), this, [this] { model().takeScrolling(); });
     capture->addAction(::tr("capture.in3"), this, [this] { model().takeAfter(false, 3); });
     capture->addAction(::tr("capture.in10"), this, [this] { model().takeAfter(false, 10); });
     capture->addSeparator();

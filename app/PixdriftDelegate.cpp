@@ -50,6 +50,10 @@ void PixdriftDelegate::applicationDidFinishLaunching()
         if (CaptureModel *model = CaptureModel::shared())
             model->takeLast();
     });
+    m_menu->addAction(::tr("capture.scroll"), this, [] {
+        if (CaptureModel *model = CaptureModel::shared())
+            model->takeScrolling();
+    });
     for (const std::pair<const char *, int> &delayed : {std::pair{"capture.in3", 3}, std::pair{"capture.in10", 10}}) {
         m_menu->addAction(::tr(delayed.first), this, [seconds = delayed.second] {
             if (CaptureModel *model = CaptureModel::shared())

@@ -85,9 +85,9 @@ int main(int argc, char *argv[])
         }
     }
     PixdriftApp pixdrift(UserDefaults::standard());
-    // A script's capture, or a region: the running Pixdrift does it and answers, or this
+    // A script's capture, a region or a scrolling capture: the running Pixdrift does it and answers, or this
     // process does it for a script.
-    if (command.forScript() || command.region) {
+    if (command.forScript() || command.region || command.scroll) {
         if (const std::optional<int> code = ScriptRun::onRunning(command))
             return *code;
         if (command.forScript())

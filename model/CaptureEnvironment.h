@@ -7,10 +7,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class ApplicationWindows;
 class SavePanel;
+class ScrollInput;
+class ScrollPanel;
 class QScreen;
 class ScreenCaptureService;
 
@@ -29,6 +32,8 @@ struct FrozenScreen
     // The window system's name for the screen, and its place among the screens in device pixels.
     QString name = {};
     QRect pixelRect = {};
+    // The capture service's number for it.
+    std::uint32_t displayId = 0;
 };
 
 // A selection made on one of several frozen screens: the screen's place in the list, and the
@@ -66,6 +71,13 @@ struct CaptureEnvironment
     // Says where a capture went without the window (a desktop notification): the text, and the
     // folder it offers to open (empty: none).
     std::function<void(const QString &text, const QString &folder)> notify = {};
+    // Turns the wheel over a window, where the window system lets a program; null elsewhere.
+    ScrollInput *scrollInput = nullptr;
+    // Shows the frame around `area` (pixels of `screen`) and the panel of a scrolling capture,
+    // whose Done and Cancel call `done` and `cancel`; destroying it closes them.
+    std::function<std::unique_ptr<ScrollPanel>(const FrozenScreen &screen, const QRect &area, std::function<void()> done,
+                                               std::function<void()> cancel)>
+        presentScrollPanel = {};
     // Whether the desktop lays its screens out in points (Wayland) rather than in pixels (X11):
     // how a region given on the command line is read.
     bool desktopInPoints = false;

@@ -1,6 +1,8 @@
 // The capture flow of CaptureModel: from a request to an image in the model.
 
 #include "model/CaptureModel.h"
+#include "model/HandlerAwaitable.h"
+#include "model/ScrollCapture.h"
 
 #include "text/tr.h"
 #include "platform/ApplicationWindows.h"
@@ -18,32 +20,6 @@
 #include <coroutine>
 
 namespace {
-
-// Suspends a coroutine until a service answers through its completion handler.
-template <typename Result>
-class HandlerAwaitable
-{
-public:
-    using Start = std::function<void(std::function<void(Result)>)>;
-    explicit HandlerAwaitable(Start start)
-        : m_start(std::move(start))
-    {
-    }
-
-    bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> coroutine)
-    {
-        m_start([this, coroutine](Result result) {
-            m_result = std::move(result);
-            coroutine.resume();
-        });
-    }
-    Result await_resume() { return std::move(*m_result); }
-
-private:
-    Start m_start;
-    std::optional<Result> m_result;
-};
 
 // The pause that lets the window system take our windows off the screen before the grab.
 constexpr std::chrono::milliseconds hidePause{300};
@@ -105,8 +81,9 @@ void CaptureModel::start(const CaptureRequest &request)
 {
     traceStage("request");
     const bool full = request.kind == CaptureRequest::Kind::Full;
-    // The text of the capture on show is no longer wanted.
+    // The text of the capture on show is no longer wanted, nor a scrolling capture under way.
     cancelTextReading();
+    m_scroll.reset();
     // The desktop's question comes before the window hides, while it is in front.
     if (m_environment.askFirst && m_environment.askFirst([model = QPointer<CaptureModel>(this), request] {
             if (model)
@@ -191,6 +168,17 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
     ScreenCaptureService *service = environment.screenCapture;
     const bool area = request.kind == CaptureRequest::Kind::Area;
     const std::optional<Delivery> delivery = model->deliveryFor(request);
+
+    // Stitching needs a frame every few hundredths of a second; a capture that goes through a
+    // file and a dialog cannot give that.
+    if (request.scroll != CaptureRequest::Scroll::none && (!service || !service->capturesQuickly())) {
+        model->restoreBeforeCapture();
+        if (delivery && delivery->done)
+            delivery->done({Delivered::Outcome::failed, ::tr("scroll.unavailable")});
+        else
+            model->fail(::tr("scroll.unavailable"));
+        co_return;
+    }
 
     const bool windowsWereVisible = windows && windows->anyVisible();
     if (windowsWereVisible) {
@@ -329,13 +317,17 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
         QImage image = *captured.value;
         image.setDevicePixelRatio(1.0);
         frozen.append({image, screen ? screen->screen : nullptr, screen ? screen->scale : 1.0,
-                       screen ? screen->name : QString(), screen ? screen->pixelRect : QRect()});
+                       screen ? screen->name : QString(), screen ? screen->pixelRect : QRect(), target.id});
         places.append(screen ? QRect(screen->pixelRect.topLeft(), image.size()) : QRect(QPoint(), image.size()));
     }
 
     QImage image = frozen.first().image;
     if (everyScreen)
         image = composed(frozen, places);
+    if (!area && request.scroll != CaptureRequest::Scroll::none) {
+        model->scrollArea(frozen.first(), shownAs.rect, request.scroll, delivery, windowsWereVisible);
+        co_return;
+    }
     if (!area) {
         model->showCaptured(image, frozen.first().scale, shownAs, windowsWereVisible);
         co_return;
@@ -347,15 +339,18 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
     model->setMarks({});
 
     model->setStatus(::tr("status.adjustCrop"));
-    ScreensSelectionHandler handler = [model, windowsWereVisible, frozen, generation,
-                                       delivery](std::optional<AreaSelection> selection) {
+    ScreensSelectionHandler handler = [model, windowsWereVisible, frozen, generation, delivery,
+                                       scroll = request.scroll](std::optional<AreaSelection> selection) {
         // A capture started while the overlay was up has replaced this one.
         if (!model || generation != model->m_captureGeneration)
             return;
         if (selection && selection->screen >= 0 && selection->screen < frozen.size()) {
             model->setImageScale(frozen.at(selection->screen).scale);
             model->rememberArea(frozen.at(selection->screen).name, selection->rect);
-            model->deliverArea(selection->rect, frozen.at(selection->screen).image, windowsWereVisible, delivery);
+            if (scroll != CaptureRequest::Scroll::none)
+                model->scrollArea(frozen.at(selection->screen), selection->rect, scroll, delivery, windowsWereVisible);
+            else
+                model->deliverArea(selection->rect, frozen.at(selection->screen).image, windowsWereVisible, delivery);
         } else {
             model->deliverArea(std::nullopt, {}, windowsWereVisible, delivery);
         }

@@ -1,4 +1,5 @@
 #include "model/CaptureModel.h"
+#include "model/ScrollCapture.h"
 
 #include "text/tr.h"
 #include "platform/UserDefaults.h"

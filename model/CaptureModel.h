@@ -19,6 +19,7 @@
 #include <memory>
 
 class QUndoStack;
+class ScrollCapture;
 class UserDefaults;
 
 // The one shared state of the program: the current capture with its crop and marks, the
@@ -126,6 +127,10 @@ public:
         QRect rect = {};
         // Somewhere else than the window; none: as the settings say.
         std::optional<Delivery> delivery = {};
+        // Area and Region: the area's content is scrolled and captured whole, the wheel turned
+        // by the program where it can and the settings want it, or by the user.
+        enum class Scroll { none, asSet, byHand };
+        Scroll scroll = Scroll::none;
     };
     // Starts the capture `request` asks for and returns at once; the ones below say it shorter.
     void start(const CaptureRequest &request);
@@ -141,6 +146,11 @@ public:
     void takeLast(const std::optional<Delivery> &delivery = std::nullopt);
     // The window the user works in, at once: its screen captured with the crop on its frame.
     void takeWindow(const std::optional<Delivery> &delivery = std::nullopt);
+    // An area selected (or `region`, in the desktop's coordinates) whose content is scrolled and
+    // captured whole: the program turns the wheel where it can and the settings want it, unless
+    // `byHand`; otherwise the user scrolls.
+    void takeScrolling(const std::optional<Delivery> &delivery = std::nullopt, const std::optional<QRect> &region = std::nullopt,
+                       bool byHand = false);
     static inline const QString allScreens = QStringLiteral("all");
     static inline const QString lastAreaKey = QStringLiteral("pd.lastArea");
     // Drops the current capture and returns to the empty state. A capture still running
@@ -293,6 +303,10 @@ private:
     // The window opens on the capture, or it goes where `delivery` says.
     void present(const std::optional<Delivery> &delivery, bool windowsWereVisible);
     void captureFailed(const QString &description, const std::optional<Delivery> &delivery = std::nullopt);
+    // Scrolls the content of `rect` (pixels of `screen`) and stitches it into one image, which then
+    // goes where any capture goes.
+    void scrollArea(const FrozenScreen &screen, const QRect &rect, CaptureRequest::Scroll scroll,
+                    const std::optional<Delivery> &delivery, bool windowsWereVisible);
     // The delivery a request asks for, or the settings' one; none: the window opens.
     [[nodiscard]] std::optional<Delivery> deliveryFor(const CaptureRequest &request) const;
     // Sends the output image where `delivery` says.
@@ -352,4 +366,6 @@ private:
         std::optional<Shown> discarded;
     };
     std::optional<BeforeCapture> m_beforeCapture;
+    // The scrolling capture under way.
+    std::unique_ptr<ScrollCapture> m_scroll;
 };

@@ -14,6 +14,8 @@ const QString patternKey = QStringLiteral("pd.namePattern");
 const QString formatKey = QStringLiteral("pd.format");
 const QString qualityKey = QStringLiteral("pd.quality");
 const QString textLanguagesKey = QStringLiteral("pd.textLanguages");
+const QString scrollLimitKey = QStringLiteral("pd.scrollLimit");
+const QString scrollBySelfKey = QStringLiteral("pd.scrollBySelf");
 
 } // namespace
 
@@ -37,6 +39,10 @@ SaveSettings SaveSettings::load(const UserDefaults &defaults)
         if (std::all_of(language.begin(), language.end(), [](QChar c) { return c.isLetter() || c == u'_'; }))
             settings.textLanguages << language;
     }
+    const qint64 limit = defaults.integer(scrollLimitKey).value_or(settings.scrollLimit);
+    if (limit >= scrollLimitLeast && limit <= scrollLimitMost)
+        settings.scrollLimit = int(limit);
+    settings.scrollBySelf = defaults.integer(scrollBySelfKey).value_or(1) != 0;
     return settings;
 }
 
@@ -47,5 +53,7 @@ bool SaveSettings::store(UserDefaults &defaults) const
                                {patternKey, pattern},
                                {formatKey, FileNaming::wordFor(format)},
                                {qualityKey, quality},
-                               {textLanguagesKey, textLanguages.join(u'+')}});
+                               {textLanguagesKey, textLanguages.join(u'+')},
+                               {scrollLimitKey, scrollLimit},
+                               {scrollBySelfKey, qint64(scrollBySelf)}});
 }

@@ -22,6 +22,10 @@ struct SaveSettings
     int quality = 90;
     // Languages to read text in beside the interface's and English ("deu", "fra", …).
     QStringList textLanguages;
+    // A scrolling capture stops at this many rows; it turns the wheel itself where it can.
+    int scrollLimit = 20000;
+    static constexpr int scrollLimitLeast = 1000, scrollLimitMost = 200000;
+    bool scrollBySelf = true;
 
     [[nodiscard]] bool copies() const { return after == After::copy || after == After::copyAndSave; }
     [[nodiscard]] bool saves() const { return after == After::save || after == After::copyAndSave; }

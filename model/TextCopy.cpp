@@ -1,6 +1,7 @@
 // CaptureModel's Copy Text: the crop's words onto the clipboard, read on a thread of their own.
 
 #include "model/CaptureModel.h"
+#include "model/ScrollCapture.h"
 
 #include "model/TextRecognition.h"
 #include "platform/LogLine.h"

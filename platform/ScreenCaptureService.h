@@ -78,6 +78,10 @@ public:
         done(CaptureResult<QImage>::failure(QStringLiteral("this desktop does not capture windows")));
     }
 
+    // Whether a frame comes quickly enough to follow content as it scrolls (a few hundredths of a
+    // second, with no file or dialog on the way).
+    [[nodiscard]] virtual bool capturesQuickly() const { return true; }
+
     // Makes ready, while nobody waits, what the first capture would otherwise pay for.
     virtual void warmUp() {}
 };

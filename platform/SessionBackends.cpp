@@ -12,6 +12,7 @@
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11PointerFilter.h"
 #include "platform/x11/X11ScreenCapture.h"
+#include "platform/x11/X11ScrollInput.h"
 #include "platform/x11/X11WindowList.h"
 #include "platform/sway/SwayWindowList.h"
 
@@ -96,6 +97,8 @@ SessionBackends chooseSessionBackends()
     }
     backends.screenCapture = std::make_unique<X11ScreenCapture>();
     backends.windowList = std::make_unique<X11WindowList>();
+    if (auto wheel = std::make_unique<X11ScrollInput>(); wheel->available())
+        backends.scrollInput = std::move(wheel);
     if (!backends.hotKeys)
         backends.hotKeys = std::make_unique<X11HotKeyService>();
     return backends;

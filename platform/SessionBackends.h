@@ -8,6 +8,7 @@
 class DesktopKeybindings;
 class DesktopShortcuts;
 class HotKeyService;
+class ScrollInput;
 class ScreenCaptureService;
 class WindowList;
 
@@ -39,6 +40,8 @@ struct SessionBackends
     std::function<bool()> forgetScreenRefusal;
     // Where the windows are, where the window system says.
     std::unique_ptr<WindowList> windowList;
+    // Turns the wheel for a scrolling capture, where a program may send input.
+    std::unique_ptr<ScrollInput> scrollInput;
     // Records the pointer's exact positions as the window system reports them.
     std::unique_ptr<QAbstractNativeEventFilter> pointerFilter;
 };

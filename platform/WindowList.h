@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QRect>
+#include <QString>
 
 #include <optional>
 
@@ -25,4 +26,13 @@ public:
     // The frame of the window the user works in: the active one, or the topmost of another
     // program's when ours is active.
     [[nodiscard]] virtual std::optional<QRect> activeWindow() = 0;
+    // Where a program cannot place its own windows (Wayland), asks the compositor to put this
+    // program's floating window titled `title` at `point` (the desktop's layout). False when it
+    // could not, or the window is not there yet.
+    [[nodiscard]] virtual bool moveOwnWindow(const QString &title, QPoint point)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(point);
+        return false;
+    }
 };

@@ -539,5 +539,57 @@
         <source>Text languages</source>
         <translation>Text languages</translation>
     </message>
+    <message id="capture.scroll">
+        <source>Scroll Capture…</source>
+        <translation>Scroll Capture…</translation>
+    </message>
+    <message id="scroll.title">
+        <source>Scroll Capture</source>
+        <translation>Scroll Capture</translation>
+    </message>
+    <message id="scroll.rows">
+        <source>%1 pixels tall</source>
+        <translation>%1 pixels tall</translation>
+    </message>
+    <message id="scroll.done">
+        <source>Done</source>
+        <translation>Done</translation>
+    </message>
+    <message id="scroll.scrolling">
+        <source>Scrolling the page… Done or Esc stops</source>
+        <translation>Scrolling the page… Done or Esc stops</translation>
+    </message>
+    <message id="scroll.yourself">
+        <source>Scroll the page slowly, then press Done</source>
+        <translation>Scroll the page slowly, then press Done</translation>
+    </message>
+    <message id="scroll.lost">
+        <source>Scrolled too far to follow: scroll back a little</source>
+        <translation>Scrolled too far to follow: scroll back a little</translation>
+    </message>
+    <message id="scroll.limit">
+        <source>Stopped at the height limit</source>
+        <translation>Stopped at the height limit</translation>
+    </message>
+    <message id="scroll.unavailable">
+        <source>Scrolling capture needs a faster screen capture than this desktop offers</source>
+        <translation>Scrolling capture needs a faster screen capture than this desktop offers</translation>
+    </message>
+    <message id="scroll.brokeOff">
+        <source>The scrolling capture broke off; what it had is kept</source>
+        <translation>The scrolling capture broke off; what it had is kept</translation>
+    </message>
+    <message id="settings.scrollLimit">
+        <source>Scroll Capture stops at</source>
+        <translation>Scroll Capture stops at</translation>
+    </message>
+    <message id="settings.scrollBySelf">
+        <source>Scroll the page for me</source>
+        <translation>Scroll the page for me</translation>
+    </message>
+    <message id="settings.pixels">
+        <source> pixels</source>
+        <translation> pixels</translation>
+    </message>
 </context>
 </TS>

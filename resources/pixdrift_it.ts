@@ -539,5 +539,57 @@
         <source>Text languages</source>
         <translation>Lingue del testo</translation>
     </message>
+    <message id="capture.scroll">
+        <source>Scroll Capture…</source>
+        <translation>Cattura con scorrimento…</translation>
+    </message>
+    <message id="scroll.title">
+        <source>Scroll Capture</source>
+        <translation>Cattura con scorrimento</translation>
+    </message>
+    <message id="scroll.rows">
+        <source>%1 pixels tall</source>
+        <translation>Alta %1 pixel</translation>
+    </message>
+    <message id="scroll.done">
+        <source>Done</source>
+        <translation>Fine</translation>
+    </message>
+    <message id="scroll.scrolling">
+        <source>Scrolling the page… Done or Esc stops</source>
+        <translation>Scorro la pagina… Fine o Esc ferma</translation>
+    </message>
+    <message id="scroll.yourself">
+        <source>Scroll the page slowly, then press Done</source>
+        <translation>Scorri la pagina lentamente, poi premi Fine</translation>
+    </message>
+    <message id="scroll.lost">
+        <source>Scrolled too far to follow: scroll back a little</source>
+        <translation>Scorsa troppo per seguirla: torna un po’ indietro</translation>
+    </message>
+    <message id="scroll.limit">
+        <source>Stopped at the height limit</source>
+        <translation>Fermata al limite di altezza</translation>
+    </message>
+    <message id="scroll.unavailable">
+        <source>Scrolling capture needs a faster screen capture than this desktop offers</source>
+        <translation>La cattura con scorrimento richiede una cattura dello schermo più veloce di quella offerta da questo desktop</translation>
+    </message>
+    <message id="scroll.brokeOff">
+        <source>The scrolling capture broke off; what it had is kept</source>
+        <translation>La cattura con scorrimento si è interrotta; quanto catturato è conservato</translation>
+    </message>
+    <message id="settings.scrollLimit">
+        <source>Scroll Capture stops at</source>
+        <translation>La cattura con scorrimento si ferma a</translation>
+    </message>
+    <message id="settings.scrollBySelf">
+        <source>Scroll the page for me</source>
+        <translation>Scorri la pagina per me</translation>
+    </message>
+    <message id="settings.pixels">
+        <source> pixels</source>
+        <translation> pixel</translation>
+    </message>
 </context>
 </TS>

@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Every key the program looks up with tr(). Each localisation table must hold all of them.
-inline constexpr std::array<std::string_view, 129> textKeys = {
+inline constexpr std::array<std::string_view, 142> textKeys = {
     "action.cancel",           "action.copy",          "action.crop",          "action.dismiss",
     "action.save",
     "annotation.color",        "annotation.redo",      "annotation.title",     "annotation.undo",
@@ -31,6 +31,7 @@ inline constexpr std::array<std::string_view, 129> textKeys = {
     "annotation.red",          "annotation.orange",    "annotation.yellow",    "annotation.green",
     "annotation.blue",         "annotation.black",
     "action.pin",              "action.pinTip",        "pin.close",            "pin.help",
+    "capture.scroll", "scroll.title", "scroll.rows", "scroll.done", "scroll.scrolling", "scroll.yourself", "scroll.lost", "scroll.limit", "scroll.unavailable", "scroll.brokeOff", "settings.scrollLimit", "settings.scrollBySelf", "settings.pixels",
     "capture.last",            "capture.window",       "status.noWindow",      "status.noWindowList",
     "shortcuts.window",        "status.formatMissing", "status.settingsSaveFailed", "notify.copied",
     "notify.openFolder",       "settings.patternSlash", "settings.patternEmpty",

@@ -4,6 +4,7 @@
 #include "text/tr.h"
 #include "ui/WindowParts.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -15,6 +16,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 
 CaptureSettingsPage::CaptureSettingsPage(const SaveSettings &settings, QWidget *parent)
     : QWidget(parent)
@@ -92,6 +94,20 @@ CaptureSettingsPage::CaptureSettingsPage(const SaveSettings &settings, QWidget *
         new QListWidgetItem(::tr("status.noTextData"), m_languages);
     form->addRow(::tr("settings.textLanguages"), m_languages);
 
+    m_scrollLimit = new QSpinBox;
+    m_scrollLimit->setObjectName(QStringLiteral("scrollLimit"));
+    m_scrollLimit->setRange(SaveSettings::scrollLimitLeast, SaveSettings::scrollLimitMost);
+    m_scrollLimit->setSingleStep(1000);
+    m_scrollLimit->setSuffix(::tr("settings.pixels"));
+    m_scrollLimit->setValue(settings.scrollLimit);
+    m_scrollBySelf = new QCheckBox(::tr("settings.scrollBySelf"));
+    m_scrollBySelf->setObjectName(QStringLiteral("scrollBySelf"));
+    m_scrollBySelf->setChecked(settings.scrollBySelf);
+    auto *scrolling = new QHBoxLayout;
+    scrolling->addWidget(m_scrollLimit);
+    scrolling->addWidget(m_scrollBySelf, 1);
+    form->addRow(::tr("settings.scrollLimit"), scrolling);
+
     connect(m_saveInto, &QComboBox::currentIndexChanged, this, [this](int index) {
         // "This folder" without one yet asks for it at once.
         if (index == 1 && m_folder.isEmpty()) {
@@ -123,6 +139,8 @@ SaveSettings CaptureSettingsPage::settings() const
     settings.pattern = m_pattern->text();
     settings.format = ImageFormat(m_format->currentIndex());
     settings.quality = m_quality->value();
+    settings.scrollLimit = m_scrollLimit->value();
+    settings.scrollBySelf = m_scrollBySelf->isChecked();
     for (int row = 0; row < m_languages->count(); ++row) {
         const QListWidgetItem *item = m_languages->item(row);
         if ((item->flags() & Qt::ItemIsEnabled) && item->checkState() == Qt::Checked)

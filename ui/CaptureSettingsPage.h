@@ -7,6 +7,9 @@
 #include <functional>
 
 class QCheckBox;
+class QSpinBox;
+
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -47,4 +50,6 @@ private:
     QSlider *m_quality = nullptr;
     QLabel *m_qualityLabel = nullptr;
     QListWidget *m_languages = nullptr;
+    QSpinBox *m_scrollLimit = nullptr;
+    QCheckBox *m_scrollBySelf = nullptr;
 };

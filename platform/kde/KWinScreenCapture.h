@@ -23,6 +23,8 @@ public:
     void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) override;
     [[nodiscard]] bool capturesActiveWindow() const override { return !fellBack(); }
     void requestActiveWindow(ImageHandler done) override;
+    // The panel of a scrolling capture cannot be kept out of the area: KWin places windows itself.
+    [[nodiscard]] bool capturesQuickly() const override { return false; }
 
 private:
     // Calls ScreenShot2's `method` with `arguments` and a pipe for the pixels; `done` gets the

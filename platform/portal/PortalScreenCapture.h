@@ -23,6 +23,8 @@ public:
 
     void requestShareableContent(ContentHandler done) override;
     void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) override;
+    // Every frame is a file written and read back.
+    [[nodiscard]] bool capturesQuickly() const override { return false; }
 
     // The part of a picture of the whole desktop (the union of the screens, `desktop` in points)
     // that shows `screen`, at `pixels`. Null when the picture does not cover it.

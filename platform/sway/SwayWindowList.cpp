@@ -4,8 +4,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QFile>
+#include <QRegularExpression>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -16,6 +18,7 @@
 
 namespace {
 
+constexpr quint32 runCommand = 0;
 constexpr quint32 getTree = 4;
 constexpr QByteArrayView magic = "i3-ipc";
 constexpr int timeoutMs = 1000;
@@ -67,7 +70,7 @@ SwayWindowList::SwayWindowList(QString socketPath)
 {
 }
 
-QJsonValue SwayWindowList::request(quint32 type) const
+QJsonValue SwayWindowList::request(quint32 type, const QByteArray &payload) const
 {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
@@ -85,8 +88,9 @@ QJsonValue SwayWindowList::request(quint32 type) const
     if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
         return {};
     QByteArray message(magic.data(), magic.size());
-    const quint32 header[2] = {0, type};
+    const quint32 header[2] = {quint32(payload.size()), type};
     message.append(reinterpret_cast<const char *>(header), sizeof header);
+    message.append(payload);
     if (::write(fd, message.constData(), std::size_t(message.size())) != message.size())
         return {};
     // The answer: the same header, its length, then that much JSON. A compositor that stops
@@ -137,4 +141,19 @@ std::optional<QRect> SwayWindowList::activeWindow()
         if (!window.ours)
             return window.frame;
     return std::nullopt;
+}
+
+bool SwayWindowList::moveOwnWindow(const QString &title, QPoint point)
+{
+    // Criteria take a regular expression in double quotes: the title matches only itself.
+    const QString pattern = QRegularExpression::escape(title);
+    const QString command = QStringLiteral("[pid=%1 title=\"^%2$\"] floating enable, border none, move absolute position %3 %4")
+                                .arg(::getpid())
+                                .arg(pattern)
+                                .arg(point.x())
+                                .arg(point.y());
+    const QJsonArray results = request(runCommand, command.toUtf8()).toArray();
+    return !results.isEmpty() && std::all_of(results.begin(), results.end(), [](const QJsonValue &result) {
+        return result.toObject()[QLatin1String("success")].toBool();
+    });
 }

@@ -15,6 +15,7 @@ public:
 
     [[nodiscard]] QList<DesktopWindow> windows() override;
     [[nodiscard]] std::optional<QRect> activeWindow() override;
+    [[nodiscard]] bool moveOwnWindow(const QString &title, QPoint point) override;
 
     // The windows of a tree as get_tree gives it, topmost first: floating ones over tiled ones,
     // each with its title bar, in pixels at its output's scale. The focused one, where it is a
@@ -24,7 +25,7 @@ public:
 
 private:
     // One request over the socket; null when the compositor does not answer.
-    [[nodiscard]] QJsonValue request(quint32 type) const;
+    [[nodiscard]] QJsonValue request(quint32 type, const QByteArray &payload = {}) const;
 
     QString m_socketPath;
 };

@@ -22,6 +22,8 @@ public:
     ~GrimScreenCapture() override;
 
     void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) override;
+    // Until grim has failed and the portal has taken over.
+    [[nodiscard]] bool capturesQuickly() const override { return !fellBack(); }
 
     // A binary PPM (P6, 8 bits a channel) as grim writes it, or a null image.
     [[nodiscard]] static QImage fromPpm(const QByteArray &data);
