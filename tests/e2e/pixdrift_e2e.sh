@@ -3,7 +3,7 @@
 # copy, save, the tray menu, the settings, two monitors, the command line reaching the running
 # program, and quitting. Run it inside its own session bus (dbus-run-session).
 #
-#   pixdrift_e2e.sh <pixdrift> <Qt scale factor> <folder for screenshots>
+#   pixdrift_e2e.sh <pixdrift> <Qt scale factor> <folder for screenshots> [<scroll_page>]
 #
 # Every wait looks for its condition again and again until a generous bound (never a fixed
 # sleep and one look), so a busy machine makes the run slower, not red. A failure names its
@@ -11,7 +11,7 @@
 # on the way out.
 set -uo pipefail
 
-PIXDRIFT=$1 SCALE=$2 OUT=$3 SCREEN_W=2880 SCREEN_H=1800
+PIXDRIFT=$1 SCALE=$2 OUT=$3 SCREEN_W=2880 SCREEN_H=1800 SCROLL_PAGE=${4:-}
 
 mkdir -p "$OUT"
 rm -f "$OUT/scale$SCALE-"*.png
@@ -496,6 +496,49 @@ except GLib.Error as error:
     sys.exit(0 if "AccessDenied" in error.message else 1)
 sys.exit(1)
 PY
+
+# ---- 8d. a page taller than its window, captured whole: Pixdrift turning the wheel, then the
+# user turning it and pressing Done; both times the fixed header once, then every row of the
+# page, pixel for pixel
+if [[ -n $SCROLL_PAGE ]]; then
+    step scroll-by-itself
+    "$SCROLL_PAGE" --write "$WORK/page.png" >"$WORK/page.out" 2>&1 &
+    PAGE_PID=$!
+    PIDS+=("$PAGE_PID")
+    wait_for 10 xdotool search --onlyvisible --name '^Pixdrift scroll page$' || fail "the page did not show"
+    wait_for 10 test -s "$WORK/page.png" || fail "the page did not write its picture"
+    sleep 0.5
+    PAGE=$(xdotool search --onlyvisible --name '^Pixdrift scroll page$' | head -1)
+    geometry() { xwininfo -id "$PAGE" | awk -v key="$1" '$0 ~ key {print $NF}'; }
+    PX=$(geometry 'Absolute upper-left X') PY=$(geometry 'Absolute upper-left Y') PW=$(geometry 'Width') PH=$(geometry 'Height')
+    page_is() { [[ $(identify -format '%wx%h' "$1" 2>&1) == $(identify -format '%wx%h' "$WORK/page.png") &&
+                   $(compare -metric AE "$1" "$WORK/page.png" null: 2>&1) == 0 ]]; }
+    "$PIXDRIFT" --scroll --region "$PX,$PY ${PW}x$PH" -o - >"$WORK/scrolled.png" 2>>"$WORK/second.log" ||
+        fail "--scroll -o - failed: $(tail -2 "$WORK/second.log")"
+    page_is "$WORK/scrolled.png" || fail "--scroll gave $(identify "$WORK/scrolled.png" 2>&1), not the page"
+
+    step scroll-by-hand
+    # The page in front again (the main window came back over it) and back at its top, as a
+    # user would start.
+    xdotool windowactivate --sync "$PAGE"
+    sleep 0.3
+    xdotool mousemove $((PX + PW / 2)) $((PY + PH / 2)) click --repeat 80 --delay 5 4
+    ("$PIXDRIFT" --scroll --manual --region "$PX,$PY ${PW}x$PH" -o "$WORK/by-hand.png" >"$WORK/by-hand.out" 2>>"$WORK/second.log"
+     echo $? >"$WORK/by-hand.code") &
+    wait_for 10 xdotool search --onlyvisible --name '^Scroll Capture$' || fail "no panel for the scrolling capture"
+    sleep 0.5
+    shot 8d-scroll-panel
+    xdotool mousemove $((PX + PW / 2)) $((PY + PH / 2))
+    for _ in $(seq 60); do xdotool click 5; sleep 0.1; done
+    sleep 0.5
+    xdotool windowactivate --sync "$(xdotool search --onlyvisible --name '^Scroll Capture$' | head -1)" key Return
+    wait_for 20 test -s "$WORK/by-hand.code" || fail "Done did not end the scrolling capture"
+    [[ $(cat "$WORK/by-hand.code") == 0 && $(cat "$WORK/by-hand.out") == "$WORK/by-hand.png" ]] ||
+        fail "--scroll --manual: exit $(cat "$WORK/by-hand.code"), $(cat "$WORK/by-hand.out")"
+    page_is "$WORK/by-hand.png" || fail "--scroll --manual gave $(identify "$WORK/by-hand.png" 2>&1), not the page"
+    kill "$PAGE_PID"
+    wait "$PAGE_PID" 2>/dev/null
+fi
 
 # ---- 9. closing the window keeps the program and the tray's Open brings it back; Quit ends it
 step close-and-quit
