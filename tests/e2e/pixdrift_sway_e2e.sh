@@ -5,7 +5,7 @@
 # the Wayland clipboard, a full capture goes through the desktop's Screenshot portal, and Quit
 # ends it.
 #
-#   pixdrift_sway_e2e.sh <pixdrift> <folder for screenshots> [<pattern_window>]
+#   pixdrift_sway_e2e.sh <pixdrift> <folder for screenshots> [<pattern_window> [<scroll_page>]]
 #
 # sway refuses to run as root: as root the session runs as a user of its own, made here when
 # missing. Every wait is bounded; every process started is ended by PID; a screenshot is taken
@@ -15,6 +15,7 @@ set -uo pipefail
 PIXDRIFT=$1
 OUT=$2
 PATTERN=${3:-}
+SCROLL_PAGE=${4:-}
 HERE=$(cd "$(dirname "$0")" && pwd)
 USER_NAME=pixdrift-e2e
 
@@ -35,6 +36,8 @@ if [[ ${1:-} != --inside ]]; then
     cp "$PIXDRIFT" "$SESSION/pixdrift"
     # A window to pick in the overlay, where one is given.
     [[ -n $PATTERN ]] && cp "$PATTERN" "$SESSION/pattern_window" && chmod 755 "$SESSION/pattern_window"
+    # A page taller than its window, for the scrolling capture.
+    [[ -n $SCROLL_PAGE ]] && cp "$SCROLL_PAGE" "$SESSION/scroll_page" && chmod 755 "$SESSION/scroll_page"
     cp "$0" "$HERE/rfb.py" "$HERE/steps.sh" "$SESSION/"
     # scripts/bench runs its Wayland benchmark in this session: SWAY_BENCH=<script> <rounds>.
     [[ -n ${SWAY_BENCH:-} ]] && cp "$SWAY_BENCH" "$SESSION/bench_sway.py"
@@ -264,6 +267,52 @@ grim -t png -g "0,0 200x100" region-ref.png || fail "grim cannot read the region
 [[ $(identify -format '%wx%h' region.png) == $(identify -format '%wx%h' region-ref.png) &&
     $(compare -metric AE region.png region-ref.png null: 2>&1) == 0 ]] ||
     fail "--region -o - gave $(identify region.png 2>&1), not grim's $(identify -format '%wx%h' region-ref.png)"
+
+if [[ -x $SESSION/scroll_page ]]; then
+    step scroll-by-hand
+    # A page taller than its window, floating on the output at scale 2. No Pixdrift runs: the
+    # command shows its panel (which sway floats and Pixdrift moves off the page), the user turns
+    # the wheel over the page a notch at a time and presses Return; the file holds the header
+    # once and every row of the page, exactly.
+    start page env QT_QPA_PLATFORM=wayland ./scroll_page --write "$SESSION/page.png"
+    PAGE_PID=${PIDS[-1]}
+    wait_for 10 bash -c "swaymsg -t get_tree | grep -q '\"pid\": $PAGE_PID'" || fail "the page did not map"
+    swaymsg "[pid=$PAGE_PID] floating enable, border none, move container to output HEADLESS-1, move position 100 100" >/dev/null ||
+        fail "sway did not place the page"
+    wait_for 10 test -s page.png || fail "the page did not write its picture"
+    page_rect() { swaymsg -t get_tree | python3 -c '
+import json, sys
+def walk(node):
+    if node.get("pid") == int(sys.argv[1]):
+        r, w = node["rect"], node["window_rect"]
+        print(r["x"] + w["x"], r["y"] + w["y"], w["width"], w["height"])
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        walk(child)
+walk(json.load(sys.stdin))' "$PAGE_PID"; }
+    page_settled() { local a b; a=$(page_rect); sleep 0.5; b=$(page_rect); [[ -n $a && $a == "$b" ]]; }
+    wait_for 10 page_settled || fail "the page keeps moving"
+    read -r QX QY QW QH < <(page_rect)
+    "$PIXDRIFT" --scroll --region "$QX,$QY ${QW}x$QH" -o "$SESSION/by-hand.png" >by-hand.out 2>by-hand.log &
+    SCROLL_PID=$!
+    panel_up() { swaymsg -t get_tree | grep -q '"name": "Scroll Capture"'; }
+    wait_for 15 panel_up || fail "no panel for the scrolling capture"
+    sleep 1
+    shot scroll-panel
+    for _ in $(seq 30); do
+        vnc vnc1 wheel $(((QX + QW / 2) * 2)) $(((QY + QH / 2) * 2)) 1 $((W1 - 1)) $((H1 - 1))
+        sleep 0.6
+    done
+    sleep 1
+    vnc vnc1 keys return
+    wait_for 20 bash -c "! kill -0 $SCROLL_PID 2>/dev/null" || fail "Return did not end the scrolling capture"
+    wait "$SCROLL_PID" || fail "--scroll ended with $?: $(cat by-hand.log)"
+    [[ $(identify -format '%wx%h' by-hand.png 2>&1) == $(identify -format '%wx%h' page.png) &&
+        $(compare -metric AE by-hand.png page.png null: 2>&1) == 0 ]] ||
+        fail "--scroll gave $(identify by-hand.png 2>&1), not the page's $(identify -format '%wx%h' page.png)"
+    kill "$PAGE_PID"
+    wait "$PAGE_PID" 2>/dev/null
+    unset 'PIDS[-1]'
+fi
 
 step full-through-portal
 # grim is here; the portal path is taken on request. No Pixdrift runs: this start captures the

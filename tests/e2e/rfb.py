@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Drives a Wayland output through wayvnc as a user would, over its unix socket:
 
-    rfb.py SOCKET drag X1 Y1 X2 Y2 | move X Y | keys ctrl+alt+4 [escape ...]
+    rfb.py SOCKET drag X1 Y1 X2 Y2 | move X Y | wheel X Y NOTCHES [AWAY_X AWAY_Y] | keys ctrl+alt+4 [escape ...]
 
 Positions are the output's own pixels. A whole gesture runs over one connection: wayvnc does not
 release a button when a client goes away. Only the RFB 3.8 messages needed are spoken, with no
@@ -60,6 +60,16 @@ def main():
         pointer(0, x2, y2)
     elif command == "move":
         pointer(0, *map(int, arguments))
+    elif command == "wheel":
+        # Button 5 (mask 16) is a notch down; each notch is a press and a release. The pointer
+        # then leaves for AWAY, where given, so that it is not drawn over what was scrolled.
+        x, y, notches = map(int, arguments[:3])
+        pointer(0, x, y)
+        for _ in range(notches):
+            pointer(16, x, y)
+            pointer(0, x, y)
+        if len(arguments) == 5:
+            pointer(0, *map(int, arguments[3:]))
     elif command == "keys":
         for combination in arguments:
             names = combination.lower().split("+")
