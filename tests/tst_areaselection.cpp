@@ -4,6 +4,7 @@
 #include "overlay/AreaSelectionOverlay.h"
 #include "overlay/AreaSelectionView.h"
 #include "overlay/SelectionGeometry.h"
+#include "overlay/ScrollPanelWindow.h"
 #include "overlay/SelectionOverlayWindow.h"
 #include "overlay/WindowPick.h"
 #include "platform/Beep.h"
@@ -275,6 +276,30 @@ private Q_SLOTS:
         QCOMPARE(AreaSelectionOverlay::window(), nullptr);
         QVERIFY(first && !first->isVisible());
         QCOMPARE(finished, 0);
+    }
+    // The scrolling capture's panel never covers the area while there is room beside it.
+    void scrollPanelPlacement_data()
+    {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QPoint>("panel");
+        const QRect screen(0, 0, 1440, 900);
+        QTest::newRow("below") << QRect(100, 100, 400, 300) << QPoint(100, 408);
+        QTest::newRow("above, at the bottom") << QRect(100, 600, 400, 290) << QPoint(100, 532);
+        QTest::newRow("beside, full height") << QRect(0, 0, 600, 900) << QPoint(608, 0);
+        QTest::newRow("left of it, at the right") << QRect(900, 0, 540, 900) << QPoint(492, 0);
+        QTest::newRow("pushed inside the screen") << QRect(1300, 100, 140, 300) << QPoint(1040, 408);
+        QTest::newRow("no room: the far corner") << QRect(0, 0, 1440, 900) << QPoint(0, 0);
+        QTest::newRow("no room, off centre") << QRect(0, 0, 1440, 890) << QPoint(0, 840);
+    }
+    void scrollPanelPlacement()
+    {
+        QFETCH(QRect, area);
+        QFETCH(QPoint, panel);
+        const QSize size(400, 60);
+        const QPoint at = ScrollPanelWindow::placeFor(area, QRect(0, 0, 1440, 900), size);
+        QCOMPARE(at, panel);
+        const bool room = area.height() + 68 <= 900 || area.width() + 408 <= 1440;
+        QCOMPARE(QRect(at, size).intersects(area), !room);
     }
 };
 

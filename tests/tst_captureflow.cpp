@@ -1,6 +1,8 @@
 // A capture from the request to the model: which windows go and come back, what is frozen at which
 // pixel size, and that only the newest request, delay or overlay ever delivers.
 
+#include "model/ScrollCapture.h"
+#include "platform/ScrollInput.h"
 #include "support/Fakes.h"
 #include "support/TestUtilities.h"
 #include "text/tr.h"
@@ -9,6 +11,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -417,6 +420,98 @@ private Q_SLOTS:
         model.take(true);
         QTRY_VERIFY(model.status().startsWith(QStringLiteral("The screen could not be captured (")));
         QCOMPARE(log.lines().size(), 1);
+    }
+    // A scrolling capture through the model: the program turns the wheel until the page ends and
+    // the script gets the whole page; by hand, Done gives what the user scrolled through; Cancel
+    // is told; a capture too slow to follow says so and shows no panel.
+    void scrollingCapture()
+    {
+        CaptureRig rig;
+        rig.capture.screenList = {{1, 1.0, nullptr, QStringLiteral("A"), QRect(0, 0, 1440, 900)}};
+        QImage page(300, 1500, QImage::Format_RGB32);
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                page.setPixel(x, y, qRgb((x * 3 + y) & 255, (y * 7 + (y >> 8) * 31) & 255, x & 255));
+        const QRect shown(50, 60, 300, 200);
+        int position = 0;
+        rig.capture.screenContent = [&](QSize size) {
+            QImage screen(size, QImage::Format_RGB32);
+            screen.fill(Qt::black);
+            QPainter(&screen).drawImage(shown.topLeft(), page.copy(0, position, shown.width(), shown.height()));
+            return screen;
+        };
+        struct Wheel : ScrollInput
+        {
+            int *position = nullptr;
+            QList<QPoint> at;
+            bool restored = false;
+            bool scroll(QPoint pixel, int clicks) override
+            {
+                at << pixel;
+                *position = std::clamp(*position + clicks * 40, 0, 1300);
+                return true;
+            }
+            void restorePointer() override { restored = true; }
+        } wheel;
+        wheel.position = &position;
+        struct Panel : ScrollPanel
+        {
+            QRect shown;
+            int *rows;
+            void setProgress(int height, const QString &) override { *rows = height; }
+            QRect area() const override { return shown; }
+        };
+        int rows = 0, panels = 0;
+        std::function<void()> done, cancel;
+        CaptureEnvironment environment{.screenCapture = &rig.capture, .windows = &rig.windows, .scrollInput = &wheel};
+        environment.presentScrollPanel = [&](const FrozenScreen &, const QRect &area, std::function<void()> d,
+                                             std::function<void()> c) -> std::unique_ptr<ScrollPanel> {
+            ++panels;
+            done = std::move(d), cancel = std::move(c);
+            auto panel = std::make_unique<Panel>();
+            panel->shown = area, panel->rows = &rows;
+            return panel;
+        };
+        rig.model.setCaptureEnvironment(environment);
+        QList<CaptureModel::Delivered> told;
+        QImage streamed;
+        CaptureModel::Delivery delivery;
+        delivery.stream = [&streamed](const QByteArray &png) { return streamed = QImage::fromData(png), QString(); };
+        delivery.done = [&told](const CaptureModel::Delivered &delivered) { told << delivered; };
+        using Outcome = CaptureModel::Delivered::Outcome;
+
+        rig.model.takeScrolling(delivery, shown);
+        QTRY_COMPARE_WITH_TIMEOUT(told.size(), 1, 20000);
+        QCOMPARE(told.first().outcome, Outcome::delivered);
+        QCOMPARE(streamed.convertToFormat(QImage::Format_RGB32), page);
+        QCOMPARE(wheel.at.first(), shown.center());
+        QVERIFY(wheel.restored);
+
+        // By hand: the wheel stays still, and what the user scrolled to is what Done gives.
+        position = 0;
+        wheel.at.clear();
+        rig.model.takeScrolling(delivery, shown, true);
+        QTRY_COMPARE(rows, 200);
+        position = 150;
+        QTRY_COMPARE(rows, 350);
+        done();
+        QTRY_COMPARE(told.size(), 2);
+        QCOMPARE(told.last().outcome, Outcome::delivered);
+        QCOMPARE(streamed.convertToFormat(QImage::Format_RGB32), page.copy(0, 0, 300, 350));
+        QVERIFY(wheel.at.isEmpty());
+
+        rig.model.takeScrolling(delivery, shown, true);
+        QTRY_COMPARE(panels, 3);
+        cancel();
+        QTRY_COMPARE(told.size(), 3);
+        QCOMPARE(told.last().outcome, Outcome::cancelled);
+
+        rig.capture.quick = false;
+        rig.model.takeScrolling(delivery, shown);
+        QTRY_COMPARE(told.size(), 4);
+        QCOMPARE(told.last().outcome, Outcome::failed);
+        QCOMPARE(told.last().text, ::tr("scroll.unavailable"));
+        QCOMPARE(panels, 3);
     }
 };
 

@@ -172,6 +172,16 @@ private Q_SLOTS:
         QVERIFY(text.ocr && text.outputPath == u"-" && CommandLine::fromBus(text.toBus())->ocr);
         QVERIFY(CommandLine::parse({"pixdrift", "--ocr", "-c"}).outputPath.isEmpty());
         QCOMPARE(CommandLine::parse({"pixdrift", "--ocr", "-o", "a.txt"}).exitCode, 2);
+        // A scrolling capture takes an area or a region, by hand on request, and says so over the bus.
+        const CommandLine scroll = CommandLine::parse({"pixdrift", "--scroll", "--manual", "--region", "1,2 30x40", "-o", "-"});
+        QVERIFY(!scroll.exitCode);
+        const std::optional<CommandLine> scrollBack = CommandLine::fromBus(scroll.toBus());
+        QVERIFY(scrollBack && scrollBack->scroll && scrollBack->byHand && scrollBack->region == QRect(1, 2, 30, 40));
+        QVERIFY(CommandLine::parse({"pixdrift", "--scroll"}).scroll);
+        QCOMPARE(CommandLine::parse({"pixdrift", "--scroll"}).action, CommandLine::Action::CaptureArea);
+        for (const QStringList &wrong : {QStringList{"pixdrift", "--scroll", "--full"}, QStringList{"pixdrift", "--scroll", "--window"},
+                                         QStringList{"pixdrift", "--manual"}})
+            QCOMPARE(CommandLine::parse(wrong).exitCode, 2);
     }
 
     void gnomeKeybindings()

@@ -54,6 +54,8 @@ void FakeScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, in
 {
     QImage image(pixelWidth, pixelHeight, QImage::Format_RGB32);
     image.fill(colourFor(int(imageRequests.size())));
+    if (screenContent)
+        image = screenContent(QSize(pixelWidth, pixelHeight));
     imageRequests.append({displayId, pixelWidth, pixelHeight});
     using R = CaptureResult<QImage>;
     reply<QImage>(m_images, done, imageError.isEmpty() ? R::success(image) : R::failure(imageError));

@@ -79,6 +79,10 @@ public:
     QList<ImageRequest> imageRequests;
     // The compositor's picture of the active window; none: it captures no windows.
     std::optional<QImage> activeWindow;
+    // What the screen shows, where a test draws it (a page being scrolled); empty: one colour.
+    std::function<QImage(QSize)> screenContent;
+    // False for a capture too slow to follow scrolling (the portal's).
+    bool quick = true;
 
     static QColor colourFor(int index) { return QColor(QColor::fromHsv((index * 67) % 360, 200, 200).rgb()); }
     void requestShareableContent(ContentHandler done) override;
@@ -87,6 +91,7 @@ public:
     [[nodiscard]] QList<CaptureScreen> screens() const override { return screenList; }
     [[nodiscard]] std::optional<CaptureScreen> mainScreen() const override { return mainScreenInfo; }
     [[nodiscard]] bool capturesActiveWindow() const override { return activeWindow.has_value(); }
+    [[nodiscard]] bool capturesQuickly() const override { return quick; }
     void requestActiveWindow(ImageHandler done) override;
     [[nodiscard]] int pendingContent() const { return int(m_content.size()); }
     [[nodiscard]] int pendingImages() const { return int(m_images.size()); }
