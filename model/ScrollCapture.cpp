@@ -8,9 +8,11 @@
 #include <qcoro/qcorotimer.h>
 
 #include <QElapsedTimer>
+#include <QHashFunctions>
 
 #include <algorithm>
 #include <chrono>
+#include <malloc.h>
 
 namespace {
 
@@ -27,6 +29,13 @@ constexpr qint64 settleMs = 3000;
 // far, so that the step can be placed.
 constexpr double stepShare = 0.6;
 constexpr int maxClicks = 20;
+
+// Two looks at the area are compared by a digest of their pixels: only the frame last stitched
+// and the newest look are kept, whatever the page's length.
+std::size_t digest(const QImage &frame)
+{
+    return qHashBits(frame.constBits(), std::size_t(frame.sizeInBytes()));
+}
 
 QCoro::Task<QImage> grab(ScreenCaptureService *service, ScrollCapture::Setup setup, QString *failure)
 {
@@ -116,7 +125,7 @@ QCoro::Task<> ScrollCapture::run(QPointer<ScrollCapture> self)
     const QPoint centre = setup.displayOrigin + setup.area.center();
     using Outcome = ScrollStitcher::Outcome;
 
-    QImage shown = first, lastLook = first;
+    std::size_t shown = digest(first), lastLook = shown;
     int clicks = 1;
     while (self && self->m_stop == Stop::none) {
         if (setup.input) {
@@ -127,27 +136,28 @@ QCoro::Task<> ScrollCapture::run(QPointer<ScrollCapture> self)
             // After a turn of the wheel: wait for the area to change, then to hold still.
             QElapsedTimer since;
             since.start();
-            QImage before = shown, last;
+            std::optional<std::size_t> last;
             QImage frame;
             while (self && self->m_stop == Stop::none) {
                 co_await QCoro::sleepFor(settlePoll);
                 if (!self)
                     co_return;
-                const QImage now = co_await grab(service, setup, &failure);
+                QImage now = co_await grab(service, setup, &failure);
                 if (!self)
                     co_return;
                 if (now.isNull()) {
                     self->m_failure = failure;
                     break;
                 }
-                const bool changed = now != before;
+                const std::size_t look = digest(now);
+                const bool changed = look != shown;
                 if (!changed && since.elapsed() > stillMs)
                     break;
-                if ((changed && now == last) || since.elapsed() > settleMs) {
-                    frame = now;
+                if ((changed && look == last) || since.elapsed() > settleMs) {
+                    frame = std::move(now);
                     break;
                 }
-                last = now;
+                last = look;
             }
             if (!self || self->m_stop != Stop::none || !self->m_failure.isEmpty() || frame.isNull())
                 break;
@@ -160,14 +170,15 @@ QCoro::Task<> ScrollCapture::run(QPointer<ScrollCapture> self)
                 co_await QCoro::sleepFor(200ms);
                 if (!self)
                     co_return;
-                shown = co_await grab(service, setup, &failure);
+                const QImage back = co_await grab(service, setup, &failure);
                 if (!self)
                     co_return;
+                shown = digest(back);
                 continue;
             }
             if (step.outcome != Outcome::placed)
                 break;
-            shown = frame;
+            shown = digest(frame);
             // As many notches as move the content by a good part of what it shows at once.
             if (step.moved > 0) {
                 const double perClick = double(step.moved) / clicks;
@@ -185,14 +196,15 @@ QCoro::Task<> ScrollCapture::run(QPointer<ScrollCapture> self)
                 self->m_failure = failure;
                 break;
             }
-            if (now == shown || now != std::exchange(lastLook, now))
+            const std::size_t look = digest(now);
+            if (look == shown || look != std::exchange(lastLook, look))
                 continue;
             const ScrollStitcher::Step step = self->m_stitcher->add(now);
             self->report(step);
             if (step.outcome == Outcome::full)
                 break;
             // A frame that could not be placed is not tried again until the area changes.
-            shown = now;
+            shown = look;
         }
     }
     if (!self)
@@ -205,6 +217,8 @@ QCoro::Task<> ScrollCapture::run(QPointer<ScrollCapture> self)
 void ScrollCapture::end()
 {
     m_panel.reset();
+    // The frames looked at are gone; their memory goes back to the system, not to the heap.
+    malloc_trim(0);
     if (!m_finished)
         return;
     const Finished finished = std::exchange(m_finished, {});

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sys/mman.h>
 #include <cstring>
 
 namespace {
@@ -59,20 +60,24 @@ ScrollStitcher::ScrollStitcher(const QImage &first, int heightLimit)
 
 ScrollStitcher::~ScrollStitcher()
 {
-    std::free(m_buffer);
+    if (m_buffer)
+        ::munmap(m_buffer, m_mapped);
 }
 
 bool ScrollStitcher::reserve(int rows)
 {
     if (rows <= m_capacity)
         return true;
-    // Large blocks grow in place (the kernel moves the pages, not their bytes), so the buffer
-    // may grow by a quarter at a time without copying the image.
+    // Mapped memory of its own: it grows in place or moves by its pages (never by copying the
+    // image), its untouched tail costs nothing, and it goes back to the system whole.
     const int capacity = std::min(m_limit, std::max(rows, m_capacity + m_capacity / 4));
-    auto *grown = static_cast<uchar *>(std::realloc(m_buffer, std::size_t(capacity) * std::size_t(m_bytesPerLine)));
-    if (!grown)
+    const std::size_t bytes = std::size_t(capacity) * std::size_t(m_bytesPerLine);
+    void *grown = m_buffer ? ::mremap(m_buffer, m_mapped, bytes, MREMAP_MAYMOVE)
+                           : ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (grown == MAP_FAILED)
         return false;
-    m_buffer = grown;
+    m_buffer = static_cast<uchar *>(grown);
+    m_mapped = bytes;
     m_capacity = capacity;
     return true;
 }
@@ -244,12 +249,24 @@ QImage ScrollStitcher::take()
 {
     if (!m_buffer || m_rows == 0)
         return {};
-    // The buffer becomes the image's own: no copy of a page that may be hundreds of megabytes.
-    uchar *bytes = static_cast<uchar *>(std::realloc(m_buffer, std::size_t(m_rows) * std::size_t(m_bytesPerLine)));
-    if (!bytes)
-        bytes = m_buffer;
-    QImage image(bytes, m_width, m_rows, m_bytesPerLine, QImage::Format_RGB32, [](void *data) { std::free(data); }, bytes);
+    // The mapping becomes the image's own: no copy of a page that may be hundreds of megabytes.
+    const std::size_t bytes = std::size_t(m_rows) * std::size_t(m_bytesPerLine);
+    if (void *fitted = ::mremap(m_buffer, m_mapped, bytes, 0); fitted != MAP_FAILED)
+        m_mapped = bytes;
+    struct Mapping
+    {
+        void *address;
+        std::size_t bytes;
+    };
+    QImage image(m_buffer, m_width, m_rows, m_bytesPerLine, QImage::Format_RGB32,
+                 [](void *info) {
+                     const auto *mapping = static_cast<Mapping *>(info);
+                     ::munmap(mapping->address, mapping->bytes);
+                     delete mapping;
+                 },
+                 new Mapping{m_buffer, m_mapped});
     m_buffer = nullptr;
+    m_mapped = 0;
     m_capacity = m_rows = m_contentRows = 0;
     m_index.clear();
     m_hashes.clear();

@@ -15,7 +15,7 @@
 // first frame showed it, the footer as the newest frame that added rows shows it. A frame that
 // cannot be placed, or only in more than one place, adds nothing.
 //
-// Memory: the stitched rows (in one buffer that grows in place) and the last frame placed.
+// Memory: the stitched rows (in one mapping that grows in place) and the last frame placed.
 class ScrollStitcher
 {
 public:
@@ -72,6 +72,7 @@ private:
     qsizetype m_bytesPerLine = 0;
     int m_limit = 0;
     uchar *m_buffer = nullptr;
+    std::size_t m_mapped = 0;
     int m_capacity = 0;
     // Rows in the buffer: the content, then the footer rows of the newest frame that added rows.
     int m_rows = 0;
