@@ -83,7 +83,8 @@ void CaptureModel::start(const CaptureRequest &request)
     const bool full = request.kind == CaptureRequest::Kind::Full;
     // The text of the capture on show is no longer wanted, nor a scrolling capture under way.
     cancelTextReading();
-    m_scroll.reset();
+    if (m_scroll)
+        m_scroll->abandon();
     // The desktop's question comes before the window hides, while it is in front.
     if (m_environment.askFirst && m_environment.askFirst([model = QPointer<CaptureModel>(this), request] {
             if (model)

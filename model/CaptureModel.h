@@ -367,5 +367,5 @@ private:
     };
     std::optional<BeforeCapture> m_beforeCapture;
     // The scrolling capture under way.
-    std::unique_ptr<ScrollCapture> m_scroll;
+    QPointer<ScrollCapture> m_scroll;
 };

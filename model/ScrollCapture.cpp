@@ -83,6 +83,14 @@ void ScrollCapture::cancel()
     m_stop = Stop::cancel;
 }
 
+void ScrollCapture::abandon()
+{
+    m_stop = Stop::cancel;
+    m_panel.reset();
+    if (m_setup.input)
+        m_setup.input->restorePointer();
+}
+
 void ScrollCapture::report(const ScrollStitcher::Step &step)
 {
     using Outcome = ScrollStitcher::Outcome;
@@ -219,6 +227,7 @@ void ScrollCapture::end()
     m_panel.reset();
     // The frames looked at are gone; their memory goes back to the system, not to the heap.
     malloc_trim(0);
+    deleteLater();
     if (!m_finished)
         return;
     const Finished finished = std::exchange(m_finished, {});

@@ -64,6 +64,8 @@ public:
     void finish();
     // Cancel: no image.
     void cancel();
+    // Another capture takes over: the panel goes at once, and the pointer goes back.
+    void abandon();
 
 private:
     enum class Stop { none, finish, cancel };

@@ -29,11 +29,12 @@ void CaptureModel::scrollArea(const FrozenScreen &screen, const QRect &rect, Cap
 
     auto finished = [this, generation, delivery, windowsWereVisible, scale = screen.scale](const QImage &image,
                                                                                            const QString &failure) {
-        // The session goes once it has returned to its caller.
-        if (m_scroll)
-            m_scroll.release()->deleteLater();
-        if (generation != m_captureGeneration)
+        // A capture started since has taken the window over; a script still hears the end.
+        if (generation != m_captureGeneration) {
+            if (delivery && delivery->done)
+                delivery->done({Delivered::Outcome::cancelled, {}});
             return;
+        }
         if (image.isNull() && failure.isEmpty()) {
             deliverArea(std::nullopt, {}, windowsWereVisible, delivery);
             return;
@@ -42,28 +43,35 @@ void CaptureModel::scrollArea(const FrozenScreen &screen, const QRect &rect, Cap
             captureFailed(failure, delivery);
             return;
         }
+        if (!failure.isEmpty())
+            logLine("Pixdrift scrolling capture broke off: %@", failure);
         showCaptured(image, scale, {CaptureRequest::Kind::Last, {}, image.rect(), delivery}, windowsWereVisible);
         // What was stitched before the capture broke off is kept, and the break said.
         if (!failure.isEmpty() && !delivery)
             setStatus(::tr("scroll.brokeOff") + QStringLiteral(" (") + failure + u')');
     };
+    // The panel's buttons reach the session they belong to, made once the panel stands.
+    auto session = std::make_shared<QPointer<ScrollCapture>>();
     std::unique_ptr<ScrollPanel> panel;
     if (m_environment.presentScrollPanel) {
         panel = m_environment.presentScrollPanel(
             screen, setup.area,
-            [this] {
-                if (m_scroll)
-                    m_scroll->finish();
+            [session] {
+                if (*session)
+                    (*session)->finish();
             },
-            [this] {
-                if (m_scroll)
-                    m_scroll->cancel();
+            [session] {
+                if (*session)
+                    (*session)->cancel();
             });
     }
     if (panel)
         setup.area = panel->area() & setup.area;
     setImageScale(screen.scale);
     setStatus(::tr(setup.input ? "scroll.scrolling" : "scroll.yourself"));
-    m_scroll = std::make_unique<ScrollCapture>(setup, std::move(panel), std::move(finished));
-    m_scroll->start();
+    // The session goes by itself once it has ended, or with the model.
+    auto *capture = new ScrollCapture(setup, std::move(panel), std::move(finished), this);
+    *session = capture;
+    m_scroll = capture;
+    capture->start();
 }

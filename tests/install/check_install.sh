@@ -14,7 +14,7 @@ for f in bin/pixdrift share/applications/app.pixdrift.Pixdrift.desktop share/ico
          share/metainfo/app.pixdrift.Pixdrift.metainfo.xml share/man/man1/pixdrift.1.gz share/doc/pixdrift/copyright; do
     [[ -s $WORK/prefix/$f ]] || fail "not installed: $f"
 done
-for word in Pixelate Highlighter 'window' 'last' 'clipboard' 'region' 'output' 'ocr'; do
+for word in Pixelate Highlighter 'window' 'last' 'clipboard' 'region' 'output' 'ocr' 'scroll' 'manual'; do
     zcat "$WORK/prefix/share/man/man1/pixdrift.1.gz" | grep -q -- "$word" || fail "the manual page does not mention $word"
 done
 desktop-file-validate "$WORK/prefix/share/applications/app.pixdrift.Pixdrift.desktop" || fail "the desktop entry does not validate"
