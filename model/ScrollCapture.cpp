@@ -21,8 +21,10 @@ using namespace std::chrono_literals;
 // How often the area is looked at while it settles after a scroll, and while the user scrolls.
 constexpr auto settlePoll = 15ms;
 constexpr auto manualPoll = 40ms;
-// A page that shows no change this long after a turn of the wheel has reached its end.
+// A page that shows no change this long after a turn of the wheel has reached its end; the first
+// turn is given longer, for a program slow to answer at all.
 constexpr qint64 stillMs = 800;
+constexpr qint64 firstStillMs = 2500;
 // A page that never holds still (an animation in it) is taken as it is after this long.
 constexpr qint64 settleMs = 3000;
 // The content moves up to this share of the moving rows per step: the rest overlaps the page so
@@ -159,7 +161,7 @@ QCoro::Task<> ScrollCapture::run(QPointer<ScrollCapture> self)
                 }
                 const std::size_t look = digest(now);
                 const bool changed = look != shown;
-                if (!changed && since.elapsed() > stillMs)
+                if (!changed && since.elapsed() > (self->m_stitcher->height() == first.height() ? firstStillMs : stillMs))
                     break;
                 if ((changed && look == last) || since.elapsed() > settleMs) {
                     frame = std::move(now);
