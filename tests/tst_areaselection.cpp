@@ -282,7 +282,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QRect>("area");
         QTest::addColumn<QPoint>("panel");
-        const QRect screen(0, 0, 1440, 900);
         QTest::newRow("below") << QRect(100, 100, 400, 300) << QPoint(100, 408);
         QTest::newRow("above, at the bottom") << QRect(100, 600, 400, 290) << QPoint(100, 532);
         QTest::newRow("beside, full height") << QRect(0, 0, 600, 900) << QPoint(608, 0);

@@ -142,6 +142,22 @@ dbus_has() {
 overlays() { swaymsg -t get_tree | grep -c '"name": "Pixdrift selection"'; }
 no_overlay() { [[ $(overlays) == 0 ]]; }
 main_window() { swaymsg -t get_tree | grep -q '"name": "Pixdrift"'; }
+# rect_of <pid> frame|content: the window's frame (its title bar included) or its content, in the
+# layout's points; settled <pid> frame|content: it stays put for half a second.
+rect_of() { swaymsg -t get_tree | python3 -c '
+import json, sys
+pid, part = int(sys.argv[1]), sys.argv[2]
+def walk(node):
+    if node.get("pid") == pid:
+        r, d, w = node["rect"], node["deco_rect"], node["window_rect"]
+        if part == "frame":
+            print(r["x"], r["y"] - d["height"], r["width"], r["height"] + d["height"])
+        else:
+            print(r["x"] + w["x"], r["y"] + w["y"], w["width"], w["height"])
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        walk(child)
+walk(json.load(sys.stdin))' "$1" "$2"; }
+settled() { local a b; a=$(rect_of "$1" "$2"); sleep 0.5; b=$(rect_of "$1" "$2"); [[ -n $a && $a == "$b" ]]; }
 # quit_ok: Quit over the bus ends the program last started, with status 0.
 quit_ok() {
     dbus-send --session --print-reply --dest=app.pixdrift.Pixdrift /app/pixdrift/Pixdrift app.pixdrift.Pixdrift.Quit >/dev/null \
@@ -211,18 +227,8 @@ sys.exit(0 if walk(json.load(sys.stdin)) else 1)' "$PATTERN_PID"
     wait_for 10 placed || fail "the pattern window does not float"
     sleep 1
     # Its frame, title bar included, in the layout's points, once it stays put.
-    frame_of() { swaymsg -t get_tree | python3 -c '
-import json, sys
-def walk(node):
-    if node.get("pid") == int(sys.argv[1]):
-        r, d = node["rect"], node["deco_rect"]
-        print(r["x"], r["y"] - d["height"], r["width"], r["height"] + d["height"])
-    for child in node.get("nodes", []) + node.get("floating_nodes", []):
-        walk(child)
-walk(json.load(sys.stdin))' "$PATTERN_PID"; }
-    settled() { local a b; a=$(frame_of); sleep 0.5; b=$(frame_of); [[ -n $a && $a == "$b" ]]; }
-    wait_for 10 settled || fail "the pattern window keeps changing"
-    read -r GX GY GW GH < <(frame_of)
+    wait_for 10 settled "$PATTERN_PID" frame || fail "the pattern window keeps changing"
+    read -r GX GY GW GH < <(rect_of "$PATTERN_PID" frame)
     [[ -n ${GW:-} ]] || fail "no frame for the pattern window"
     # The pointer, drawn into the output's pixels, waits in a corner away from the window (focus
     # put it in the window's middle).
@@ -280,18 +286,8 @@ if [[ -x $SESSION/scroll_page ]]; then
     swaymsg "[pid=$PAGE_PID] floating enable, border none, move container to output HEADLESS-1, move position 100 100" >/dev/null ||
         fail "sway did not place the page"
     wait_for 10 test -s page.png || fail "the page did not write its picture"
-    page_rect() { swaymsg -t get_tree | python3 -c '
-import json, sys
-def walk(node):
-    if node.get("pid") == int(sys.argv[1]):
-        r, w = node["rect"], node["window_rect"]
-        print(r["x"] + w["x"], r["y"] + w["y"], w["width"], w["height"])
-    for child in node.get("nodes", []) + node.get("floating_nodes", []):
-        walk(child)
-walk(json.load(sys.stdin))' "$PAGE_PID"; }
-    page_settled() { local a b; a=$(page_rect); sleep 0.5; b=$(page_rect); [[ -n $a && $a == "$b" ]]; }
-    wait_for 10 page_settled || fail "the page keeps moving"
-    read -r QX QY QW QH < <(page_rect)
+    wait_for 10 settled "$PAGE_PID" content || fail "the page keeps moving"
+    read -r QX QY QW QH < <(rect_of "$PAGE_PID" content)
     "$PIXDRIFT" --scroll --region "$QX,$QY ${QW}x$QH" -o "$SESSION/by-hand.png" >by-hand.out 2>by-hand.log &
     SCROLL_PID=$!
     panel_up() { swaymsg -t get_tree | grep -q '"name": "Scroll Capture"'; }
