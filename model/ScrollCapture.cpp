@@ -132,7 +132,10 @@ QCoro::Task<> ScrollCapture::run(QPointer<ScrollCapture> self)
     self->m_stitcher.emplace(first, setup.heightLimit);
     self->m_note = setup.input ? ::tr("scroll.scrolling") : ::tr("scroll.yourself");
     self->report({ScrollStitcher::Outcome::placed, 0, 0});
-    const QPoint centre = setup.displayOrigin + setup.area.center();
+    // The wheel turns with the pointer in the middle of the area, and once the fixed rows are
+    // known, a quarter down the moving ones: the rows a hover effect may light up are then rows
+    // already stitched, not new ones.
+    QPoint centre = setup.displayOrigin + setup.area.center();
     using Outcome = ScrollStitcher::Outcome;
 
     std::size_t shown = digest(first), lastLook = shown;
@@ -189,6 +192,8 @@ QCoro::Task<> ScrollCapture::run(QPointer<ScrollCapture> self)
             if (step.outcome != Outcome::placed)
                 break;
             shown = digest(frame);
+            centre.setY(setup.displayOrigin.y() + setup.area.top() + self->m_stitcher->movingTop()
+                        + self->m_stitcher->movingRows() / 4);
             // As many notches as move the content by a good part of what it shows at once.
             if (step.moved > 0) {
                 const double perClick = double(step.moved) / clicks;

@@ -18,6 +18,8 @@ constexpr int channelTolerance = 24;
 // A row still matches with this share of its pixels unlike (one in fifty: a scroll bar's thumb
 // beside a wide page).
 constexpr int unlikeShare = 50;
+// Of the rows a frame shares with the page so far, one in this many may differ (a hover effect).
+constexpr int unlikeRowShare = 10;
 // Candidates looked at closely, most voted for first.
 constexpr std::size_t candidatesChecked = 8;
 
@@ -106,7 +108,7 @@ void ScrollStitcher::setContentRows(int rows)
 qint64 ScrollStitcher::cost(const QImage &frame, const std::vector<Hash> &hashes, int at, int top, int bottom) const
 {
     qint64 total = 0;
-    int shared = 0;
+    int shared = 0, unlikeRows = 0;
     const int allowed = m_width / unlikeShare;
     for (int y = top; y < bottom && at + y < m_contentRows; ++y) {
         if (at + y < 0)
@@ -116,13 +118,20 @@ qint64 ScrollStitcher::cost(const QImage &frame, const std::vector<Hash> &hashes
             continue;
         const int unlike = unlikePixels(reinterpret_cast<const QRgb *>(frame.constScanLine(y)),
                                         reinterpret_cast<const QRgb *>(row(at + y)), m_width, allowed);
-        if (unlike > allowed)
-            return -1;
+        if (unlike > allowed) {
+            ++unlikeRows;
+            total += m_width;
+            continue;
+        }
         // A row unlike only within the tolerance still costs a little, so that the true place
         // wins over a neighbour of a smooth gradient.
         total += unlike + 1;
     }
-    return shared > 0 ? total : -1;
+    // A few rows seen before may have changed since (a row the pointer hovers is highlighted):
+    // up to one in ten, as long as the rest fit.
+    if (shared == 0 || unlikeRows * unlikeRowShare > shared)
+        return -1;
+    return total;
 }
 
 int ScrollStitcher::place(const QImage &frame, const std::vector<Hash> &hashes, int top, int bottom) const
@@ -242,6 +251,7 @@ ScrollStitcher::Step ScrollStitcher::add(const QImage &image)
     m_previousHashes = hashes;
     m_previousAt = at;
     m_movingRows = height - top - footer;
+    m_movingTop = top;
     return {outcome, added, moved};
 }
 

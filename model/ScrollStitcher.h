@@ -51,6 +51,8 @@ public:
     // The rows between the fixed ones at the top and the bottom in the last frame placed: how
     // far the content may move between two frames and still be placed.
     [[nodiscard]] int movingRows() const { return m_movingRows; }
+    // The first of them, in the frame's rows.
+    [[nodiscard]] int movingTop() const { return m_movingTop; }
     // The stitched image, handed over without a copy; the stitcher is empty afterwards.
     [[nodiscard]] QImage take();
 
@@ -86,4 +88,5 @@ private:
     std::vector<Hash> m_previousHashes;
     int m_previousAt = 0;
     int m_movingRows = 0;
+    int m_movingTop = 0;
 };

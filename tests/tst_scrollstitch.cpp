@@ -68,25 +68,28 @@ private Q_SLOTS:
         // other content.
         QTest::addColumn<QList<int>>("positions");
         QTest::addColumn<QList<int>>("outcomes");
+        // Rows near the top of every later frame lit up (the pointer's hover), already stitched.
+        QTest::addColumn<int>("hoverRows");
 
         const int placed = int(Outcome::placed), unmoved = int(Outcome::unmoved), lost = int(Outcome::lost);
-        QTest::newRow("one row at a time") << 0 << 0 << QList<int>{1, 2, 3, 4} << QList<int>{placed, placed, placed, placed};
-        QTest::newRow("37 rows") << 0 << 0 << QList<int>{37, 74, 111, 148} << QList<int>{placed, placed, placed, placed};
-        QTest::newRow("all but one row") << 0 << 0 << QList<int>{99, 198} << QList<int>{placed, placed};
-        QTest::newRow("header and footer") << 12 << 9 << QList<int>{37, 74, 79, 157} << QList<int>{placed, placed, placed, placed};
-        QTest::newRow("header, one row") << 20 << 0 << QList<int>{1, 2} << QList<int>{placed, placed};
-        QTest::newRow("footer, a whole frame") << 0 << 15 << QList<int>{84, 168} << QList<int>{placed, placed};
+        QTest::newRow("one row at a time") << 0 << 0 << QList<int>{1, 2, 3, 4} << QList<int>{placed, placed, placed, placed} << 0;
+        QTest::newRow("37 rows") << 0 << 0 << QList<int>{37, 74, 111, 148} << QList<int>{placed, placed, placed, placed} << 0;
+        QTest::newRow("all but one row") << 0 << 0 << QList<int>{99, 198} << QList<int>{placed, placed} << 0;
+        QTest::newRow("header and footer") << 12 << 9 << QList<int>{37, 74, 79, 157} << QList<int>{placed, placed, placed, placed} << 0;
+        QTest::newRow("header, one row") << 20 << 0 << QList<int>{1, 2} << QList<int>{placed, placed} << 0;
+        QTest::newRow("footer, a whole frame") << 0 << 15 << QList<int>{84, 168} << QList<int>{placed, placed} << 0;
         QTest::newRow("the end: the same frame again")
-            << 12 << 9 << QList<int>{50, 50, 50} << QList<int>{placed, unmoved, unmoved};
+            << 12 << 9 << QList<int>{50, 50, 50} << QList<int>{placed, unmoved, unmoved} << 0;
         QTest::newRow("other content is not added")
-            << 12 << 9 << QList<int>{40, -1, 80} << QList<int>{placed, lost, placed};
+            << 12 << 9 << QList<int>{40, -1, 80} << QList<int>{placed, lost, placed} << 0;
         QTest::newRow("past the frame is not added, back within it is")
-            << 0 << 0 << QList<int>{50, 151, 140} << QList<int>{placed, lost, placed};
+            << 0 << 0 << QList<int>{50, 151, 140} << QList<int>{placed, lost, placed} << 0;
         QTest::newRow("scrolled back up, then on")
-            << 12 << 9 << QList<int>{60, 20, 100} << QList<int>{placed, placed, placed};
+            << 12 << 9 << QList<int>{60, 20, 100} << QList<int>{placed, placed, placed} << 0;
+        QTest::newRow("a hovered row lit up") << 0 << 0 << QList<int>{37, 74, 111} << QList<int>{placed, placed, placed} << 6;
         // Frames over the white stretch (page rows 300-329) are placed by the rows around it.
         QTest::newRow("through a blank stretch")
-            << 12 << 9 << QList<int>{70, 140, 210, 250, 280, 310, 340} << QList<int>{placed, placed, placed, placed, placed, placed, placed};
+            << 12 << 9 << QList<int>{70, 140, 210, 250, 280, 310, 340} << QList<int>{placed, placed, placed, placed, placed, placed, placed} << 0;
     }
 
     void stitching()
@@ -95,6 +98,7 @@ private Q_SLOTS:
         QFETCH(int, footerRows);
         QFETCH(QList<int>, positions);
         QFETCH(QList<int>, outcomes);
+        QFETCH(int, hoverRows);
         const QImage page = pageImage(600, 1);
         const QImage header = pageImage(headerRows, 2), footer = pageImage(footerRows, 3);
         const QImage other = pageImage(600, 4);
@@ -104,8 +108,10 @@ private Q_SLOTS:
         int reached = content;
         for (qsizetype i = 0; i < positions.size(); ++i) {
             const int position = positions[i];
-            const ScrollStitcher::Step step = stitcher.add(position < 0 ? frameAt(other, header, footer, 0)
-                                                                        : frameAt(page, header, footer, position));
+            QImage frame = position < 0 ? frameAt(other, header, footer, 0) : frameAt(page, header, footer, position);
+            for (int y = headerRows + 10; y < headerRows + 10 + hoverRows; ++y)
+                std::fill_n(reinterpret_cast<QRgb *>(frame.scanLine(y)), pageWidth, qRgb(200, 220, 255));
+            const ScrollStitcher::Step step = stitcher.add(frame);
             QCOMPARE(int(step.outcome), outcomes[i]);
             if (step.outcome == Outcome::placed)
                 reached = std::max(reached, position + content);
