@@ -48,12 +48,18 @@ std::optional<ParsedShortcut> GlobalShortcuts::parse(const QString &shortcut)
 void GlobalShortcuts::setService(HotKeyService *service)
 {
     s_service = service;
+    s_installed.reset();
 }
 
 bool GlobalShortcuts::install(const ShortcutSet &shortcuts)
 {
     if (!s_desktopKeysText.isEmpty())
         return true;
+    // Keys already held as asked stay held: letting them go and grabbing them again (each time
+    // the window appears) would lose a press that comes in between.
+    if (s_installed && *s_installed == shortcuts && s_installedFor == s_service)
+        return true;
+    s_installed.reset();
     for (std::optional<HotKeyRef> &ref : s_refs) {
         if (ref && s_service)
             s_service->unregisterHotKey(*ref);
@@ -69,7 +75,13 @@ bool GlobalShortcuts::install(const ShortcutSet &shortcuts)
     bool registered = true;
     for (std::size_t slot = 0; slot < shortcuts.size(); ++slot)
         registered = registerShortcut(shortcuts[slot], slot) && registered;
-    return registered && s_handlerInstallError == HotKeyStatus::noError;
+    registered = registered && s_handlerInstallError == HotKeyStatus::noError;
+    // A set that did not go in whole is tried again next time.
+    if (registered) {
+        s_installed = shortcuts;
+        s_installedFor = s_service;
+    }
+    return registered;
 }
 
 bool GlobalShortcuts::registerShortcut(const QString &shortcut, std::size_t slot)

@@ -99,6 +99,9 @@ private:
     static inline HotKeyService *s_service = nullptr;
     static inline std::array<std::optional<HotKeyRef>, hotKeyActionCount> s_refs;
     static inline bool s_handlerInstalled = false;
+    // The set held whole, and by which service.
+    static inline std::optional<ShortcutSet> s_installed;
+    static inline HotKeyService *s_installedFor = nullptr;
     static inline std::int32_t s_lastRegistrationError = 0;
     static inline std::int32_t s_handlerInstallError = 0;
     static inline QString s_desktopKeysText;

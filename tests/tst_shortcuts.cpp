@@ -138,7 +138,7 @@ private Q_SLOTS:
         GlobalShortcuts::setService(nullptr);
     }
 
-    // Installing again replaces every key; one shortcut that fails leaves the others working, and
+    // Installing other keys replaces every key; one shortcut that fails leaves the others working, and
     // the last refusal is the one kept. The handler is tried again until it installs.
     void installing()
     {
@@ -152,6 +152,15 @@ private Q_SLOTS:
         QCOMPARE(m_service.registered.size(), 3u);
         QVERIFY(m_service.isRegistered(0, 0x1000) && m_service.isRegistered(49, 0x0300)
                 && m_service.isRegistered(23, 0x1900));
+        // The same keys again (the window appearing): held as they are, never let go in between.
+        QList<HotKeyRef> held;
+        for (const auto &[ref, registration] : m_service.registered)
+            held << ref;
+        QVERIFY(install("control+a", "shift+command+space", "control+option+command+5"));
+        QList<HotKeyRef> after;
+        for (const auto &[ref, registration] : m_service.registered)
+            after << ref;
+        QCOMPARE(after, held);
 
         QVERIFY(!install("control+return", "control+option+command+3"));
         QCOMPARE(m_service.registered.size(), 2u);

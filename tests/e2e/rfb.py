@@ -48,6 +48,13 @@ def send(sock, message):
     time.sleep(0.02)
 
 
+def key(sock, name, down):
+    """Presses (down) or releases a key by its name in KEYSYMS, or a character, at once (a
+    benchmark times from here)."""
+    sym = KEYSYMS[name] if name in KEYSYMS else ord(name)
+    sock.sendall(struct.pack(">BBxxI", 4, 1 if down else 0, sym))
+
+
 def main():
     path, command, *arguments = sys.argv[1:]
     sock = connect(path)
@@ -73,11 +80,12 @@ def main():
     elif command == "keys":
         for combination in arguments:
             names = combination.lower().split("+")
-            syms = [KEYSYMS[name] if name in KEYSYMS else ord(name) for name in names]
-            for sym in syms:
-                send(sock, struct.pack(">BBxxI", 4, 1, sym))
-            for sym in reversed(syms):
-                send(sock, struct.pack(">BBxxI", 4, 0, sym))
+            for name in names:
+                key(sock, name, True)
+                time.sleep(0.02)
+            for name in reversed(names):
+                key(sock, name, False)
+                time.sleep(0.02)
     else:
         raise SystemExit(f"rfb.py: unknown command {command!r}")
     time.sleep(0.1)
