@@ -115,7 +115,9 @@ private Q_SLOTS:
         QPainter painter(&shapes);
         painter.fillRect(QRect(40, 40, 120, 80), QColor(0x33, 0x66, 0xaa));
         painter.end();
-        for (const QImage &image : {QImage(300, 100, QImage::Format_RGB32), shapes}) {
+        QImage blank(300, 100, QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        for (const QImage &image : {blank, shapes}) {
             const TextRecognition::Result result =
                 TextRecognition::recognise(TextRecognition::prepared(image, 2), m_installed, {"eng"});
             QCOMPARE(result.text, QString());
