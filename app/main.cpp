@@ -28,6 +28,22 @@ QStringList argumentList(int argc, char *argv[])
     return arguments;
 }
 
+// The call that makes a running Pixdrift do what the command line asks, when it is a call.
+std::pair<QString, QVariantList> callFor(const CommandLine &command)
+{
+    using Action = CommandLine::Action;
+    if (command.delay > 0)
+        return {QStringLiteral("CaptureAfter"), {command.action == Action::CaptureFull, uint(command.delay)}};
+    if (!command.screen.isEmpty())
+        return {QStringLiteral("CaptureScreen"), {command.screen}};
+    return {command.action == Action::CaptureArea     ? QStringLiteral("CaptureArea")
+            : command.action == Action::CaptureLast   ? QStringLiteral("CaptureLast")
+            : command.action == Action::CaptureWindow ? QStringLiteral("CaptureWindow")
+            : command.action == Action::CaptureFull   ? QStringLiteral("CaptureFull")
+                                                      : QStringLiteral("Activate"),
+            {}};
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -67,6 +83,18 @@ int main(int argc, char *argv[])
         }
     }
 
+    // A key bound in the desktop runs `pixdrift --area` each time: with Pixdrift running, the call
+    // alone goes, before any window-system connection or widget is made. A screen by name is
+    // checked against the screens first, below.
+    const bool plainCall = !command.forScript() && !command.region && !command.scroll && command.screen.isEmpty()
+                           && command.action != CommandLine::Action::Service;
+    if (plainCall) {
+        traceStage("call-running");
+        const auto [method, arguments] = callFor(command);
+        if (DBusInstance::callRunningAtOnce(method, arguments) == DBusInstance::CallResult::Done)
+            return EXIT_SUCCESS;
+    }
+
     QApplication app(argc, argv);
     // The program lives in the tray: closing its window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -93,12 +121,7 @@ int main(int argc, char *argv[])
         if (command.forScript())
             return ScriptRun::here(pixdrift, command, argv);
     }
-    const QString method = command.action == CommandLine::Action::CaptureArea   ? QStringLiteral("CaptureArea")
-                           : command.action == CommandLine::Action::CaptureLast ? QStringLiteral("CaptureLast")
-                           : command.action == CommandLine::Action::CaptureWindow ? QStringLiteral("CaptureWindow")
-                           : !command.screen.isEmpty()                          ? QStringLiteral("CaptureScreen")
-                           : command.action == CommandLine::Action::CaptureFull ? QStringLiteral("CaptureFull")
-                                                                                : QStringLiteral("Activate");
+    const auto [method, arguments] = callFor(command);
     // The running Pixdrift does what was asked, and this start ends. An instance that is just
     // ending may still hold the name a moment after it stopped answering: then try again.
     for (int attempt = 0; pixdrift.claimInstance() == DBusInstance::Role::Secondary; ++attempt) {
@@ -106,11 +129,7 @@ int main(int argc, char *argv[])
         if (command.action == CommandLine::Action::Service)
             return EXIT_SUCCESS;
         traceStage("call-running");
-        const bool delayed = command.delay > 0;
-        const DBusInstance::CallResult call =
-            delayed ? DBusInstance::callRunning(QStringLiteral("CaptureAfter"),
-                                                {command.action == CommandLine::Action::CaptureFull, uint(command.delay)})
-                    : DBusInstance::callRunning(method, method == u"CaptureScreen" ? QVariantList{command.screen} : QVariantList{});
+        const DBusInstance::CallResult call = DBusInstance::callRunning(method, arguments);
         if (call == DBusInstance::CallResult::Done)
             return EXIT_SUCCESS;
         if (call == DBusInstance::CallResult::Failed || attempt == 20) {

@@ -8,6 +8,8 @@
 #include <QDBusReply>
 #include <QFileInfo>
 
+#include <gio/gio.h>
+
 DBusInstance::DBusInstance(Handlers handlers, QObject *parent)
     : QObject(parent)
     , m_handlers(std::move(handlers))
@@ -47,6 +49,39 @@ DBusInstance::CallResult DBusInstance::callRunning(const QString &method, const 
         return CallResult::Gone;
     logLine("Pixdrift: the running Pixdrift answered %@: %@", reply.errorName(), reply.errorMessage());
     return CallResult::Failed;
+}
+
+DBusInstance::CallResult DBusInstance::callRunningAtOnce(const QString &method, const QVariantList &arguments)
+{
+    GError *error = nullptr;
+    GDBusConnection *bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    if (!bus) {
+        g_clear_error(&error);
+        return CallResult::Gone;
+    }
+    GVariantBuilder builder;
+    g_variant_builder_init(&builder, G_VARIANT_TYPE_TUPLE);
+    for (const QVariant &argument : arguments) {
+        if (argument.typeId() == QMetaType::Bool)
+            g_variant_builder_add(&builder, "b", gboolean(argument.toBool()));
+        else if (argument.typeId() == QMetaType::UInt)
+            g_variant_builder_add(&builder, "u", guint32(argument.toUInt()));
+        else
+            g_variant_builder_add(&builder, "s", argument.toString().toUtf8().constData());
+    }
+    const QByteArray name = serviceName.toUtf8(), path = objectPath.toUtf8(), call = method.toUtf8();
+    GVariant *reply = g_dbus_connection_call_sync(bus, name.constData(), path.constData(), name.constData(),
+                                                  call.constData(), g_variant_builder_end(&builder), nullptr,
+                                                  G_DBUS_CALL_FLAGS_NO_AUTO_START, 5000, nullptr, &error);
+    g_object_unref(bus);
+    if (reply) {
+        g_variant_unref(reply);
+        return CallResult::Done;
+    }
+    const bool gone = g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN)
+                      || g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_NAME_HAS_NO_OWNER);
+    g_error_free(error);
+    return gone ? CallResult::Gone : CallResult::Failed;
 }
 
 bool DBusInstance::isThisProgram(const QString &busName)

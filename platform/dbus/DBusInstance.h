@@ -56,6 +56,9 @@ public:
     enum class CallResult { Done, Gone, Failed };
     // Calls `method` on the running instance. Gone: nobody holds the name any more.
     [[nodiscard]] static CallResult callRunning(const QString &method, const QVariantList &arguments = {});
+    // The same before the program has an application object (the bus reached through GIO, with
+    // booleans, unsigned numbers and strings as arguments); a bus program never starts for it.
+    [[nodiscard]] static CallResult callRunningAtOnce(const QString &method, const QVariantList &arguments = {});
     // Whether the process behind a bus name runs this program's executable.
     [[nodiscard]] static bool isThisProgram(const QString &busName);
 

@@ -294,9 +294,11 @@ if [[ -x $SESSION/scroll_page ]]; then
     wait_for 15 panel_up || fail "no panel for the scrolling capture"
     sleep 1
     shot scroll-panel
-    for _ in $(seq 30); do
+    # A notch each second and a half: every look is a whole grim of the 2560 × 1600 output (a
+    # quarter of a second or more here), and a frame goes in once two looks agree.
+    for _ in $(seq 26); do
         vnc vnc1 wheel $(((QX + QW / 2) * 2)) $(((QY + QH / 2) * 2)) 1 $((W1 - 1)) $((H1 - 1))
-        sleep 0.6
+        sleep 1.5
     done
     sleep 1
     vnc vnc1 keys return
