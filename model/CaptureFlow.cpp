@@ -21,9 +21,6 @@
 
 namespace {
 
-// The pause that lets the window system take our windows off the screen before the grab.
-constexpr std::chrono::milliseconds hidePause{300};
-
 // The size to capture a display at: its size in device pixels where the service knows it, or
 // its points at the screen's scale.
 QSize pixelSizeOf(const CaptureDisplay &display, double scale)
@@ -187,7 +184,7 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
             windows->hideApplication();
         else
             windows->orderOutMainWindow();
-        co_await QCoro::sleepFor(hidePause);
+        co_await HandlerAwaitable<bool>([windows](auto gone) { windows->whenTakenOff([gone] { gone(true); }); });
         if (!model)
             co_return;
     }

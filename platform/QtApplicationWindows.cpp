@@ -1,9 +1,15 @@
 #include "platform/QtApplicationWindows.h"
 
+#include "platform/x11/X11WindowsGone.h"
+
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -12,6 +18,28 @@ namespace {
 bool isTrayIcon(const QWidget *widget)
 {
     return widget->inherits("QSystemTrayIconSys") || widget->objectName() == QLatin1String("QSystemTrayIconSys");
+}
+
+// What the window system takes at most to get a window off the screen, close animations
+// included.
+constexpr std::chrono::milliseconds longestTakeOff{300};
+
+xcb_connection_t *x11Connection()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+std::chrono::milliseconds frameInterval()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal rate = screen && screen->refreshRate() >= 20 ? screen->refreshRate() : 60;
+    return std::chrono::milliseconds(int(std::ceil(1000 / rate)));
+}
+
+bool onSway()
+{
+    return QGuiApplication::platformName() == QLatin1String("wayland") && !qEnvironmentVariableIsEmpty("SWAYSOCK");
 }
 
 } // namespace
@@ -60,6 +88,8 @@ void QtApplicationWindows::takeOffScreen(QWidget *window, QList<QPointer<QWidget
     // Where the window is now, as the user may have arranged it: the window manager would
     // place it anew when it is shown again.
     m_geometry.insert(window, window->geometry());
+    if (xcb_connection_t *connection = x11Connection(); connection && window->testAttribute(Qt::WA_WState_Created))
+        m_frames.append(X11WindowsGone::frameOf(connection, std::uint32_t(window->winId())));
     window->hide();
 }
 
@@ -77,6 +107,18 @@ void QtApplicationWindows::hideApplication()
         if (window->isVisible())
             takeOffScreen(window, m_hidden);
     }
+}
+
+void QtApplicationWindows::whenTakenOff(std::function<void()> done)
+{
+    if (xcb_connection_t *connection = x11Connection()) {
+        X11WindowsGone::whenGone(connection, std::exchange(m_frames, {}), frameInterval(), longestTakeOff,
+                                 std::move(done));
+        return;
+    }
+    // sway animates nothing: the frame after the one our requests reach it in has the windows
+    // gone. GNOME and KDE play a close animation that no client can see the end of.
+    QTimer::singleShot(onSway() ? 2 * frameInterval() : longestTakeOff, this, std::move(done));
 }
 
 void QtApplicationWindows::unhideApplication()

@@ -24,6 +24,7 @@ public:
     [[nodiscard]] bool anyVisible() const override;
     void orderOutMainWindow() override;
     void hideApplication() override;
+    void whenTakenOff(std::function<void()> done) override;
     void unhideApplication() override;
     void activateApplication() override;
     void bringFirstWindowToFront() override;
@@ -42,4 +43,6 @@ private:
     QList<QPointer<QWidget>> m_hidden;
     QList<QPointer<QWidget>> m_orderedOut;
     QHash<QWidget *, QRect> m_geometry;
+    // On X11, the frames of the windows taken off since the last whenTakenOff().
+    QList<std::uint32_t> m_frames;
 };

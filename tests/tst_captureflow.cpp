@@ -29,12 +29,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("visible");
         QTest::addColumn<bool>("select");
         QTest::addColumn<QStringList>("calls");
-        QTest::newRow("full, window open") << true << true << true << QStringList{"orderOut", "openMain", "activate"};
+        QTest::newRow("full, window open") << true << true << true << QStringList{"orderOut", "wait", "openMain", "activate"};
         QTest::newRow("full, no window") << true << false << true << QStringList{"openMain", "activate"};
         QTest::newRow("area, window open, selected")
-            << false << true << true << QStringList{"hide", "unhide", "openMain", "activate"};
+            << false << true << true << QStringList{"hide", "wait", "unhide", "openMain", "activate"};
         QTest::newRow("area, window open, cancelled")
-            << false << true << false << QStringList{"hide", "unhide", "activate", "front:first"};
+            << false << true << false << QStringList{"hide", "wait", "unhide", "activate", "front:first"};
         QTest::newRow("area, no window, selected") << false << false << true << QStringList{"openMain", "activate"};
         QTest::newRow("area, no window, cancelled") << false << false << false << QStringList{};
     }
@@ -383,7 +383,7 @@ private Q_SLOTS:
                 rig.capture.displays.clear();
             LogCapture log;
             rig.model.take(false);
-            QTRY_COMPARE(rig.windows.calls, QStringList({"hide", "unhide", "openMain", "activate", "front:main"}));
+            QTRY_COMPARE(rig.windows.calls, QStringList({"hide", "wait", "unhide", "openMain", "activate", "front:main"}));
             QVERIFY(rig.windows.visible);
             QCOMPARE(rig.model.status(), "The screen could not be captured (" + description + u')');
             QCOMPARE(log.lines(), QStringList{"Pixdrift capture failed: " + description});

@@ -3,6 +3,12 @@
 #include <QTest>
 #include <QTimer>
 
+void FakeApplicationWindows::whenTakenOff(std::function<void()> done)
+{
+    calls << "wait";
+    QTimer::singleShot(0, std::move(done));
+}
+
 std::int32_t FakeHotKeyService::installEventHandler(HotKeyHandler handler)
 {
     ++handlerInstalls;

@@ -26,6 +26,7 @@ public:
     [[nodiscard]] bool anyVisible() const override { return visible || hidden || orderedOut; }
     void orderOutMainWindow() override { calls << "orderOut"; orderedOut = visible; visible = false; }
     void hideApplication() override { calls << "hide"; hidden = hidden || visible; visible = false; }
+    void whenTakenOff(std::function<void()> done) override;
     void unhideApplication() override { calls << "unhide"; visible = visible || hidden; hidden = false; }
     void activateApplication() override { calls << "activate"; }
     void bringFirstWindowToFront() override { calls << "front:first"; }
