@@ -5,13 +5,13 @@
 #include <QObject>
 
 #include <memory>
-#include <vector>
 
 struct xcb_connection_t;
 class QScreen;
 
-// Reads the screen straight from the X server into a shared-memory segment (MIT-SHM): one
-// request and no pixel data over the socket. The segment is kept for the next capture.
+// Reads the screen straight from the X server through a small shared-memory segment (MIT-SHM),
+// a band of rows at a time: no pixel data over the socket, and nothing screen-sized kept
+// between captures.
 // Servers without MIT-SHM, or that cannot attach our segments (a remote connection), are read
 // through QScreen::grabWindow instead.
 class X11ScreenCapture : public QtScreensCaptureService
@@ -28,7 +28,7 @@ public:
 
     void requestShareableContent(ContentHandler done) override;
     void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) override;
-    // Makes the shared segment of the main screen's size and touches its pages.
+    // Makes the shared segment and touches its pages.
     void warmUp() override;
     // Qt's screens, placed where the server has them.
     [[nodiscard]] QList<CaptureScreen> screens() const override;
@@ -37,8 +37,7 @@ public:
     [[nodiscard]] QRect deviceGeometry(const QScreen *screen) const;
 
     [[nodiscard]] Backend backend() const { return m_backend; }
-    // How many shared segments were made so far. A capture reuses a segment of the same size
-    // that no image holds any more.
+    // How many shared segments were made so far: one, for every capture.
     [[nodiscard]] int segmentsCreated() const { return m_segmentsCreated; }
 
     // The capture itself, answered at once; requestImage() delivers it on a later turn.
@@ -52,9 +51,9 @@ private:
     [[nodiscard]] bool serverFitsSharedMemory() const;
     [[nodiscard]] QRect rootGeometry() const;
     [[nodiscard]] std::optional<QRect> monitorGeometry(const QString &name) const;
-    [[nodiscard]] std::shared_ptr<SharedSegment> freeSegment(std::size_t bytes, QString *error);
+    [[nodiscard]] SharedSegment *band(QString *error);
 
-    static constexpr std::size_t maxSegments = 3;
+    static constexpr std::size_t bandBytes = std::size_t(4) << 20;
 
     xcb_connection_t *m_connection = nullptr;
     std::uint32_t m_root = 0;
@@ -62,7 +61,6 @@ private:
     // Whether the server lists monitors (RandR 1.5), the areas Qt makes its screens from.
     bool m_hasMonitors = false;
     bool m_attachRefused = false;
-    // Segments images may still hold; all of them are attached to the server.
-    std::vector<std::shared_ptr<SharedSegment>> m_segments;
+    std::unique_ptr<SharedSegment> m_band;
     int m_segmentsCreated = 0;
 };
