@@ -293,6 +293,12 @@ QCoro::Task<> CaptureModel::captureTask(QPointer<CaptureModel> model, CaptureReq
         }
     }
 
+    if (targets.size() > 1) {
+        QList<std::pair<std::uint32_t, QSize>> expected;
+        for (const auto &[target, screen] : targets)
+            expected.append({target.id, pixelSizeOf(target, screen ? screen->scale : 1.0)});
+        service->expectImages(expected);
+    }
     QList<FrozenScreen> frozen;
     QList<QRect> places;
     for (const auto &[target, screen] : targets) {

@@ -63,6 +63,9 @@ public:
     // One image of a display, pixelWidth × pixelHeight pixels, without the cursor. The grab never
     // reaches past the display: a larger request gives the display's own size.
     virtual void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) = 0;
+    // Images of these displays will be asked for one after the other: a service that can take
+    // them all at once starts now.
+    virtual void expectImages(const QList<std::pair<std::uint32_t, QSize>> &displays) { (void)displays; }
 
     [[nodiscard]] virtual std::uint32_t mainDisplayId() const = 0;
     [[nodiscard]] virtual QList<CaptureScreen> screens() const = 0;

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr int grimTimeoutMs = 10000;
+constexpr std::chrono::seconds keptFor{5};
 
 } // namespace
 
@@ -19,26 +20,84 @@ GrimScreenCapture::GrimScreenCapture(QString grim, std::unique_ptr<ScreenCapture
 
 GrimScreenCapture::~GrimScreenCapture() = default;
 
+// One grim process and what came of it: an image, or why grim could not give one.
+struct GrimScreenCapture::Run
+{
+    std::uint32_t displayId;
+    QSize pixels;
+    std::optional<CaptureResult<QImage>> result;
+    QString failure;
+    bool failed = false;
+    std::optional<ImageHandler> waiting;
+};
+
+void GrimScreenCapture::expectImages(const QList<std::pair<std::uint32_t, QSize>> &displays)
+{
+    m_started.clear();
+    if (fellBack())
+        return;
+    for (const auto &[displayId, pixels] : displays) {
+        if (QtScreenList::screen(displayId))
+            m_started[displayId] = start(displayId, pixels);
+    }
+}
+
 void GrimScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done)
 {
-    if (forwarded(displayId, pixelWidth, pixelHeight, done))
+    std::shared_ptr<Run> run;
+    if (const auto found = m_started.find(displayId); found != m_started.end()) {
+        run = found->second;
+        m_started.erase(found);
+    }
+    if (!run && forwarded(displayId, pixelWidth, pixelHeight, done))
         return;
-    QScreen *screen = QtScreenList::screen(displayId);
-    if (!screen) {
+    if (!run && !QtScreenList::screen(displayId)) {
         answerLater(std::move(done), CaptureResult<QImage>::failure(QStringLiteral("display %1 is not connected").arg(displayId)));
         return;
     }
+    if (!run)
+        run = start(displayId, QSize(pixelWidth, pixelHeight));
+    run->waiting = std::move(done);
+    if (run->result || run->failed)
+        QTimer::singleShot(0, this, [this, run] { answer(run); });
+}
+
+void GrimScreenCapture::answer(const std::shared_ptr<Run> &run)
+{
+    if (!run->waiting) {
+        // A capture given up before it asked: its picture is not kept for long.
+        QTimer::singleShot(keptFor, this, [this, run] {
+            const auto found = m_started.find(run->displayId);
+            if (found != m_started.end() && found->second == run)
+                m_started.erase(found);
+        });
+        return;
+    }
+    ImageHandler done = std::move(*std::exchange(run->waiting, std::nullopt));
+    if (run->failed) {
+        // A compositor without wlr-screencopy: the desktop portal from now on.
+        fallBack(QStringLiteral("grim failed (%1)").arg(run->failure), run->displayId, run->pixels.width(),
+                 run->pixels.height(), std::move(done));
+        return;
+    }
+    done(std::move(*run->result));
+}
+
+std::shared_ptr<GrimScreenCapture::Run> GrimScreenCapture::start(std::uint32_t displayId, QSize requested)
+{
+    QScreen *screen = QtScreenList::screen(displayId);
+    auto run = std::make_shared<Run>(Run{displayId, requested, {}, {}, false, {}});
     // The grab never reaches past the display.
-    const QSize pixels = QSize(pixelWidth, pixelHeight).boundedTo(QtScreenList::scaledSize(screen));
+    const QSize pixels = requested.boundedTo(QtScreenList::scaledSize(screen));
     auto *grim = new QProcess(this);
     QStringList arguments{QStringLiteral("-t"), QStringLiteral("ppm")};
     if (!screen->name().isEmpty())
         arguments << QStringLiteral("-o") << screen->name();
     arguments << QStringLiteral("-");
-    auto finish = std::make_shared<ImageHandler>(std::move(done));
-    auto giveUp = [this, displayId, pixelWidth, pixelHeight, finish](const QString &why) {
-        // A compositor without wlr-screencopy: the desktop portal from now on.
-        fallBack(QStringLiteral("grim failed (%1)").arg(why), displayId, pixelWidth, pixelHeight, std::move(*finish));
+    auto giveUp = [this, run](const QString &why) {
+        run->failed = true;
+        run->failure = why;
+        answer(run);
     };
     connect(grim, &QProcess::errorOccurred, this, [grim, giveUp](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart && error != QProcess::Timedout)
@@ -47,7 +106,7 @@ void GrimScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, in
         grim->deleteLater();
         giveUp(grim->errorString());
     });
-    connect(grim, &QProcess::finished, this, [grim, pixels, finish, giveUp](int code, QProcess::ExitStatus status) {
+    connect(grim, &QProcess::finished, this, [this, grim, pixels, run, giveUp](int code, QProcess::ExitStatus status) {
         grim->deleteLater();
         if (status != QProcess::NormalExit || code != 0) {
             giveUp(QString::fromLocal8Bit(grim->readAllStandardError()).trimmed());
@@ -55,19 +114,21 @@ void GrimScreenCapture::requestImage(std::uint32_t displayId, int pixelWidth, in
         }
         QImage image = fromPpm(grim->readAllStandardOutput());
         if (image.isNull()) {
-            (*finish)(CaptureResult<QImage>::failure(QStringLiteral("grim returned no image")));
-            return;
+            run->result = CaptureResult<QImage>::failure(QStringLiteral("grim returned no image"));
+        } else {
+            // The output's own pixels are the truth. At a fractional scale Qt rounds the scale
+            // up (1.5 reads as 2) and so asks for more pixels than the output has: padding the
+            // picture to that size would shift every selection on it.
+            const QSize kept = image.size().boundedTo(pixels);
+            if (image.size() != kept)
+                image = image.copy(QRect(QPoint(0, 0), kept));
+            run->result = CaptureResult<QImage>::success(image);
         }
-        // The output's own pixels are the truth. At a fractional scale Qt rounds the scale up
-        // (1.5 reads as 2) and so asks for more pixels than the output has: padding the picture
-        // to that size would shift every selection on it.
-        const QSize kept = image.size().boundedTo(pixels);
-        if (image.size() != kept)
-            image = image.copy(QRect(QPoint(0, 0), kept));
-        (*finish)(CaptureResult<QImage>::success(image));
+        answer(run);
     });
     QTimer::singleShot(grimTimeoutMs, grim, [grim] { grim->kill(); });
     grim->start(m_grim, arguments, QIODevice::ReadOnly);
+    return run;
 }
 
 QImage GrimScreenCapture::fromPpm(const QByteArray &data)

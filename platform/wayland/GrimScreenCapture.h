@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QImage>
 
+#include <map>
 #include <memory>
+#include <optional>
 
 class QScreen;
 
@@ -22,6 +24,8 @@ public:
     ~GrimScreenCapture() override;
 
     void requestImage(std::uint32_t displayId, int pixelWidth, int pixelHeight, ImageHandler done) override;
+    // One grim for each display, all at the same time.
+    void expectImages(const QList<std::pair<std::uint32_t, QSize>> &displays) override;
     // Until grim has failed and the portal has taken over.
     [[nodiscard]] bool capturesQuickly() const override { return !fellBack(); }
 
@@ -29,5 +33,12 @@ public:
     [[nodiscard]] static QImage fromPpm(const QByteArray &data);
 
 private:
+    struct Run;
+    // Starts grim for a display; its answer goes to whoever asks for the display's image.
+    std::shared_ptr<Run> start(std::uint32_t displayId, QSize pixels);
+    void answer(const std::shared_ptr<Run> &run);
+
     QString m_grim;
+    // Captures started ahead, by display, until their image is asked for.
+    std::map<std::uint32_t, std::shared_ptr<Run>> m_started;
 };
