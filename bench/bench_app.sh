@@ -29,7 +29,8 @@ visible() { xdotool search --onlyvisible --name "$1"; }
 gone() { ! visible "$1"; }
 clipboard_png() { xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -q image/png && xclip -selection clipboard -t image/png -o >"$T/clip.png" 2>/dev/null && [[ -s $T/clip.png ]]; }
 clear_clipboard() { printf '' | xclip -selection clipboard -i; }
-rss_mb() { awk '/VmRSS/ {printf "%.0f MB", $2 / 1024}' "/proc/$1/status"; }
+# What the program itself holds: resident anonymous and shared-memory pages, libraries not counted.
+private_mb() { awk '/RssAnon|RssShmem/ {kb += $2} END {printf "%.0f MB", kb / 1024}' "/proc/$1/status"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
 run_size() {
@@ -64,6 +65,9 @@ run_size() {
     convert -size 640x400 xc:'#3366aa' "$T/window.png"
     display -title bench-window -geometry +200+200 "$T/window.png" & local shown=$!
     sleep 2.5
+    local pix_fresh fs_fresh="—"
+    pix_fresh=$(private_mb "$app")
+    [[ -n $flameshot ]] && fs_fresh="Flameshot $(private_mb "$flameshot")"
 
     for ((i = 0; i < ROUNDS; i++)); do
         # Hot key → overlay, the main window closed: Pixdrift, the floor, Flameshot.
@@ -78,7 +82,7 @@ run_size() {
             sleep 0.3; xdotool key Escape; sleep 0.6
         fi
 
-        # With the main window open (the 0.3 s pause lets the window system take it away).
+        # With the main window open: the capture waits until the window is off the screen.
         "$PIXDRIFT"; wait_for 5 visible '^Pixdrift$'; sleep 0.3
         "$WATCH" 40 40 -- xdotool key ctrl+alt+super+4 >>"$T/key-open.txt"
         wait_for 5 visible '^Pixdrift selection$'; xdotool key Escape; wait_for 5 gone '^Pixdrift selection$'
@@ -94,7 +98,10 @@ run_size() {
         local t
         if have scrot; then t=$(now); scrot -o "$T/shots/scrot.png"; ms_since "$t" >>"$T/scrot.txt"; fi
         if have maim; then t=$(now); maim "$T/shots/maim.png"; ms_since "$t" >>"$T/maim.txt"; fi
-        if [[ -n $flameshot ]]; then t=$(now); flameshot full -p "$T/shots" >/dev/null 2>&1; ms_since "$t" >>"$T/flameshot-full.txt"; fi
+        # (Once: here it waits out a 25 s D-Bus timeout every time.)
+        if [[ -n $flameshot ]] && ((i == 0)); then
+            t=$(now); flameshot full -p "$T/shots" >/dev/null 2>&1; ms_since "$t" >>"$T/flameshot-full.txt"
+        fi
 
         # Capture Window: from `pixdrift --window` (reaching the running one) to its window.
         xdotool search --onlyvisible --name '^bench-window$' windowactivate --sync >/dev/null 2>&1
@@ -139,17 +146,19 @@ run_size() {
     p0=$(cpu_ticks "$app"); [[ -n $flameshot ]] && f0=$(cpu_ticks "$flameshot")
     sleep 10
     p1=$(cpu_ticks "$app"); [[ -n $flameshot ]] && f1=$(cpu_ticks "$flameshot")
-    local pix_idle="$(rss_mb "$app"), $(((p1 - p0) * 10)) ms CPU"
-    local fs_idle="—"
-    [[ -n $flameshot ]] && fs_idle="$(rss_mb "$flameshot"), $(((f1 - f0) * 10)) ms CPU"
+    local pix_idle pix_cpu="$(((p1 - p0) * 10)) ms" fs_idle="—" fs_cpu="—"
+    pix_idle=$(private_mb "$app")
+    [[ -n $flameshot ]] && fs_idle="Flameshot $(private_mb "$flameshot")" fs_cpu="Flameshot $(((f1 - f0) * 10)) ms"
 
     echo "| $size: hot key → overlay, window closed | $(stats "$T/key.txt") | $(stats "$T/floor.txt") | $(ratio "$T/key.txt" "$T/floor.txt") of the floor | Flameshot \`gui\` $(stats "$T/flameshot-gui.txt"), $(ratio "$T/flameshot-gui.txt" "$T/key.txt") Pixdrift's |"
-    echo "| $size: hot key → overlay, window open | $(stats "$T/key-open.txt") | — | — | — |"
-    echo "| $size: Capture Window (\`pixdrift --window\` to its window) | $(stats "$T/window.txt") | — | — | — |"
-    echo "| $size: full capture (Pixdrift: to its window; others: to a PNG file) | $(stats "$T/full.txt") | — | — | scrot $(stats "$T/scrot.txt"); maim $(stats "$T/maim.txt"); Flameshot \`full\` $(stats "$T/flameshot-full.txt") |"
-    echo "| $size: for a script, \`pixdrift --region … -o - > file\` (Pixdrift running) | $(stats "$T/region.txt") | — | — | \`maim -g … > file\` $(stats "$T/maim-g.txt"); \`flameshot screen --raw > file\` $(stats "$T/flameshot-raw.txt") |"
-    echo "| $size: whole-screen area, Copy → PNG on the clipboard | $(stats "$T/copy.txt") (inside Pixdrift: $(stats "$T/copy-inside.txt")) | — | — | Flameshot $(stats "$T/flameshot-copy.txt") |"
-    echo "| $size: idle for 10 s (resident memory, CPU) | $pix_idle | — | — | Flameshot $fs_idle |"
+    echo "| $size: hot key → overlay, window open | $(stats "$T/key-open.txt") | $(stats "$T/floor.txt") | $(ratio "$T/key-open.txt" "$T/floor.txt") of the floor | — |"
+    echo "| $size: Capture Window | $(stats "$T/window.txt") | — | — | — |"
+    echo "| $size: full capture | $(stats "$T/full.txt") | — | — | scrot $(stats "$T/scrot.txt"); maim $(stats "$T/maim.txt"); Flameshot \`full\` $(stats "$T/flameshot-full.txt") |"
+    echo "| $size: whole screen to a file by script | $(stats "$T/region.txt") | — | — | \`maim -g\` $(stats "$T/maim-g.txt"); \`flameshot screen --raw\` $(stats "$T/flameshot-raw.txt") |"
+    echo "| $size: Copy of the whole screen | $(stats "$T/copy.txt") (inside Pixdrift: $(stats "$T/copy-inside.txt")) | — | — | Flameshot $(stats "$T/flameshot-copy.txt") |"
+    echo "| $size: idle private memory, just started | $pix_fresh | — | — | $fs_fresh |"
+    echo "| $size: idle private memory, after the rounds | $pix_idle | — | — | $fs_idle |"
+    echo "| $size: CPU while idle for 10 s | $pix_cpu | — | — | $fs_cpu |"
 
     kill "$app" "$floor" "$shown" ${flameshot:+"$flameshot"} "$wm" "$xvfb" 2>/dev/null
     wait 2>/dev/null
@@ -162,4 +171,4 @@ for size in "$@"; do
     run_size "$size"
 done
 echo
-echo "Medians of $ROUNDS interleaved rounds (min–max). Times run from the key tool's start (xdotool) until a screen pixel changes, except: the files written by scrot, maim and \`flameshot full\` (the command's whole run), and Copy (from the key press until \`xclip\` reads a PNG off the clipboard)."
+echo "Medians of $ROUNDS interleaved rounds (min–max). Times run from the key tool's start (xdotool) until a screen pixel changes, except: a full capture by scrot, maim and \`flameshot full\` is the command's whole run until its PNG file is written (Pixdrift's, until its window shows it); a script's capture is the command's whole run; Copy runs from the key press until \`xclip\` reads a PNG off the clipboard. Private memory is RssAnon + RssShmem (libraries not counted); after the rounds Pixdrift still holds the last capture, which its window shows when opened again, and the PNG it offers on the clipboard."

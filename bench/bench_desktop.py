@@ -89,7 +89,7 @@ def main():
             ("capture end → overlay painted", [p - e for e, p in zip(end, painted)])]
     print(f"| {DESKTOP}, 1920 × 1080 | median (range) |\n|---|---|")
     for name, values in rows:
-        print(f"| {name} | {stats(values)} |")
+        print(f"| {DESKTOP}: {name} | {stats(values)} |")
     print(f"\n{ROUNDS} rounds; the key is injected the way the end-to-end test injects it.")
 
 

@@ -111,7 +111,7 @@ def main():
             quit_pixdrift(process)
             starts, ends = traced(log, "capture-start"), traced(log, "capture-end")
             capture = [e - s for s, e in zip(starts, ends)]
-            rows.append((f"{width} × {height}", path, stats(overlay), stats(capture)))
+            rows.append((f"sway, {width} × {height}", path, stats(overlay), stats(capture)))
     print(f"| screen | capture path | hot key → overlay on screen | capture alone |")
     print("|---|---|---|---|")
     for row in rows:
