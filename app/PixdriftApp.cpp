@@ -291,6 +291,8 @@ void PixdriftApp::buildMainWindow()
     window->setObjectName(QStringLiteral("main"));
     window->setWindowTitle(::tr("Pixdrift"));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
+    // Closed for good, not just out of the way for a capture: no buffer of its size kept idle.
+    QtApplicationWindows::releaseBufferWhileHidden(window, std::chrono::seconds(10));
 
     // The content keeps the minimum size; the menu bar comes on top of it.
     // Each time the window appears, the tray's "Open" and the capture flow reach it again.

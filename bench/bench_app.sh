@@ -65,6 +65,8 @@ run_size() {
     convert -size 640x400 xc:'#3366aa' "$T/window.png"
     display -title bench-window -geometry +200+200 "$T/window.png" & local shown=$!
     sleep 2.5
+    # Just started, the window closed ten seconds ago, as between captures.
+    sleep 10
     local pix_fresh fs_fresh="—"
     pix_fresh=$(private_mb "$app")
     [[ -n $flameshot ]] && fs_fresh="Flameshot $(private_mb "$flameshot")"

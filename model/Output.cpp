@@ -193,6 +193,16 @@ QImage CaptureModel::outputImage() const
 void CaptureModel::output(bool copy)
 {
     traceStage(copy ? "copy-start" : "save-start");
+    const QRect pixels = cropPixels();
+    // Copy encodes on this turn: the crop is read where it lies in the capture, and a large
+    // crop costs no fresh memory (and its page faults) for a copy of its pixels.
+    if (copy && (!m_includeMarks || m_marks.isEmpty()) && m_image.depth() == 32 && !pixels.isEmpty()
+        && pixels != m_image.rect()) {
+        const QImage crop(m_image.constScanLine(pixels.top()) + qsizetype(pixels.left()) * 4, pixels.width(),
+                          pixels.height(), m_image.bytesPerLine(), m_image.format());
+        writeOut(crop, copy);
+        return;
+    }
     writeOut(outputImage(), copy);
 }
 

@@ -1,5 +1,7 @@
 #include "model/PngEncoder.h"
 
+#include "model/HugePages.h"
+
 #include <isa-l/crc.h>
 #include <isa-l/igzip_lib.h>
 
@@ -9,35 +11,37 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
 namespace {
 
-// Bytes that are never zeroed: every byte used is written first.
+// Bytes that are never zeroed: every byte used is written first. In huge pages: made fresh
+// for the first image after a pause, they would otherwise cost more than the encoding.
 class Buffer
 {
 public:
-    [[nodiscard]] unsigned char *data() const { return m_data.get(); }
+    [[nodiscard]] unsigned char *data() const { return m_memory ? m_memory->data() : nullptr; }
     [[nodiscard]] std::size_t size() const { return m_size; }
-    [[nodiscard]] std::size_t capacity() const { return m_capacity; }
+    [[nodiscard]] std::size_t capacity() const { return m_memory ? m_memory->size() : 0; }
     // Makes room for `size` bytes; what was there is kept only when `keep` says so.
     void resize(std::size_t size, bool keep = false)
     {
-        if (size > m_capacity) {
-            auto grown = std::make_unique_for_overwrite<unsigned char[]>(size);
+        if (size > capacity()) {
+            std::unique_ptr<HugePages> grown = HugePages::allocate(size);
+            if (!grown)
+                throw std::bad_alloc();
             if (keep && m_size > 0)
-                std::memcpy(grown.get(), m_data.get(), m_size);
-            m_data = std::move(grown);
-            m_capacity = size;
+                std::memcpy(grown->data(), m_memory->data(), m_size);
+            m_memory = std::move(grown);
         }
         m_size = size;
     }
 
 private:
-    std::unique_ptr<unsigned char[]> m_data;
+    std::unique_ptr<HugePages> m_memory;
     std::size_t m_size = 0;
-    std::size_t m_capacity = 0;
 };
 
 // One part of the image: its filtered rows and their compressed form. Kept between calls so

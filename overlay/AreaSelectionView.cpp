@@ -199,8 +199,11 @@ void AreaSelectionView::hideEvent(QHideEvent *event)
 void AreaSelectionView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (QWindow *handle = window()->windowHandle())
-        handle->installEventFilter(this);
+    // A view painted on screen has a native window of its own, which gets the pointer.
+    for (QWindow *handle : {window()->windowHandle(), windowHandle()}) {
+        if (handle)
+            handle->installEventFilter(this);
+    }
 }
 
 bool AreaSelectionView::eventFilter(QObject *watched, QEvent *event)
@@ -215,7 +218,7 @@ bool AreaSelectionView::eventFilter(QObject *watched, QEvent *event)
     // enough to send a new frame.
     if (type == QEvent::Expose && m_painted && QGuiApplication::platformName() == u"wayland")
         update(QRect(0, 0, 1, 1));
-    if (watched == window()->windowHandle()
+    if ((watched == window()->windowHandle() || (windowHandle() && watched == windowHandle()))
         && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease)) {
         const auto *mouse = static_cast<const QMouseEvent *>(event);
         const QPointF device = deviceOrigin() + mouse->position() * devicePixelRatioF();
@@ -261,12 +264,31 @@ void AreaSelectionView::setSelection(const QRectF &selection)
     update(repaintRegion(before, m_selection));
 }
 
+void AreaSelectionView::paintOnScreen(ScreenPainter screenPainter)
+{
+    m_screenPainter = std::move(screenPainter);
+    setAttribute(Qt::WA_PaintOnScreen, bool(m_screenPainter));
+}
+
+QPaintEngine *AreaSelectionView::paintEngine() const
+{
+    // Painting on screen goes through the screen painter, never a paint engine of the widget's.
+    return m_screenPainter ? nullptr : QWidget::paintEngine();
+}
+
 void AreaSelectionView::paintEvent(QPaintEvent *event)
 {
     prepareImages();
+    if (m_screenPainter) {
+        m_screenPainter(this, event->region(), [this](QPainter &painter, const QRegion &region) { paint(painter, region); });
+        return;
+    }
     QPainter painter(this);
-    const QRegion region = event->region();
+    paint(painter, event->region());
+}
 
+void AreaSelectionView::paint(QPainter &painter, const QRegion &region)
+{
     const QRectF selection = G::isVisible(m_selection) || !m_hover ? m_selection : m_hover->first;
     if (!G::isVisible(selection)) {
         paintDimmed(painter, region);

@@ -7,6 +7,7 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 // Shows the frozen screenshot dimmed, lets the user drag a rectangle and reports it in image
@@ -25,6 +26,13 @@ public:
     // holds the view is kept between captures.
     void setImage(const QImage &image, AreaSelectionHandler onFinish);
 
+    // Paints the view, clipped to `region`, with whatever painter it is given.
+    using Draw = std::function<void(QPainter &painter, const QRegion &region)>;
+    // Has the view painted through `screenPainter` onto its own native window rather than into a
+    // buffer Qt keeps for the window. Set before the view is shown.
+    using ScreenPainter = std::function<void(QWidget *view, const QRegion &region, const Draw &draw)>;
+    void paintOnScreen(ScreenPainter screenPainter);
+
     // The windows a click picks, topmost first, in the image's pixels.
     void setWindows(const QList<QRect> &windows);
 
@@ -41,6 +49,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    [[nodiscard]] QPaintEngine *paintEngine() const override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -52,6 +61,7 @@ private:
     void finish(std::optional<QRect> rect);
     void setSelection(const QRectF &selection);
     void prepareImages();
+    void paint(QPainter &painter, const QRegion &region);
     // The dimmed screen with its cancel button over `region`.
     void paintDimmed(QPainter &painter, const QRegion &region);
     // The view's size in points, as the image's pixels see it.
@@ -68,6 +78,7 @@ private:
 
     QImage m_image;
     QSizeF m_pixelSize;
+    ScreenPainter m_screenPainter;
     AreaSelectionHandler m_onFinish;
     std::optional<QPointF> m_start;
     QRectF m_selection;

@@ -1,6 +1,8 @@
 #include "overlay/SelectionOverlayWindow.h"
 
+#include "overlay/AreaSelectionView.h"
 #include "platform/QtApplicationWindows.h"
+#include "platform/x11/X11BandPainter.h"
 
 #include <QBackingStore>
 #include <QGuiApplication>
@@ -23,6 +25,26 @@ SelectionOverlayWindow::SelectionOverlayWindow(QScreen *screen)
     setScreen(screen);
     setGeometry(screen->geometry());
     m_screen = screen;
+    // On X11 the view paints straight onto the screen: a screen-sized buffer for a window shown
+    // a few seconds a day would otherwise stay in memory for good.
+    if (X11BandPainter::instance()) {
+        m_paintsOnScreen = true;
+        setAttribute(Qt::WA_PaintOnScreen);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+}
+
+QPaintEngine *SelectionOverlayWindow::paintEngine() const
+{
+    return m_paintsOnScreen ? nullptr : QWidget::paintEngine();
+}
+
+void SelectionOverlayWindow::paintEvent(QPaintEvent *event)
+{
+    // The view covers the window; there is nothing of its own to paint.
+    if (!m_paintsOnScreen)
+        QWidget::paintEvent(event);
 }
 
 namespace {
@@ -52,6 +74,13 @@ void SelectionOverlayWindow::showOverScreen()
 void SelectionOverlayWindow::setContent(QWidget *content)
 {
     m_content = content;
+    auto *view = qobject_cast<AreaSelectionView *>(content);
+    if (m_paintsOnScreen && view) {
+        view->paintOnScreen([](QWidget *widget, const QRegion &region, const AreaSelectionView::Draw &draw) {
+            if (X11BandPainter *painter = X11BandPainter::instance())
+                painter->paint(std::uint32_t(widget->winId()), region, widget->devicePixelRatioF(), draw);
+        });
+    }
     content->setParent(this);
     content->setGeometry(rect());
     content->setFocus();
@@ -60,6 +89,12 @@ void SelectionOverlayWindow::setContent(QWidget *content)
 void SelectionOverlayWindow::prepareBuffer()
 {
     winId();
+    if (m_paintsOnScreen) {
+        // Only the native windows; what they show is painted in bands when they are.
+        if (m_content)
+            m_content->winId();
+        return;
+    }
     QBackingStore *store = backingStore();
     if (!store || isVisible())
         return;

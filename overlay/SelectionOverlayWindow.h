@@ -19,14 +19,16 @@ public:
     void setContent(QWidget *content);
     [[nodiscard]] QWidget *content() const { return m_content; }
 
-    // Makes the native window and its screen-sized buffer now, touching every page of it, so
-    // that the first time the overlay shows it only has to draw.
+    // Makes the native window now and, where Qt paints it, its screen-sized buffer, touching
+    // every page of it, so that the first time the overlay shows it only has to draw.
     void prepareBuffer();
 
     // Shows the window over its whole screen, above everything else.
     void showOverScreen();
 
 protected:
+    [[nodiscard]] QPaintEngine *paintEngine() const override;
+    void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -37,5 +39,7 @@ private:
     QScreen *m_screen = nullptr;
     QWidget *m_content = nullptr;
     bool m_takesKeyboard = true;
+    // On X11: the view paints onto the screen itself and no window buffer is kept.
+    bool m_paintsOnScreen = false;
     bool m_keyboardGrabbed = false;
 };

@@ -3,6 +3,7 @@
 #include "platform/x11/X11WindowsGone.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -43,6 +44,45 @@ bool onSway()
 }
 
 } // namespace
+
+namespace {
+
+class BufferRelease : public QObject
+{
+public:
+    BufferRelease(QWidget *window, std::chrono::milliseconds after)
+        : QObject(window), m_window(window)
+    {
+        m_timer.setSingleShot(true);
+        m_timer.setInterval(after);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (!m_window->isVisible() && m_window->backingStore())
+                m_window->backingStore()->resize(QSize(1, 1));
+        });
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Hide)
+            m_timer.start();
+        else if (watched == m_window && event->type() == QEvent::Show)
+            m_timer.stop();
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    QTimer m_timer;
+};
+
+} // namespace
+
+void QtApplicationWindows::releaseBufferWhileHidden(QWidget *window, std::chrono::milliseconds after)
+{
+    new BufferRelease(window, after);
+}
 
 QList<QWidget *> QtApplicationWindows::windows()
 {

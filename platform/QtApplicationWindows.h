@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <chrono>
+
 // The program's top-level widgets. The main window is the one whose object name is "main".
 // Windows marked with the property excludedFromCaptureHiding (the selection overlay) and
 // pop-ups are left alone.
@@ -20,6 +22,11 @@ public:
     static constexpr const char *excludedProperty = "excludedFromCaptureHiding";
 
     using QObject::QObject;
+
+    // Once `window` has stayed hidden for `after`, gives back the buffer of the window's size
+    // Qt keeps for it (46 MB for a large window on a 5K screen); Qt makes a new one when the
+    // window shows again.
+    static void releaseBufferWhileHidden(QWidget *window, std::chrono::milliseconds after);
 
     [[nodiscard]] bool anyVisible() const override;
     void orderOutMainWindow() override;

@@ -1,5 +1,7 @@
 #include "platform/x11/X11ScreenCapture.h"
 
+#include "model/HugePages.h"
+
 #include "platform/LogLine.h"
 #include "platform/QtScreenList.h"
 
@@ -16,7 +18,6 @@
 #include <algorithm>
 #include <cstring>
 #include <sys/ipc.h>
-#include <sys/mman.h>
 #include <sys/shm.h>
 
 namespace {
@@ -27,41 +28,6 @@ struct FreeDeleter
 };
 template <typename T>
 using XcbReply = std::unique_ptr<T, FreeDeleter>;
-
-// Pixel memory of its own mapping, given back to the system as soon as it is freed. Huge pages
-// where the system offers them on request: a fresh screen's worth then costs a few dozen page
-// faults instead of thousands (170 ms against 6 ms for a 5K screen on our test machines).
-class PixelMemory
-{
-public:
-    static PixelMemory *allocate(std::size_t bytes)
-    {
-        const std::size_t length = bytes + hugePage;
-        void *mapping = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (mapping == MAP_FAILED)
-            return nullptr;
-        const auto start = (reinterpret_cast<std::uintptr_t>(mapping) + hugePage - 1) & ~(hugePage - 1);
-        madvise(reinterpret_cast<void *>(start), bytes, MADV_HUGEPAGE);
-        return new PixelMemory(mapping, length, reinterpret_cast<uchar *>(start));
-    }
-    ~PixelMemory() { munmap(m_mapping, m_length); }
-    PixelMemory(const PixelMemory &) = delete;
-    PixelMemory &operator=(const PixelMemory &) = delete;
-
-    [[nodiscard]] uchar *data() const { return m_data; }
-
-private:
-    static constexpr std::size_t hugePage = std::size_t(2) << 20;
-
-    PixelMemory(void *mapping, std::size_t length, uchar *data)
-        : m_mapping(mapping), m_length(length), m_data(data)
-    {
-    }
-
-    void *m_mapping;
-    std::size_t m_length;
-    uchar *m_data;
-};
 
 } // namespace
 
@@ -303,12 +269,13 @@ CaptureResult<QImage> X11ScreenCapture::grabShared(const QRect &area)
     const int bandRows = int(std::max<std::size_t>(1, segment->size() / rowBytes));
     if (rowBytes > segment->size())
         return CaptureResult<QImage>::failure(QStringLiteral("the display is too wide to capture"));
-    PixelMemory *memory = PixelMemory::allocate(rowBytes * std::size_t(area.height()));
+    std::unique_ptr<HugePages> memory = HugePages::allocate(rowBytes * std::size_t(area.height()));
     if (!memory)
         return CaptureResult<QImage>::failure(QStringLiteral("no memory for the captured screen"));
     // The image owns its memory: freed, and given back to the system, when its last copy goes.
-    QImage image(memory->data(), area.width(), area.height(), qsizetype(rowBytes), QImage::Format_RGB32,
-                 [](void *p) { delete static_cast<PixelMemory *>(p); }, memory);
+    uchar *pixels = memory->data();
+    QImage image(pixels, area.width(), area.height(), qsizetype(rowBytes), QImage::Format_RGB32,
+                 [](void *p) { delete static_cast<HugePages *>(p); }, memory.release());
 
     // The screen comes a band at a time through one small segment the server writes into:
     // no screen-sized buffer is kept between captures.

@@ -229,7 +229,20 @@ for round in 1 2 3; do
     geometry "$MAIN"
     CX0=$((X > 42 ? X - 40 : 2)) CY0=$((Y > 62 ? Y - 60 : 2)) CX1=$((X + 260)) CY1=$((Y + 140))
     key ctrl+alt+super+4
-    select_area $CX0 $CY0 $CX1 $CY1 "window-open-$round"
+    # Mid-drag the overlay shows the frozen screen undimmed outside the selection: beside it,
+    # where the window was, the pattern.
+    wait_for 30 overlay_shown || fail "round $round: the overlay did not appear"
+    sleep 0.5
+    xdotool mousemove $CX0 $CY0 mousedown 1 mousemove $((CX0 + 50)) $((CY0 + 50)) mousemove $CX1 $CY1
+    sleep 0.5
+    grab "$WORK/overlay-open.png"
+    convert "$WORK/overlay-open.png" -crop "300x$((CY1 - CY0))+$((CX1 + 20))+$CY0" +repage "$WORK/overlay-beside.png"
+    is_screen "$WORK/overlay-beside.png" $((CX1 + 20)) $CY0 $((CX1 + 320)) $CY1 ||
+        fail "round $round: the overlay shows other pixels than the screen under the open window"
+    xdotool mouseup 1
+    wait_for 30 overlay_gone || fail "an overlay stayed after the selection"
+    wait_for 30 main_window || fail "the main window did not come back"
+    sleep 0.5
     copy_to "$WORK/clip-open.png" "$((CX1 - CX0))x$((CY1 - CY0))" || fail "round $round: no copy of the area"
     is_screen "$WORK/clip-open.png" $CX0 $CY0 $CX1 $CY1 ||
         fail "round $round: the capture shows the window that was open"
