@@ -40,11 +40,12 @@ if [[ ${2:-} != --inside ]]; then
     [[ -n ${KEEP_WORK:-} ]] && echo "session folder: $SESSION" || trap 'rm -rf "$SESSION"' EXIT
     mkdir -p "$SESSION/run" "$SESSION/home" "$SESSION/shots"
     cp "$PIXDRIFT" "$SESSION/pixdrift"
+    cp "$(dirname "$PIXDRIFT")/pixdrift-app" "$SESSION/pixdrift-app"
     cp "$PATTERN" "$SESSION/pattern_window"
     cp "$0" "$HERE/desk.py" "$HERE/steps.sh" "$SESSION/"
     # scripts/bench runs its desktop benchmark in this session: DESKTOP_BENCH=<script> <rounds>.
     [[ -n ${DESKTOP_BENCH:-} ]] && cp "$DESKTOP_BENCH" "$SESSION/bench_desktop.py"
-    chmod 755 "$SESSION" "$SESSION/pixdrift" "$SESSION/pattern_window"
+    chmod 755 "$SESSION" "$SESSION/pixdrift" "$SESSION/pixdrift-app" "$SESSION/pattern_window"
     chmod 700 "$SESSION/run"
     run_as=()
     if ((EUID == 0)); then

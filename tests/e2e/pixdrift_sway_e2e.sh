@@ -34,6 +34,7 @@ if [[ ${1:-} != --inside ]]; then
     mkdir -p "$SESSION/run" "$SESSION/home" "$SESSION/shots"
     # The session's user must reach the program and this script wherever the build lives.
     cp "$PIXDRIFT" "$SESSION/pixdrift"
+    cp "$(dirname "$PIXDRIFT")/pixdrift-app" "$SESSION/pixdrift-app"
     # A window to pick in the overlay, where one is given.
     [[ -n $PATTERN ]] && cp "$PATTERN" "$SESSION/pattern_window" && chmod 755 "$SESSION/pattern_window"
     # A page taller than its window, for the scrolling capture.
@@ -41,7 +42,7 @@ if [[ ${1:-} != --inside ]]; then
     cp "$0" "$HERE/rfb.py" "$HERE/steps.sh" "$SESSION/"
     # scripts/bench runs its Wayland benchmark in this session: SWAY_BENCH=<script> <rounds>.
     [[ -n ${SWAY_BENCH:-} ]] && cp "$SWAY_BENCH" "$SESSION/bench_sway.py"
-    chmod 755 "$SESSION" "$SESSION/pixdrift"
+    chmod 755 "$SESSION" "$SESSION/pixdrift" "$SESSION/pixdrift-app"
     chmod 700 "$SESSION/run"
     run_as=()
     if ((EUID == 0)); then

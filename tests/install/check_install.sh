@@ -10,7 +10,7 @@ trap 'rm -rf "$WORK"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 cmake --install "$BUILD" --prefix "$WORK/prefix" >/dev/null || fail "cmake --install failed"
-for f in bin/pixdrift share/applications/app.pixdrift.Pixdrift.desktop share/icons/hicolor/scalable/apps/pixdrift.svg \
+for f in bin/pixdrift libexec/pixdrift/pixdrift-app share/applications/app.pixdrift.Pixdrift.desktop share/icons/hicolor/scalable/apps/pixdrift.svg \
          share/metainfo/app.pixdrift.Pixdrift.metainfo.xml share/man/man1/pixdrift.1.gz share/doc/pixdrift/copyright; do
     [[ -s $WORK/prefix/$f ]] || fail "not installed: $f"
 done
@@ -30,7 +30,7 @@ appstreamcli validate --no-net "$WORK/prefix/share/metainfo/app.pixdrift.Pixdrif
 deb=$(ls "$WORK"/pixdrift_*.deb 2>/dev/null | head -1)
 [[ -n $deb ]] || fail "no package made"
 contents=$(dpkg --contents "$deb")
-for f in ./usr/bin/pixdrift ./usr/share/applications/app.pixdrift.Pixdrift.desktop ./usr/share/icons/hicolor/scalable/apps/pixdrift.svg \
+for f in ./usr/bin/pixdrift ./usr/libexec/pixdrift/pixdrift-app ./usr/share/applications/app.pixdrift.Pixdrift.desktop ./usr/share/icons/hicolor/scalable/apps/pixdrift.svg \
          ./usr/share/metainfo/app.pixdrift.Pixdrift.metainfo.xml ./usr/share/man/man1/pixdrift.1.gz \
          ./usr/share/doc/pixdrift/copyright ./usr/share/doc/pixdrift/changelog.gz; do
     grep -q " $f\$" <<<"$contents" || fail "not in the package: $f"
