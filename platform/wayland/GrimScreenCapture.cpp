@@ -1,14 +1,46 @@
 #include "platform/wayland/GrimScreenCapture.h"
 
+#include "model/HugePages.h"
 
 #include <QProcess>
 #include <QScreen>
 #include <QTimer>
 
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int grimTimeoutMs = 10000;
 constexpr std::chrono::seconds keptFor{5};
+
+// A file in memory that grim's standard output goes to, read back mapped.
+struct OutputMemory
+{
+    int fd = memfd_create("pixdrift-grim", MFD_CLOEXEC);
+    void *mapping = MAP_FAILED;
+    std::size_t length = 0;
+
+    // What grim wrote, valid while this lives.
+    QByteArray bytes()
+    {
+        struct stat status {};
+        if (fstat(fd, &status) != 0 || status.st_size <= 0)
+            return {};
+        length = std::size_t(status.st_size);
+        mapping = mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd, 0);
+        return mapping == MAP_FAILED ? QByteArray()
+                                     : QByteArray::fromRawData(static_cast<const char *>(mapping), qsizetype(length));
+    }
+    ~OutputMemory()
+    {
+        if (mapping != MAP_FAILED)
+            munmap(mapping, length);
+        if (fd >= 0)
+            close(fd);
+    }
+};
 
 } // namespace
 
@@ -90,6 +122,10 @@ std::shared_ptr<GrimScreenCapture::Run> GrimScreenCapture::start(std::uint32_t d
     // The grab never reaches past the display.
     const QSize pixels = requested.boundedTo(QtScreenList::scaledSize(screen));
     auto *grim = new QProcess(this);
+    // grim writes into memory of ours rather than a pipe read 64 KB at a time.
+    auto output = std::make_shared<OutputMemory>();
+    if (output->fd >= 0)
+        grim->setStandardOutputFile(QStringLiteral("/proc/self/fd/%1").arg(output->fd));
     QStringList arguments{QStringLiteral("-t"), QStringLiteral("ppm")};
     if (!screen->name().isEmpty())
         arguments << QStringLiteral("-o") << screen->name();
@@ -106,13 +142,13 @@ std::shared_ptr<GrimScreenCapture::Run> GrimScreenCapture::start(std::uint32_t d
         grim->deleteLater();
         giveUp(grim->errorString());
     });
-    connect(grim, &QProcess::finished, this, [this, grim, pixels, run, giveUp](int code, QProcess::ExitStatus status) {
+    connect(grim, &QProcess::finished, this, [this, grim, pixels, run, giveUp, output](int code, QProcess::ExitStatus status) {
         grim->deleteLater();
         if (status != QProcess::NormalExit || code != 0) {
             giveUp(QString::fromLocal8Bit(grim->readAllStandardError()).trimmed());
             return;
         }
-        QImage image = fromPpm(grim->readAllStandardOutput());
+        QImage image = fromPpm(output->fd >= 0 ? output->bytes() : grim->readAllStandardOutput());
         if (image.isNull()) {
             run->result = CaptureResult<QImage>::failure(QStringLiteral("grim returned no image"));
         } else {
@@ -158,7 +194,17 @@ QImage GrimScreenCapture::fromPpm(const QByteArray &data)
     ++at;
     if (data.size() - at < width * height * 3)
         return {};
-    const QImage rgb(reinterpret_cast<const uchar *>(data.constData() + at), int(width), int(height),
-                     qsizetype(width) * 3, QImage::Format_RGB888);
-    return rgb.convertToFormat(QImage::Format_RGB32);
+    // Straight into fresh memory of huge pages: a screen's worth of small pages would cost more
+    // page faults than the conversion itself.
+    std::unique_ptr<HugePages> memory = HugePages::allocate(std::size_t(width) * std::size_t(height) * 4);
+    if (!memory)
+        return {};
+    auto *to = reinterpret_cast<QRgb *>(memory->data());
+    const auto *from = reinterpret_cast<const uchar *>(data.constData() + at);
+    const std::size_t count = std::size_t(width) * std::size_t(height);
+    for (std::size_t i = 0; i < count; ++i, from += 3)
+        to[i] = 0xff000000u | (QRgb(from[0]) << 16) | (QRgb(from[1]) << 8) | QRgb(from[2]);
+    uchar *pixels = memory->data();
+    return QImage(pixels, int(width), int(height), qsizetype(width) * 4, QImage::Format_RGB32,
+                  [](void *p) { delete static_cast<HugePages *>(p); }, memory.release());
 }
