@@ -1,5 +1,7 @@
 #include "platform/x11/X11BandPainter.h"
 
+#include "platform/x11/X11Shared.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -10,8 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <sys/ipc.h>
-#include <sys/shm.h>
+#include <cstring>
 
 namespace {
 
@@ -21,20 +22,6 @@ xcb_connection_t *qtConnection()
 {
     auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->connection() : nullptr;
-}
-
-// Whether the server keeps 24-bit pixels as 32-bit little-endian words, as QImage's RGB32 does.
-bool serverFitsRgb32(xcb_connection_t *connection)
-{
-    const xcb_setup_t *setup = xcb_get_setup(connection);
-    const xcb_screen_t *screen = xcb_setup_roots_iterator(setup).data;
-    if (screen->root_depth != 24 || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
-        return false;
-    for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem; xcb_format_next(&it)) {
-        if (it.data->depth == 24)
-            return it.data->bits_per_pixel == 32;
-    }
-    return false;
 }
 
 void roundTrip(xcb_connection_t *connection)
@@ -68,62 +55,16 @@ QRect pointsCovering(const QRect &pixels, qreal ratio)
 
 } // namespace
 
-class X11BandPainter::Segment
-{
-public:
-    static std::unique_ptr<Segment> create(xcb_connection_t *connection)
-    {
-        const int id = shmget(IPC_PRIVATE, bandBytes, IPC_CREAT | 0600);
-        if (id < 0)
-            return nullptr;
-        void *address = shmat(id, nullptr, 0);
-        if (address == reinterpret_cast<void *>(-1)) {
-            shmctl(id, IPC_RMID, nullptr);
-            return nullptr;
-        }
-        const xcb_shm_seg_t seg = xcb_generate_id(connection);
-        xcb_generic_error_t *error =
-            xcb_request_check(connection, xcb_shm_attach_checked(connection, seg, std::uint32_t(id), 0));
-        // Marked for removal once both sides hold it: the kernel frees it even if we crash.
-        shmctl(id, IPC_RMID, nullptr);
-        if (error) {
-            std::free(error);
-            shmdt(address);
-            return nullptr;
-        }
-        return std::unique_ptr<Segment>(new Segment(connection, seg, static_cast<uchar *>(address)));
-    }
-
-    ~Segment()
-    {
-        xcb_shm_detach(m_connection, m_seg);
-        xcb_flush(m_connection);
-        shmdt(m_pixels);
-    }
-
-    Segment(const Segment &) = delete;
-    Segment &operator=(const Segment &) = delete;
-
-    xcb_connection_t *const m_connection;
-    const xcb_shm_seg_t m_seg;
-    uchar *const m_pixels;
-
-private:
-    Segment(xcb_connection_t *connection, xcb_shm_seg_t seg, uchar *pixels)
-        : m_connection(connection), m_seg(seg), m_pixels(pixels)
-    {
-    }
-};
-
-X11BandPainter::X11BandPainter(std::unique_ptr<Segment> segment)
-    : m_segment(std::move(segment))
+X11BandPainter::X11BandPainter(xcb_connection_t *connection, std::unique_ptr<X11SharedSegment> segment)
+    : m_connection(connection), m_segment(std::move(segment))
 {
 }
 
 X11BandPainter::~X11BandPainter()
 {
     if (m_gc)
-        xcb_free_gc(m_segment->m_connection, m_gc);
+        xcb_free_gc(m_connection, m_gc);
+    m_segment->detachFromServer();
 }
 
 X11BandPainter *X11BandPainter::instance()
@@ -132,14 +73,16 @@ X11BandPainter *X11BandPainter::instance()
     static bool tried = false;
     if (!std::exchange(tried, true)) {
         xcb_connection_t *connection = qtConnection();
-        if (!connection || !serverFitsRgb32(connection))
+        if (!connection || !x11ServerFitsRgb32(connection))
             return nullptr;
         const xcb_query_extension_reply_t *shm = xcb_get_extension_data(connection, &xcb_shm_id);
         if (!shm || !shm->present)
             return nullptr;
-        if (std::unique_ptr<Segment> segment = Segment::create(connection)) {
-            std::memset(segment->m_pixels, 0, bandBytes);
-            painter.reset(new X11BandPainter(std::move(segment)));
+        QString error;
+        bool refused = false;
+        if (std::unique_ptr<X11SharedSegment> segment = X11SharedSegment::create(connection, bandBytes, &error, &refused)) {
+            std::memset(segment->pixels(), 0, bandBytes);
+            painter.reset(new X11BandPainter(connection, std::move(segment)));
             // Gone before Qt's connection closes.
             QObject::connect(qGuiApp, &QCoreApplication::aboutToQuit, [] { painter.reset(); });
         }
@@ -149,7 +92,7 @@ X11BandPainter *X11BandPainter::instance()
 
 bool X11BandPainter::paint(std::uint32_t window, const QRegion &region, qreal ratio, const Draw &draw)
 {
-    xcb_connection_t *connection = m_segment->m_connection;
+    xcb_connection_t *connection = m_connection;
     if (m_gcWindow != window) {
         if (m_gc)
             xcb_free_gc(connection, m_gc);
@@ -180,7 +123,7 @@ bool X11BandPainter::paint(std::uint32_t window, const QRegion &region, qreal ra
         for (const QRect &rect : bandPixels)
             points |= pointsCovering(rect, ratio);
         {
-            QImage image(m_segment->m_pixels, band.width(), band.height(), rowBytes, QImage::Format_RGB32);
+            QImage image(m_segment->pixels(), band.width(), band.height(), rowBytes, QImage::Format_RGB32);
             QPainter painter(&image);
             painter.translate(-band.left(), -band.top());
             painter.scale(ratio, ratio);
@@ -191,7 +134,7 @@ bool X11BandPainter::paint(std::uint32_t window, const QRegion &region, qreal ra
             xcb_shm_put_image(connection, window, m_gc, std::uint16_t(band.width()), std::uint16_t(band.height()),
                               std::uint16_t(rect.left() - band.left()), std::uint16_t(rect.top() - band.top()),
                               std::uint16_t(rect.width()), std::uint16_t(rect.height()), std::int16_t(rect.left()),
-                              std::int16_t(rect.top()), 24, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, m_segment->m_seg, 0);
+                              std::int16_t(rect.top()), 24, XCB_IMAGE_FORMAT_Z_PIXMAP, 0, m_segment->seg(), 0);
         }
         // The server has read the band before the next one is drawn over it.
         roundTrip(connection);

@@ -7,6 +7,8 @@
 #include <memory>
 
 class QPainter;
+class X11SharedSegment;
+struct xcb_connection_t;
 
 // Paints a window straight onto the X server a band of rows at a time, through one small
 // shared-memory segment: a full-screen window then needs no buffer of its size, in our memory or
@@ -28,10 +30,10 @@ public:
     bool paint(std::uint32_t window, const QRegion &region, qreal ratio, const Draw &draw);
 
 private:
-    class Segment;
-    explicit X11BandPainter(std::unique_ptr<Segment> segment);
+    X11BandPainter(xcb_connection_t *connection, std::unique_ptr<X11SharedSegment> segment);
 
-    std::unique_ptr<Segment> m_segment;
+    xcb_connection_t *m_connection;
+    std::unique_ptr<X11SharedSegment> m_segment;
     std::uint32_t m_gc = 0;
     std::uint32_t m_gcWindow = 0;
 };

@@ -1,6 +1,7 @@
 #include "platform/x11/X11ScreenCapture.h"
 
 #include "model/HugePages.h"
+#include "platform/x11/X11Shared.h"
 
 #include "platform/LogLine.h"
 #include "platform/QtScreenList.h"
@@ -17,83 +18,6 @@
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
-#include <sys/ipc.h>
-#include <sys/shm.h>
-
-namespace {
-
-struct FreeDeleter
-{
-    void operator()(void *p) const { std::free(p); }
-};
-template <typename T>
-using XcbReply = std::unique_ptr<T, FreeDeleter>;
-
-} // namespace
-
-// One System V shared-memory segment, attached here and in the X server. The segment is
-// marked for removal as soon as both sides hold it, so the kernel frees it even if we crash.
-class X11ScreenCapture::SharedSegment
-{
-public:
-    static std::unique_ptr<SharedSegment> create(xcb_connection_t *connection, std::size_t size, QString *error,
-                                                 bool *attachRefused)
-    {
-        const int id = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
-        if (id < 0) {
-            *error = QStringLiteral("could not create a shared-memory segment (%1)").arg(qt_error_string(errno));
-            return nullptr;
-        }
-        void *address = shmat(id, nullptr, 0);
-        if (address == reinterpret_cast<void *>(-1)) {
-            *error = QStringLiteral("could not map a shared-memory segment (%1)").arg(qt_error_string(errno));
-            shmctl(id, IPC_RMID, nullptr);
-            return nullptr;
-        }
-        const xcb_shm_seg_t seg = xcb_generate_id(connection);
-        XcbReply<xcb_generic_error_t> attachError(
-            xcb_request_check(connection, xcb_shm_attach_checked(connection, seg, std::uint32_t(id), 0)));
-        shmctl(id, IPC_RMID, nullptr);
-        if (attachError) {
-            *attachRefused = true;
-            *error = QStringLiteral("the X server could not attach the shared-memory segment (error %1)")
-                         .arg(attachError->error_code);
-            shmdt(address);
-            return nullptr;
-        }
-        return std::unique_ptr<SharedSegment>(new SharedSegment(connection, seg, address, size));
-    }
-
-    // Unmaps our side; the server's side is released by detachFromServer().
-    ~SharedSegment() { shmdt(m_address); }
-
-    SharedSegment(const SharedSegment &) = delete;
-    SharedSegment &operator=(const SharedSegment &) = delete;
-
-    void detachFromServer()
-    {
-        xcb_shm_detach(m_connection, m_seg);
-        xcb_flush(m_connection);
-    }
-
-    [[nodiscard]] xcb_shm_seg_t seg() const { return m_seg; }
-    [[nodiscard]] std::uint32_t *pixels() const { return static_cast<std::uint32_t *>(m_address); }
-    [[nodiscard]] std::size_t size() const { return m_size; }
-
-private:
-    SharedSegment(xcb_connection_t *connection, xcb_shm_seg_t seg, void *address, std::size_t size)
-        : m_connection(connection)
-        , m_seg(seg)
-        , m_address(address)
-        , m_size(size)
-    {
-    }
-
-    xcb_connection_t *m_connection;
-    xcb_shm_seg_t m_seg;
-    void *m_address;
-    std::size_t m_size;
-};
 
 X11ScreenCapture::X11ScreenCapture(QObject *parent)
     : X11ScreenCapture(Backend::SharedMemory, parent)
@@ -127,10 +51,10 @@ X11ScreenCapture::~X11ScreenCapture()
         m_band->detachFromServer();
 }
 
-X11ScreenCapture::SharedSegment *X11ScreenCapture::band(QString *error)
+X11SharedSegment *X11ScreenCapture::band(QString *error)
 {
     if (!m_band) {
-        m_band = SharedSegment::create(m_connection, bandBytes, error, &m_attachRefused);
+        m_band = X11SharedSegment::create(m_connection, bandBytes, error, &m_attachRefused);
         if (m_band)
             ++m_segmentsCreated;
     }
@@ -141,19 +65,8 @@ bool X11ScreenCapture::serverFitsSharedMemory() const
 {
     XcbReply<xcb_shm_query_version_reply_t> version(
         xcb_shm_query_version_reply(m_connection, xcb_shm_query_version(m_connection), nullptr));
-    if (!version)
-        return false;
-    // The copy below reads 32-bit pixels in little-endian order, the layout of every
-    // ordinary 24-bit X server.
-    const xcb_setup_t *setup = xcb_get_setup(m_connection);
-    const xcb_screen_t *screen = xcb_setup_roots_iterator(setup).data;
-    if (screen->root_depth != 24 || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
-        return false;
-    for (auto it = xcb_setup_pixmap_formats_iterator(setup); it.rem; xcb_format_next(&it)) {
-        if (it.data->depth == 24)
-            return it.data->bits_per_pixel == 32;
-    }
-    return false;
+    // The copy below reads 32-bit pixels in little-endian order.
+    return version && x11ServerFitsRgb32(m_connection);
 }
 
 QRect X11ScreenCapture::rootGeometry() const
@@ -230,7 +143,7 @@ void X11ScreenCapture::warmUp()
     if (m_backend != Backend::SharedMemory)
         return;
     QString error;
-    if (SharedSegment *segment = band(&error))
+    if (X11SharedSegment *segment = band(&error))
         std::memset(segment->pixels(), 0, segment->size());
 }
 
@@ -262,7 +175,7 @@ CaptureResult<QImage> X11ScreenCapture::grab(std::uint32_t displayId, int pixelW
 CaptureResult<QImage> X11ScreenCapture::grabShared(const QRect &area)
 {
     QString failure;
-    SharedSegment *segment = band(&failure);
+    X11SharedSegment *segment = band(&failure);
     if (!segment)
         return CaptureResult<QImage>::failure(failure);
     const std::size_t rowBytes = std::size_t(area.width()) * 4;
@@ -297,7 +210,7 @@ CaptureResult<QImage> X11ScreenCapture::grabShared(const QRect &area)
         if (!reply || reply->size < bytes)
             return CaptureResult<QImage>::failure(QStringLiteral("the X server returned no image"));
         // The unused top byte of each pixel is undefined on the wire; opaque images need it at 0xff.
-        const std::uint32_t *from = segment->pixels();
+        const auto *from = reinterpret_cast<const std::uint32_t *>(segment->pixels());
         auto *to = reinterpret_cast<std::uint32_t *>(image.scanLine(top));
         for (std::size_t i = 0; i < bytes / 4; ++i)
             to[i] = from[i] | 0xff000000u;

@@ -7,6 +7,7 @@
 #include <memory>
 
 struct xcb_connection_t;
+class X11SharedSegment;
 class QScreen;
 
 // Reads the screen straight from the X server through a small shared-memory segment (MIT-SHM),
@@ -44,14 +45,12 @@ public:
     [[nodiscard]] CaptureResult<QImage> grab(std::uint32_t displayId, int pixelWidth, int pixelHeight);
 
 private:
-    class SharedSegment;
-
     [[nodiscard]] CaptureResult<QImage> grabShared(const QRect &area);
     [[nodiscard]] static CaptureResult<QImage> grabWithQt(QScreen *screen, int pixelWidth, int pixelHeight);
     [[nodiscard]] bool serverFitsSharedMemory() const;
     [[nodiscard]] QRect rootGeometry() const;
     [[nodiscard]] std::optional<QRect> monitorGeometry(const QString &name) const;
-    [[nodiscard]] SharedSegment *band(QString *error);
+    [[nodiscard]] X11SharedSegment *band(QString *error);
 
     static constexpr std::size_t bandBytes = std::size_t(4) << 20;
 
@@ -61,6 +60,6 @@ private:
     // Whether the server lists monitors (RandR 1.5), the areas Qt makes its screens from.
     bool m_hasMonitors = false;
     bool m_attachRefused = false;
-    std::unique_ptr<SharedSegment> m_band;
+    std::unique_ptr<X11SharedSegment> m_band;
     int m_segmentsCreated = 0;
 };

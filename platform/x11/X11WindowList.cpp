@@ -1,22 +1,11 @@
 #include "platform/x11/X11WindowList.h"
 
+#include "platform/x11/X11Shared.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <unistd.h>
-
-namespace {
-
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> reply(T *value)
-{
-    return Reply<T>(value, &std::free);
-}
-
-} // namespace
 
 X11WindowList::X11WindowList()
 {
@@ -37,7 +26,7 @@ X11WindowList::~X11WindowList()
 
 std::uint32_t X11WindowList::atom(const char *name) const
 {
-    const auto answer = reply(xcb_intern_atom_reply(
+    const auto answer = xcbReply(xcb_intern_atom_reply(
         m_connection, xcb_intern_atom(m_connection, 1, std::uint16_t(std::strlen(name)), name), nullptr));
     return answer ? answer->atom : std::uint32_t(XCB_ATOM_NONE);
 }
@@ -47,7 +36,7 @@ QList<std::uint32_t> X11WindowList::property(xcb_window_t window, std::uint32_t 
     QList<std::uint32_t> values;
     if (name == XCB_ATOM_NONE)
         return values;
-    const auto answer = reply(xcb_get_property_reply(
+    const auto answer = xcbReply(xcb_get_property_reply(
         m_connection, xcb_get_property(m_connection, 0, window, name, type, 0, 4096), nullptr));
     if (!answer || answer->format != 32)
         return values;
@@ -60,8 +49,8 @@ QList<std::uint32_t> X11WindowList::property(xcb_window_t window, std::uint32_t 
 
 std::optional<QRect> X11WindowList::frameOf(xcb_window_t window) const
 {
-    const auto geometry = reply(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
-    const auto onRoot = reply(xcb_translate_coordinates_reply(
+    const auto geometry = xcbReply(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
+    const auto onRoot = xcbReply(xcb_translate_coordinates_reply(
         m_connection, xcb_translate_coordinates(m_connection, window, m_root, 0, 0), nullptr));
     if (!geometry || !onRoot)
         return std::nullopt;
@@ -73,14 +62,14 @@ std::optional<QRect> X11WindowList::frameOf(xcb_window_t window) const
     // Without the property, the manager's own window that holds it is the frame.
     xcb_window_t top = window;
     for (;;) {
-        const auto tree = reply(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, top), nullptr));
+        const auto tree = xcbReply(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, top), nullptr));
         if (!tree || tree->parent == m_root || tree->parent == XCB_WINDOW_NONE)
             break;
         top = tree->parent;
     }
     if (top == window)
         return inside;
-    const auto frame = reply(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, top), nullptr));
+    const auto frame = xcbReply(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, top), nullptr));
     return frame ? QRect(frame->x, frame->y, frame->width + 2 * frame->border_width,
                          frame->height + 2 * frame->border_width)
                  : inside;
@@ -88,7 +77,7 @@ std::optional<QRect> X11WindowList::frameOf(xcb_window_t window) const
 
 std::optional<DesktopWindow> X11WindowList::describe(xcb_window_t window) const
 {
-    const auto attributes = reply(xcb_get_window_attributes_reply(
+    const auto attributes = xcbReply(xcb_get_window_attributes_reply(
         m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
     // Panels and the desktop are no windows a user means.
     const QList<std::uint32_t> types = property(window, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM);

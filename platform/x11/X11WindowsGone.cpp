@@ -1,5 +1,7 @@
 #include "platform/x11/X11WindowsGone.h"
 
+#include "platform/x11/X11Shared.h"
+
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -10,20 +12,11 @@
 
 namespace {
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> reply(T *value)
-{
-    return Reply<T>(value, &std::free);
-}
-
 constexpr std::chrono::milliseconds pollInterval{2};
 
 bool viewable(xcb_connection_t *connection, std::uint32_t window)
 {
-    const auto attributes = reply(
+    const auto attributes = xcbReply(
         xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), nullptr));
     // A frame the window manager destroyed is gone as well.
     return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
@@ -33,11 +26,11 @@ bool compositing(xcb_connection_t *connection)
 {
     // Screen 0: a display of several X screens is long out of use.
     static constexpr char name[] = "_NET_WM_CM_S0";
-    const auto atom = reply(xcb_intern_atom_reply(
+    const auto atom = xcbReply(xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 1, std::uint16_t(sizeof name - 1), name), nullptr));
     if (!atom || atom->atom == XCB_ATOM_NONE)
         return false;
-    const auto owner = reply(
+    const auto owner = xcbReply(
         xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr));
     return owner && owner->owner != XCB_WINDOW_NONE;
 }
@@ -92,7 +85,7 @@ std::uint32_t X11WindowsGone::frameOf(xcb_connection_t *connection, std::uint32_
 {
     std::uint32_t current = window;
     for (int depth = 0; depth < 16; ++depth) {
-        const auto tree = reply(xcb_query_tree_reply(connection, xcb_query_tree(connection, current), nullptr));
+        const auto tree = xcbReply(xcb_query_tree_reply(connection, xcb_query_tree(connection, current), nullptr));
         if (!tree || tree->parent == XCB_WINDOW_NONE || tree->parent == tree->root)
             return current;
         current = tree->parent;
