@@ -4,6 +4,7 @@
 #include "model/CaptureModel.h"
 #include "platform/UserDefaults.h"
 #include "platform/gnome/GnomeKeybindings.h"
+#include "platform/wayland/GrimScreenCapture.h"
 #include "support/TestUtilities.h"
 
 #include <QDir>
@@ -225,6 +226,33 @@ private Q_SLOTS:
         keys.giveBackToScreenshotTool();
         QCOMPARE(keys.holderOf(QStringLiteral("Print")), QStringLiteral("show-screenshot-ui"));
         QCOMPARE(keys.holderOf(QStringLiteral("<Alt>Print")), QStringLiteral("screenshot-window"));
+    }
+
+    // grim's PPM becomes exactly its pixels; anything short or unlike it is no picture.
+    void picturesFromGrim_data()
+    {
+        QTest::addColumn<QByteArray>("ppm");
+        QTest::addColumn<bool>("read");
+        const QByteArray pixels("\x10\x20\x30\xff\x00\x80", 6);
+        QTest::newRow("2 × 1") << QByteArray("P6\n2 1\n255\n") + pixels << true;
+        QTest::newRow("spaces and tabs") << QByteArray("P6 2\t1\r\n255 ") + pixels << true;
+        QTest::newRow("a pixel short") << QByteArray("P6\n2 1\n255\n") + pixels.left(3) << false;
+        QTest::newRow("16-bit") << QByteArray("P6\n2 1\n65535\n") + pixels + pixels << false;
+        QTest::newRow("not PPM") << QByteArray("P5\n2 1\n255\n") + pixels << false;
+        QTest::newRow("no size") << QByteArray("P6\n\n") << false;
+    }
+    void picturesFromGrim()
+    {
+        QFETCH(QByteArray, ppm);
+        QFETCH(bool, read);
+        const QImage image = GrimScreenCapture::fromPpm(ppm);
+        QCOMPARE(!image.isNull(), read);
+        if (!read)
+            return;
+        QCOMPARE(image.size(), QSize(2, 1));
+        QCOMPARE(image.format(), QImage::Format_RGB32);
+        QCOMPARE(image.pixel(0, 0), qRgb(0x10, 0x20, 0x30));
+        QCOMPARE(image.pixel(1, 0), qRgb(0xff, 0x00, 0x80));
     }
 };
 
