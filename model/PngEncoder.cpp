@@ -1,6 +1,6 @@
 #include "model/PngEncoder.h"
 
-#include "model/HugePages.h"
+#include "platform/HugePages.h"
 
 #include <isa-l/crc.h>
 #include <isa-l/igzip_lib.h>

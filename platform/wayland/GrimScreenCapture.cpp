@@ -1,6 +1,6 @@
 #include "platform/wayland/GrimScreenCapture.h"
 
-#include "model/HugePages.h"
+#include "platform/HugePages.h"
 
 #include <QProcess>
 #include <QScreen>

@@ -1,6 +1,6 @@
 #include "platform/x11/X11ScreenCapture.h"
 
-#include "model/HugePages.h"
+#include "platform/HugePages.h"
 #include "platform/x11/X11Shared.h"
 
 #include "platform/LogLine.h"

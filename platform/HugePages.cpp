@@ -1,4 +1,4 @@
-#include "model/HugePages.h"
+#include "platform/HugePages.h"
 
 #include <cstdint>
 #include <sys/mman.h>
