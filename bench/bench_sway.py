@@ -6,7 +6,7 @@ the portals, wayvnc) and runs this inside it as the session's user:
 
     bench_sway.py <session folder> <rounds>
 
-For each screen size and each capture path (grim, the Screenshot portal) it starts Pixdrift with
+For each screen size and each capture path (wlr-screencopy, the Screenshot portal) it starts Pixdrift with
 its window closed, then presses the key bound in sway to `pixdrift --area` and watches a screen
 pixel (read with grim) until the overlay has dimmed it; Escape closes the overlay before the next
 round. The capture alone is read from Pixdrift's own trace (PIXDRIFT_TRACE=1). Prints one
@@ -25,7 +25,7 @@ import rfb  # noqa: E402
 RUNTIME = os.environ["XDG_RUNTIME_DIR"]
 PIXDRIFT = os.path.join(SESSION, "pixdrift")
 SIZES = [(2560, 1440), (5120, 2880)]
-PATHS = ["grim", "portal"]
+PATHS = ["wlr-screencopy", "portal"]
 
 
 def swaymsg(*arguments):

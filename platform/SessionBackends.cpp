@@ -8,7 +8,7 @@
 #include "platform/kde/KWinScreenCapture.h"
 #include "platform/portal/PortalGlobalShortcuts.h"
 #include "platform/portal/PortalScreenCapture.h"
-#include "platform/wayland/GrimScreenCapture.h"
+#include "platform/wayland/WlrScreenCapture.h"
 #include "platform/x11/X11HotKeyService.h"
 #include "platform/x11/X11PointerFilter.h"
 #include "platform/x11/X11ScreenCapture.h"
@@ -23,7 +23,6 @@
 
 #include <QDBusConnection>
 #include <QGuiApplication>
-#include <QStandardPaths>
 
 bool isWaylandSession()
 {
@@ -65,19 +64,18 @@ SessionBackends chooseSessionBackends()
     backends.pointerFilter = std::make_unique<X11PointerFilter>();
     backends.hotKeys = kdeHotKeys();
     if (isWaylandSession()) {
-        // KWin's own screenshot interface on KDE, grim where the compositor offers wlr-screencopy,
+        // KWin's own screenshot interface on KDE, wlr-screencopy where the compositor offers it,
         // the desktop's portal elsewhere and after either fails; PIXDRIFT_CAPTURE=portal asks for
         // the portal.
         auto portal = std::make_unique<PortalScreenCapture>(QDBusConnection::sessionBus());
-        const QString grim = QStandardPaths::findExecutable(QStringLiteral("grim"));
         if (qgetenv("PIXDRIFT_CAPTURE") == "portal")
             backends.screenCapture = std::move(portal);
         else if (currentDesktopIs("KDE"))
             backends.screenCapture = std::make_unique<KWinScreenCapture>(QDBusConnection::sessionBus(), std::move(portal));
-        else if (!grim.isEmpty() && !currentDesktopIs("GNOME"))
-            backends.screenCapture = std::make_unique<GrimScreenCapture>(grim, std::move(portal));
-        else
+        else if (currentDesktopIs("GNOME"))
             backends.screenCapture = std::move(portal);
+        else
+            backends.screenCapture = WlrScreenCapture::orFallback(std::move(portal));
         if (!backends.hotKeys)
             backends.desktopShortcuts = std::make_unique<PortalGlobalShortcuts>(QDBusConnection::sessionBus());
         // sway and the compositors that speak its IPC say where their windows are.

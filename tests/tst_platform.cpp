@@ -4,7 +4,7 @@
 #include "model/CaptureModel.h"
 #include "platform/UserDefaults.h"
 #include "platform/gnome/GnomeKeybindings.h"
-#include "platform/wayland/GrimScreenCapture.h"
+#include "platform/wayland/WlrScreenCapture.h"
 #include "support/TestUtilities.h"
 
 #include <QDir>
@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <wayland-client-protocol.h>
 
 class PlatformTest : public QObject
 {
@@ -228,31 +229,61 @@ private Q_SLOTS:
         QCOMPARE(keys.holderOf(QStringLiteral("<Alt>Print")), QStringLiteral("screenshot-window"));
     }
 
-    // grim's PPM becomes exactly its pixels; anything short or unlike it is no picture.
-    void picturesFromGrim_data()
+    // A copied screen becomes exactly its pixels, opaque and upright, in the memory it came in;
+    // a format it does not know is no picture.
+    void screenCopies_data()
     {
-        QTest::addColumn<QByteArray>("ppm");
-        QTest::addColumn<bool>("read");
-        const QByteArray pixels("\x10\x20\x30\xff\x00\x80", 6);
-        QTest::newRow("2 × 1") << QByteArray("P6\n2 1\n255\n") + pixels << true;
-        QTest::newRow("spaces and tabs") << QByteArray("P6 2\t1\r\n255 ") + pixels << true;
-        QTest::newRow("a pixel short") << QByteArray("P6\n2 1\n255\n") + pixels.left(3) << false;
-        QTest::newRow("16-bit") << QByteArray("P6\n2 1\n65535\n") + pixels + pixels << false;
-        QTest::newRow("not PPM") << QByteArray("P5\n2 1\n255\n") + pixels << false;
-        QTest::newRow("no size") << QByteArray("P6\n\n") << false;
+        QTest::addColumn<quint32>("format");
+        QTest::addColumn<QList<quint32>>("words");
+        QTest::addColumn<int>("stride");
+        QTest::addColumn<bool>("upsideDown");
+        QTest::addColumn<QList<QRgb>>("expected");
+        // Two rows of two pixels; a stride of 12 leaves a word of padding after each row.
+        const QList<QRgb> upright{0xff102030, 0xffff0080, 0xff000000, 0xffffffff};
+        QTest::newRow("XRGB, nothing in X") << quint32(WL_SHM_FORMAT_XRGB8888)
+                                            << QList<quint32>{0x102030, 0xff0080, 0, 0xffffff} << 8 << false << upright;
+        QTest::newRow("ARGB, half transparent") << quint32(WL_SHM_FORMAT_ARGB8888)
+                                                << QList<quint32>{0x80102030, 0x00ff0080, 0x7f000000, 0xffffff} << 8
+                                                << false << upright;
+        QTest::newRow("XBGR") << quint32(WL_SHM_FORMAT_XBGR8888)
+                              << QList<quint32>{0x302010, 0x8000ff, 0, 0xffffff} << 8 << false << upright;
+        QTest::newRow("ABGR, rows padded") << quint32(WL_SHM_FORMAT_ABGR8888)
+                                           << QList<quint32>{0xff302010, 0xff8000ff, 0xdead, 0xff000000, 0xffffffff, 0xbeef}
+                                           << 12 << false << upright;
+        QTest::newRow("upside down") << quint32(WL_SHM_FORMAT_XRGB8888)
+                                     << QList<quint32>{0, 0xffffff, 0x102030, 0xff0080} << 8 << true << upright;
+        QTest::newRow("RGB565") << quint32(WL_SHM_FORMAT_RGB565) << QList<quint32>{0, 0, 0, 0} << 8 << false
+                                << QList<QRgb>{};
+        QTest::newRow("stride short of a row") << quint32(WL_SHM_FORMAT_XRGB8888) << QList<quint32>{0, 0, 0, 0} << 4
+                                               << false << QList<QRgb>{};
     }
-    void picturesFromGrim()
+    void screenCopies()
     {
-        QFETCH(QByteArray, ppm);
-        QFETCH(bool, read);
-        const QImage image = GrimScreenCapture::fromPpm(ppm);
-        QCOMPARE(!image.isNull(), read);
-        if (!read)
-            return;
-        QCOMPARE(image.size(), QSize(2, 1));
-        QCOMPARE(image.format(), QImage::Format_RGB32);
-        QCOMPARE(image.pixel(0, 0), qRgb(0x10, 0x20, 0x30));
-        QCOMPARE(image.pixel(1, 0), qRgb(0xff, 0x00, 0x80));
+        QFETCH(quint32, format);
+        QFETCH(QList<quint32>, words);
+        QFETCH(int, stride);
+        QFETCH(bool, upsideDown);
+        QFETCH(QList<QRgb>, expected);
+        auto *memory = new QList<quint32>(words);
+        static int released;
+        released = 0;
+        {
+            const QImage image = WlrScreenCapture::imageInPlace(
+                reinterpret_cast<uchar *>(memory->data()), format, QSize(2, 2), stride, upsideDown,
+                [](void *m) { ++released, delete static_cast<QList<quint32> *>(m); }, memory);
+            QCOMPARE(image.isNull(), expected.isEmpty());
+            if (image.isNull()) {
+                delete memory;
+                return;
+            }
+            QCOMPARE(image.format(), QImage::Format_RGB32);
+            QCOMPARE(image.constBits(), reinterpret_cast<const uchar *>(memory->constData()));
+            for (int y = 0; y < 2; ++y) {
+                for (int x = 0; x < 2; ++x)
+                    QCOMPARE(reinterpret_cast<const QRgb *>(image.constScanLine(y))[x], expected[y * 2 + x]);
+            }
+        }
+        QCOMPARE(released, 1);
     }
 };
 

@@ -130,7 +130,9 @@ wait_for 10 bash -c "grim -o HEADLESS-2 -t ppm - | cmp -s -n 64 - /dev/null; tes
 # look at, and moves only to drag.
 vnc vnc2 move $((W2 - 1)) $((H2 - 1))
 sleep 0.5
-for output in HEADLESS-1 HEADLESS-2; do grim -t ppm -o $output ref-$output.ppm || fail "grim cannot read $output"; done
+# The outputs' pixels as the compositor holds them (grim would resample the one at a fractional scale).
+vnc vnc1 screen ref-HEADLESS-1.ppm
+vnc vnc2 screen ref-HEADLESS-2.ppm
 
 # pixel <ppm file> <x> <y>: the pixel's red, green and blue added.
 pixel() { convert "$1" -format "%[fx:int(255*(p{$2,$3}.r+p{$2,$3}.g+p{$2,$3}.b)+0.5)]" info:; }
@@ -274,6 +276,23 @@ grim -t png -g "0,0 200x100" region-ref.png || fail "grim cannot read the region
 [[ $(identify -format '%wx%h' region.png) == $(identify -format '%wx%h' region-ref.png) &&
     $(compare -metric AE region.png region-ref.png null: 2>&1) == 0 ]] ||
     fail "--region -o - gave $(identify region.png 2>&1), not grim's $(identify -format '%wx%h' region-ref.png)"
+
+if [[ $SCALE2 == 1 ]]; then
+    step turned-outputs
+    # An output turned or flipped: the compositor copies its pixels as they lie in the output's
+    # buffer, and the capture stands them up as the output shows them, as grim composes them.
+    for transform in 90 180 270 flipped flipped-90 flipped-180 flipped-270; do
+        swaymsg output HEADLESS-2 transform $transform >/dev/null || fail "sway cannot turn HEADLESS-2 $transform"
+        sleep 1
+        grim -t png -o HEADLESS-2 turned-ref.png || fail "grim cannot read the turned output"
+        rm -f turned.png
+        "$PIXDRIFT" --full --screen HEADLESS-2 -o turned.png 2>turned.log || fail "--full --screen failed: $(cat turned.log)"
+        [[ $(identify -format '%wx%h' turned.png) == $(identify -format '%wx%h' turned-ref.png) &&
+            $(compare -metric AE turned.png turned-ref.png null: 2>&1) == 0 ]] ||
+            fail "transform $transform gave $(identify -format '%wx%h' turned.png) differing in $(compare -metric AE turned.png turned-ref.png null: 2>&1) pixels from grim's"
+    done
+    swaymsg output HEADLESS-2 transform normal >/dev/null
+fi
 
 if [[ -x $SESSION/scroll_page ]]; then
     step scroll-by-hand

@@ -2,8 +2,10 @@
 """Drives a Wayland output through wayvnc as a user would, over its unix socket:
 
     rfb.py SOCKET drag X1 Y1 X2 Y2 | move X Y | wheel X Y NOTCHES [AWAY_X AWAY_Y] | keys ctrl+alt+4 [escape ...]
+           | screen OUT.ppm
 
-Positions are the output's own pixels. A whole gesture runs over one connection: wayvnc does not
+Positions are the output's own pixels; `screen` writes the output's pixels as the compositor holds
+them, at any scale (grim resamples an output at a fractional scale). A whole gesture runs over one connection: wayvnc does not
 release a button when a client goes away. Only the RFB 3.8 messages needed are spoken, with no
 security (the socket lives in a folder only the session's user may enter).
 """
@@ -25,8 +27,12 @@ def receive(sock, count):
     return data
 
 
+class Connection(socket.socket):
+    """A socket that also knows the output's size."""
+
+
 def connect(path):
-    sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    sock = Connection(socket.AF_UNIX, socket.SOCK_STREAM)
     sock.settimeout(10)
     sock.connect(path)
     receive(sock, 12)
@@ -38,9 +44,41 @@ def connect(path):
     if struct.unpack(">I", receive(sock, 4))[0] != 0:
         raise SystemExit("rfb.py: the security handshake failed")
     sock.sendall(b"\x01")  # shared
-    _, _, _, name_length = struct.unpack(">HH16sI", receive(sock, 24))
+    width, height, _, name_length = struct.unpack(">HH16sI", receive(sock, 24))
     receive(sock, name_length)
+    sock.size = (width, height)
     return sock
+
+
+def screen(sock, out):
+    """The whole output in raw encoding, 32 bits a pixel, blue in the lowest byte."""
+    width, height = sock.size
+    sock.sendall(struct.pack(">BxxxBBBBHHHBBBxxx", 0, 32, 24, 0, 1, 255, 255, 255, 16, 8, 0))
+    sock.sendall(struct.pack(">BxHi", 2, 1, 0))
+    sock.sendall(struct.pack(">BBHHHH", 3, 0, 0, 0, width, height))
+    pixels = bytearray(width * height * 3)
+    while True:
+        kind = receive(sock, 1)[0]
+        if kind == 3:  # the server's clipboard
+            receive(sock, 3)
+            receive(sock, struct.unpack(">I", receive(sock, 4))[0])
+            continue
+        if kind != 0:
+            raise SystemExit(f"rfb.py: unexpected message {kind}")
+        (rectangles,) = struct.unpack(">xH", receive(sock, 3))
+        for _ in range(rectangles):
+            x, y, w, h, encoding = struct.unpack(">HHHHi", receive(sock, 12))
+            if encoding != 0:
+                raise SystemExit(f"rfb.py: encoding {encoding}, not raw")
+            data = receive(sock, w * h * 4)
+            rgb = bytearray(w * h * 3)
+            rgb[0::3], rgb[1::3], rgb[2::3] = data[2::4], data[1::4], data[0::4]
+            for row in range(h):
+                at = ((y + row) * width + x) * 3
+                pixels[at:at + w * 3] = rgb[row * w * 3:(row + 1) * w * 3]
+        break
+    with open(out, "wb") as f:
+        f.write(b"P6\n%d %d\n255\n" % (width, height) + pixels)
 
 
 def send(sock, message):
@@ -86,6 +124,8 @@ def main():
             for name in reversed(names):
                 key(sock, name, False)
                 time.sleep(0.02)
+    elif command == "screen":
+        screen(sock, arguments[0])
     else:
         raise SystemExit(f"rfb.py: unknown command {command!r}")
     time.sleep(0.1)
