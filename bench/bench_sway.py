@@ -6,10 +6,12 @@ the portals, wayvnc) and runs this inside it as the session's user:
 
     bench_sway.py <session folder> <rounds>
 
-For each screen size and each capture path (wlr-screencopy, the Screenshot portal) it starts Pixdrift with
-its window closed, then presses the key bound in sway to `pixdrift --area` and watches a screen
-pixel (read with grim) until the overlay has dimmed it; Escape closes the overlay before the next
-round. The capture alone is read from Pixdrift's own trace (PIXDRIFT_TRACE=1). Prints one
+For each screen size and each capture path (wlr-screencopy, the Screenshot portal) it starts
+Pixdrift with its window closed, then presses the key bound in sway to `pixdrift --area` with
+wtype (a virtual keyboard, as a key tool would; its own start is counted) while
+`wl_pixel_watch` copies one screen pixel frame after frame until the overlay has dimmed it: the
+time is that frame's presentation. Escape closes the overlay before the next round. No VNC
+client is connected meanwhile: wayvnc would copy every changed frame of the output. The capture alone is read from Pixdrift's own trace (PIXDRIFT_TRACE=1). Prints one
 Markdown table of medians with their ranges.
 """
 import os
@@ -19,8 +21,6 @@ import sys
 import time
 
 SESSION, ROUNDS = sys.argv[1], int(sys.argv[2])
-sys.path.insert(0, SESSION)
-import rfb  # noqa: E402
 
 RUNTIME = os.environ["XDG_RUNTIME_DIR"]
 PIXDRIFT = os.path.join(SESSION, "pixdrift")
@@ -74,8 +74,22 @@ def stats(values):
     return f"{statistics.median(values):.0f} ms ({min(values):.0f}–{max(values):.0f})"
 
 
+def key_to_dimmed(probe):
+    """The key tool's start, its end and the frame on screen with the probe's pixel dimmed, on
+    the monotonic clock in ms."""
+    watch = subprocess.Popen([os.path.join(SESSION, "wl_pixel_watch"), *map(str, probe)], stdout=subprocess.PIPE, text=True)
+    if watch.stdout.readline().strip() != "ready":
+        raise SystemExit("wl_pixel_watch could not read the screen")
+    start = time.monotonic()
+    subprocess.run(["wtype", "-M", "ctrl", "-M", "alt", "4", "-m", "alt", "-m", "ctrl"], check=True)
+    pressed = time.monotonic()
+    dimmed = watch.stdout.readline().strip()
+    if watch.wait() != 0 or not dimmed:
+        raise SystemExit("the overlay never dimmed the screen")
+    return start * 1000, pressed * 1000, float(dimmed)
+
+
 def main():
-    keys = rfb.connect(os.path.join(RUNTIME, "vnc1.sock"))
     rows = []
     for width, height in SIZES:
         swaymsg("output", "HEADLESS-1", "mode", f"{width}x{height}", "scale", "1", "bg",
@@ -93,30 +107,27 @@ def main():
             subprocess.run(["swaymsg", '[title="^Pixdrift$"]', "kill"], stdout=subprocess.DEVNULL)
             time.sleep(2)
             normal = brightness(*probe)
-            overlay = []
+            overlay, tool, request = [], [], []
             for _ in range(ROUNDS):
-                start = time.monotonic()
-                for name in ("ctrl", "alt", "4"):
-                    rfb.key(keys, name, True)
-                for name in ("4", "alt", "ctrl"):
-                    rfb.key(keys, name, False)
-                if not wait_until(lambda: brightness(*probe) * 10 < normal * 7, 20):
-                    raise SystemExit(f"no overlay at {width}x{height} through {path}")
-                overlay.append((time.monotonic() - start) * 1000)
-                rfb.key(keys, "escape", True)
-                rfb.key(keys, "escape", False)
+                start, pressed, dimmed = key_to_dimmed(probe)
+                overlay.append(dimmed - start)
+                tool.append(pressed - start)
+                request.append(dimmed - traced(log, "request")[-1])
+                subprocess.run(["wtype", "-k", "Escape"], check=True)
                 if not wait_until(lambda: brightness(*probe) * 10 >= normal * 9, 10):
                     raise SystemExit("the overlay did not close")
                 time.sleep(0.3)
             quit_pixdrift(process)
             starts, ends = traced(log, "capture-start"), traced(log, "capture-end")
             capture = [e - s for s, e in zip(starts, ends)]
-            rows.append((f"sway, {width} × {height}", path, stats(overlay), stats(capture)))
-    print(f"| screen | capture path | hot key → overlay on screen | capture alone |")
-    print("|---|---|---|---|")
+            rows.append((f"sway, {width} × {height}", path, stats(overlay), stats(tool), stats(request), stats(capture)))
+    print("| screen | capture path | hot key → overlay on screen | of which wtype's own run | request → overlay on screen | capture alone |")
+    print("|---|---|---|---|---|---|")
     for row in rows:
         print("| " + " | ".join(row) + " |")
-    print(f"\n{ROUNDS} rounds each; the key is sent over VNC to sway, which runs `pixdrift --area`.")
+    print(f"\n{ROUNDS} rounds each; wtype presses the key (it makes a virtual keyboard and hands sway"
+          " its keymap each time), sway runs `pixdrift --area`; the request is when it reaches the running"
+          " program.")
 
 
 main()

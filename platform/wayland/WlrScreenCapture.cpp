@@ -188,8 +188,7 @@ struct WlrScreenCapture::Frame
         service->finish(self);
     }
 
-    // Memory of ours for the pixels, in pages made ready while the compositor prepares its copy:
-    // a page fault for every 4 KB of a fresh screen's worth costs more than the copy itself.
+    // Memory of ours for the pixels, in a file the compositor maps too.
     bool makeMemory(std::size_t bytes)
     {
         releaseMemory();
@@ -200,7 +199,6 @@ struct WlrScreenCapture::Frame
         if (mapping == MAP_FAILED)
             return false;
         length = bytes;
-        madvise(mapping, length, MADV_POPULATE_WRITE);
         return true;
     }
     void releaseMemory()
@@ -219,7 +217,7 @@ struct WlrScreenCapture::Frame
             return;
         }
         const std::size_t bytes = std::size_t(stride) * std::size_t(size.height());
-        if ((mapping == MAP_FAILED || length < bytes) && !makeMemory(bytes)) {
+        if (!makeMemory(bytes)) {
             fail(QStringLiteral("no memory for the screen's pixels"));
             return;
         }
@@ -229,6 +227,9 @@ struct WlrScreenCapture::Frame
         close(std::exchange(fd, -1));
         zwlr_screencopy_frame_v1_copy(frame, buffer);
         wl_display_flush(service->m_display);
+        // While the compositor copies, our side of the pages is made ready: faulting them in one
+        // by one when the pixels are read would cost more than this.
+        madvise(mapping, length, MADV_POPULATE_WRITE);
     }
 
     static void onBuffer(void *data, zwlr_screencopy_frame_v1 *, std::uint32_t format, std::uint32_t width,
@@ -389,9 +390,6 @@ std::shared_ptr<WlrScreenCapture::Frame> WlrScreenCapture::start(std::uint32_t d
     frame->frame = zwlr_screencopy_manager_v1_capture_output(m_globals->manager, 0, output);
     zwlr_screencopy_frame_v1_add_listener(frame->frame, &frameListener, frame.get());
     wl_display_flush(m_display);
-    // An output's buffer is its pixels four bytes each, rows unpadded; were it larger, the copy
-    // makes its own.
-    frame->makeMemory(std::size_t(frame->pixels.width()) * std::size_t(frame->pixels.height()) * 4);
     std::weak_ptr<Frame> watched = frame;
     QTimer::singleShot(copyTimeoutMs, this, [watched] {
         if (auto frame = watched.lock(); frame && frame->self)

@@ -41,7 +41,10 @@ if [[ ${1:-} != --inside ]]; then
     [[ -n $SCROLL_PAGE ]] && cp "$SCROLL_PAGE" "$SESSION/scroll_page" && chmod 755 "$SESSION/scroll_page"
     cp "$0" "$HERE/rfb.py" "$HERE/steps.sh" "$SESSION/"
     # scripts/bench runs its Wayland benchmark in this session: SWAY_BENCH=<script> <rounds>.
-    [[ -n ${SWAY_BENCH:-} ]] && cp "$SWAY_BENCH" "$SESSION/bench_sway.py"
+    if [[ -n ${SWAY_BENCH:-} ]]; then
+        cp "$SWAY_BENCH" "$SESSION/bench_sway.py"
+        cp "$(dirname "$PIXDRIFT")/bench/wl_pixel_watch" "$SESSION/" || exit 1; [[ -n ${EXTRA:-} ]] && cp $EXTRA "$SESSION/"
+    fi
     chmod 755 "$SESSION" "$SESSION/pixdrift" "$SESSION/pixdrift-app"
     chmod 700 "$SESSION/run"
     run_as=()
