@@ -43,7 +43,7 @@ if [[ ${1:-} != --inside ]]; then
     # scripts/bench runs its Wayland benchmark in this session: SWAY_BENCH=<script> <rounds>.
     if [[ -n ${SWAY_BENCH:-} ]]; then
         cp "$SWAY_BENCH" "$SESSION/bench_sway.py"
-        cp "$(dirname "$PIXDRIFT")/bench/wl_pixel_watch" "$SESSION/" || exit 1; [[ -n ${EXTRA:-} ]] && cp $EXTRA "$SESSION/"
+        cp "$(dirname "$PIXDRIFT")/bench/wl_pixel_watch" "$SESSION/" || exit 1
     fi
     chmod 755 "$SESSION" "$SESSION/pixdrift" "$SESSION/pixdrift-app"
     chmod 700 "$SESSION/run"
