@@ -66,7 +66,7 @@ def rows(text):
             if column in ("capture path",):
                 label = f"{label}, {cell}"
                 continue
-            bars += values(cell, "Pixdrift" if column in ("median (range)",) or "→" in column else column)
+            bars += values(cell, "Pixdrift" if column == "median (range)" or column.startswith("hot key") else column)
         if bars and "CPU" not in label and "Pixdrift's request" not in label and "capture end" not in label:
             result.append((label, bars))
     return result
