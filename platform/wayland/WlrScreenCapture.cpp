@@ -316,6 +316,16 @@ WlrScreenCapture::WlrScreenCapture(std::unique_ptr<ScreenCaptureService> fallbac
 WlrScreenCapture::~WlrScreenCapture()
 {
     delete m_events;
+    // Copies under way end with the connection; nobody waits for them any more.
+    for (const std::weak_ptr<Frame> &copying : m_copying) {
+        if (const auto frame = copying.lock()) {
+            if (frame->buffer)
+                wl_buffer_destroy(std::exchange(frame->buffer, nullptr));
+            if (frame->frame)
+                zwlr_screencopy_frame_v1_destroy(std::exchange(frame->frame, nullptr));
+            frame->self.reset();
+        }
+    }
     m_started.clear();
     m_globals.reset();
     wl_display_disconnect(m_display);
