@@ -127,27 +127,19 @@ struct WlrScreenCapture::Globals
     }
 
     // The output a screen of Qt's shows: by its name, else the only one, else by its place.
-    [[nodiscard]] wl_output *outputOf(const QScreen *screen) const
+    [[nodiscard]] const Output *outputOf(const QScreen *screen) const
     {
         for (const auto &output : outputs) {
             if (!output->name.isEmpty() && output->name == screen->name())
-                return output->output;
+                return output.get();
         }
         if (outputs.size() == 1)
-            return outputs.front()->output;
+            return outputs.front().get();
         for (const auto &output : outputs) {
             if (output->position == screen->geometry().topLeft())
-                return output->output;
+                return output.get();
         }
         return nullptr;
-    }
-    [[nodiscard]] std::int32_t transformOf(const wl_output *wlOutput) const
-    {
-        for (const auto &output : outputs) {
-            if (output->output == wlOutput)
-                return output->transform;
-        }
-        return WL_OUTPUT_TRANSFORM_NORMAL;
     }
 };
 
@@ -386,18 +378,18 @@ std::shared_ptr<WlrScreenCapture::Frame> WlrScreenCapture::start(std::uint32_t d
     frame->displayId = displayId;
     // The grab never reaches past the display.
     frame->pixels = requested.boundedTo(QtScreenList::scaledSize(screen));
-    wl_output *output = m_globals->outputOf(screen);
+    const Output *output = m_globals->outputOf(screen);
     if (!output || wl_display_get_error(m_display) != 0) {
         frame->failed = true;
         frame->failure = output ? QStringLiteral("the connection to the compositor broke")
                                 : QStringLiteral("the compositor names no output %1").arg(screen->name());
         return frame;
     }
-    frame->transform = m_globals->transformOf(output);
+    frame->transform = output->transform;
     frame->self = frame;
     std::erase_if(m_copying, [](const std::weak_ptr<Frame> &copying) { return copying.expired(); });
     m_copying.push_back(frame);
-    frame->frame = zwlr_screencopy_manager_v1_capture_output(m_globals->manager, 0, output);
+    frame->frame = zwlr_screencopy_manager_v1_capture_output(m_globals->manager, 0, output->output);
     zwlr_screencopy_frame_v1_add_listener(frame->frame, &frameListener, frame.get());
     wl_display_flush(m_display);
     std::weak_ptr<Frame> watched = frame;
